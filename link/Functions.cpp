@@ -1,0 +1,527 @@
+#include "Functions.h"
+
+#include "WireText.h"
+
+namespace {
+constexpr quint8 CR = 0x0D;
+
+quint8 digit(int n) { return quint8(0x30 + n); }
+
+QByteArray leftPadded(const QByteArray &text, int width) {
+    return text.size() >= width ? text : QByteArray(width - text.size(), '0') + text;
+}
+} // namespace
+
+int portIndexOf(const QString &portName) {
+    const QString name = trimBlanks(portName);
+    for (int i = 0; i < 4; ++i)
+        if (name.compare(QStringLiteral("Com%1").arg(i + 1), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int baudIndexOf(const QString &baudName) {
+    const QString name = trimBlanks(baudName);
+    for (size_t i = 0; i < kBaudTable.size(); ++i)
+        if (name == QString::number(kBaudTable[i]))
+            return int(i);
+    return -1;
+}
+
+// --- The exchange -------------------------------------------------------------------------
+
+bool Functions::SendByte(quint8 byte) {
+    io.PurgeInput();
+    if (!io.WriteByte(byte))
+        return false;
+    const auto echo = io.ReadByte();
+    return echo && *echo == byte;
+}
+
+std::optional<quint8> Functions::ReceiveByte() {
+    std::optional<quint8> byte;
+    for (int attempt = 0; attempt < 10 && !byte; ++attempt) {
+        byte = io.ReadByte();
+        if (!byte)
+            io.Wait(10);
+    }
+    if (!byte || !io.WriteByte(*byte))
+        return std::nullopt;
+    return byte;
+}
+
+bool Functions::Connect() {
+    PortState &s = state();
+    const int port = portIndexOf(s.portName);
+    if (port >= 0) {
+        if (!io.OpenPort(port))
+            return false;
+        if (s.portOpened)
+            s.portOpened();
+    }
+    const int baud = baudIndexOf(s.baudName);
+    if (baud >= 0 && !io.SetLine(baud))
+        return false;
+    io.SetStandardTimeouts();
+    io.PurgeInput();
+    // A port name that is none of the four keeps the port already held; with none held there is
+    // nothing to talk to.
+    return s.handle != nullptr;
+}
+
+bool Functions::SetProbeTimeouts() {
+    PortState &s = state();
+    if (!s.handle)
+        return false;
+    s.savedTimeouts = s.handle->timeouts();
+    s.probeTimeouts = s.savedTimeouts;
+    s.probeTimeouts.readIntervalTimeout = 2;
+    s.probeTimeouts.readTotalTimeoutMultiplier = 5;
+    s.probeTimeouts.readTotalTimeoutConstant = 400;
+    return s.handle->setTimeouts(s.probeTimeouts);
+}
+
+bool Functions::DetectBaudRate() {
+    for (int index = int(kBaudTable.size()) - 1; index >= 3; --index) { // 57600 down to 9600
+        if (io.SetLine(index) && SendByte(CR)) {
+            state().baudName = QString::number(kBaudTable[size_t(index)]);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Functions::FindDevice() {
+    PortState &s = state();
+    const int named = portIndexOf(s.portName);
+    bool namedUnusable = false;
+    if (named >= 0) {
+        if (io.OpenPort(named)) {
+            if (s.portOpened)
+                s.portOpened();
+        } else {
+            namedUnusable = true;
+        }
+    }
+    if (!namedUnusable && SetProbeTimeouts() && DetectBaudRate())
+        return true;
+
+    for (int port = 0; port < 4; ++port) {
+        if (!io.OpenPort(port))
+            continue;
+        SetProbeTimeouts();
+        const bool found = DetectBaudRate();
+        if (s.handle)
+            s.handle->setTimeouts(s.savedTimeouts);
+        if (found) {
+            s.portName = QStringLiteral("Com%1").arg(port + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Functions::Pause(int ms) { io.Wait(ms); }
+
+quint8 Functions::MirrorBits(quint8 byte) {
+    quint8 mirrored = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (byte & (1 << bit))
+            mirrored |= quint8(0x80 >> bit);
+    return mirrored;
+}
+
+// --- Helpers ---------------------------------------------------------------------------------
+
+bool Functions::send(std::initializer_list<quint8> bytes) {
+    for (quint8 b : bytes)
+        if (!SendByte(b))
+            return false;
+    return true;
+}
+
+bool Functions::send(const QByteArray &bytes) {
+    for (char c : bytes)
+        if (!SendByte(quint8(c)))
+            return false;
+    return true;
+}
+
+bool Functions::command(std::initializer_list<quint8> bytes) { return Connect() && send(bytes); }
+
+bool Functions::readBytesInto(int count, std::function<void(int, quint8)> store) {
+    for (int i = 0; i < count; ++i) {
+        const auto b = io.ReadByte();
+        if (!b)
+            return false;
+        store(i, *b);
+    }
+    return true;
+}
+
+bool Functions::readText(int count, QByteArray &text) {
+    return readBytesInto(count, [&](int, quint8 b) { text.append(char(b)); });
+}
+
+bool Functions::drain(int count) {
+    return readBytesInto(count, [](int, quint8) {});
+}
+
+// --- Commands ---------------------------------------------------------------------------------
+
+bool Functions::Start() { return command({0x17}); }
+bool Functions::Stop() { return command({0x02}); }
+bool Functions::PrintStart() { return command({0x17}); }
+bool Functions::HighVoltageTurn() { return command({0x02}); }
+bool Functions::Reset() { return command({0x12}); }
+bool Functions::RunningNumberReset() { return command({0x1F}); }
+bool Functions::RunningNumberForward() { return command({0x0C, 'N'}) && io.WriteByte(0x14); }
+bool Functions::RunningNumberBack() { return command({0x0C, 'N'}) && io.WriteByte(0x13); }
+bool Functions::AutoRunStop() { return command({0x0B, 'A'}); }
+bool Functions::MarkDelete() { return command({0x0B, 'M'}); }
+bool Functions::MarkPrintForward() { return command({0x1E, 0x14, CR}); }
+bool Functions::MarkPrintBack() { return command({0x1E, 0x13, CR}); }
+bool Functions::BreakPointCorrectionOn() { return command({0x1E, 0x15, CR}); }
+bool Functions::BreakPointCorrectionOff() { return command({0x1E, 0x16, CR}); }
+bool Functions::MarkRotateOn() { return command({0x1E, 'D', CR}); }
+bool Functions::MarkRotateOff() { return command({0x1E, 'U', CR}); }
+bool Functions::KeyboardSelect() { return command({0x07, 'A'}); }
+bool Functions::KeyboardOff() { return command({0x12, '*', 'U', 'O'}); }
+
+bool Functions::SetAutoRunPeriod(const QByteArray &text) {
+    return command({0x0C, 'A'}) && send(leftPadded(trimBlanks(text), 3)) && send({CR});
+}
+
+bool Functions::MarkStorage(int mode, int index) {
+    if (!command({0x0C}))
+        return false;
+    static constexpr quint8 letters[] = {'M', 'R', 'W'};
+    if (mode >= 0 && mode <= 2 && !SendByte(letters[mode]))
+        return false;
+    return send({digit(index), CR});
+}
+
+bool Functions::SetTime(const QByteArray &hhmmss) {
+    return command({0x1A, 'T'}) && send(hhmmss) && send({CR});
+}
+
+bool Functions::SetDate(const QByteArray &ddmmyy) {
+    return command({0x1A, 'D'}) && send(ddmmyy) && send({CR});
+}
+
+bool Functions::SetFont(int fontSize, int row, int column) {
+    return command({0x1B, digit(row), digit(column), digit(fontSize), CR});
+}
+
+bool Functions::WriteTimeDateFragment(int row, int column, const QByteArray &text) {
+    return command({0x1A, digit(row), digit(column)}) && send(text) && send({CR});
+}
+
+bool Functions::WriteCounterFragment(int row, int column, const QByteArray &text) {
+    return command({0x19, digit(row), digit(column)}) && send(text) && send({CR});
+}
+
+bool Functions::WritePostDateFragment(int row, int column, const QByteArray &offset,
+                                      const QByteArray &text) {
+    return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
+           command({0x1D, 'D'}) && send(offset) && send({CR});
+}
+
+bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {
+    return command({0x18, digit(row), digit(column)}) && send(text.left(38)) && send({CR});
+}
+
+bool Functions::PlaceLogo(int logoNumber, int row, int column) {
+    return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
+}
+
+bool Functions::ReadFragment(int row, int column, QByteArray &text, quint8 &attr1,
+                             quint8 &attr2) {
+    text.clear();
+    if (!command({0x11, digit(row), digit(column)}))
+        return false;
+    const auto count = io.ReadByte();
+    if (!count || !readText(*count, text))
+        return false;
+    const auto a1 = io.ReadByte();
+    if (!a1)
+        return false;
+    attr1 = *a1;
+    const auto a2 = io.ReadByte();
+    if (!a2)
+        return false;
+    attr2 = *a2;
+    return true;
+}
+
+bool Functions::WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
+                              const QByteArray &s, const QByteArray &p, const QByteArray &q) {
+    const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
+                     step = trimBlanks(s), discrete = trimBlanks(p), fragment = trimBlanks(q);
+    const qsizetype counterLength = init.size() + finish.size() + step.size() + discrete.size();
+    const bool hasGroup = !group.isEmpty();
+    bool groupOk = true;
+    const int groupValue = hasGroup ? group.toInt(&groupOk) : 0;
+    // The group goes out as one digit byte: refuse what no byte can carry before sending anything.
+    if (!groupOk || groupValue < 0 || groupValue > 0xFF - 0x30)
+        return false;
+
+    if (counterLength > 0) {
+        if (!command({0x01, 'Q', 'I', 'Q'}) || !send(leftPadded(fragment, 2)) || !send({'N'}) ||
+            !send(leftPadded(init, 8)) || !send({'E'}) || !send(leftPadded(finish, 8)) ||
+            !send({'S'}) || !send(leftPadded(step, 4)) || !send({'P'}) ||
+            !send(leftPadded(discrete, 4)))
+            return false;
+        if (!hasGroup)
+            return send({CR});
+    }
+    if (hasGroup) {
+        if (counterLength == 0 && !command({0x01, 'Q'}))
+            return false;
+        return send({'I', 'G', digit(groupValue), CR});
+    }
+    return command({0x01, 'Q', 'I', CR});
+}
+
+bool Functions::ReadTimeParams(StateBlock &block) {
+    block.received = 0;
+    if (!command({0x08}))
+        return false;
+    const auto count = io.ReadByte();
+    if (!count)
+        return false;
+    // The first 14 bytes fill the block; any further ones are read and dropped so the exchange
+    // ends on the reply's last byte.
+    return readBytesInto(*count, [&](int i, quint8 b) {
+        if (i < int(block.bytes.size())) {
+            block.bytes[size_t(i)] = b;
+            block.received = i + 1;
+        }
+    });
+}
+
+bool Functions::ReadParam(quint8 code, quint8 &value) {
+    if (!command({0x0C, code, 0x05}))
+        return false;
+    const auto b = io.ReadByte();
+    if (!b)
+        return false;
+    value = *b;
+    return io.WriteByte(0x12);
+}
+
+bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
+    if (!command({0x0C, code, step, 0x05}))
+        return false;
+    const auto b = io.ReadByte();
+    if (!b)
+        return false;
+    value = *b;
+    return send({0x00, CR});
+}
+
+bool Functions::IncreaseParam(quint8 code, quint8 &value) { return readStep(code, 0x15, value); }
+bool Functions::DecreaseParam(quint8 code, quint8 &value) { return readStep(code, 0x16, value); }
+
+bool Functions::ReadByteStatus(quint8 &status) {
+    if (!command({0x0C, 0x09}))
+        return false;
+    const auto b = io.ReadByte();
+    if (!b)
+        return false;
+    status = *b;
+    return io.WriteByte(0x12);
+}
+
+bool Functions::ReadScript(QByteArray &text) {
+    text.clear();
+    if (!command({0x01, 0x05}))
+        return false;
+    const auto count = io.ReadByte();
+    return count && readText(*count, text);
+}
+
+bool Functions::ReadHydroStatus(QByteArray &text) {
+    text.clear();
+    // The ink-system read goes out on the port as it stands, without reopening it.
+    if (!send({0x12, '*', 'L', 'l'}))
+        return false;
+    Pause(100);
+    return readText(38, text);
+}
+
+bool Functions::ReadLogoNamesList(LogoNames &names) {
+    names.count = 0;
+    names.records.clear();
+    if (!command({0x01, 0x03}))
+        return false;
+    Pause(100);
+    const auto count = io.ReadByte();
+    if (!count)
+        return false;
+    names.count = *count;
+    return readText(*count * 10, names.records);
+}
+
+bool Functions::ReadMarkImage(MarkImage &image, const std::function<void(int)> &progress) {
+    for (auto &column : image.dots)
+        column.fill(0xFF);
+    if (!command({0x07, 0x08, 0x08}))
+        return false;
+    if (const auto h = io.ReadByteWithin(1000))
+        image.height = *h;
+    const auto low = io.ReadByte();
+    if (!low)
+        return false;
+    const auto high = io.ReadByte();
+    if (!high)
+        return false;
+    const int length = *low + 255 * *high;
+    const int height = image.height;
+    // A picture that does not fit the store is refused before anything is written into it.
+    if (height < 0 || height > 4 || height * length > MarkImage::kImageBytes) {
+        image.length = 0;
+        return false;
+    }
+    image.length = length;
+    const int bytes = height * length;
+    if (bytes > 0) {
+        if (progress)
+            progress(0);
+        if (!readBytesInto(bytes, [&](int i, quint8 b) {
+                image.dots[size_t(i / height)][size_t(i % height)] = quint8(255 - b);
+            }))
+            return false;
+    }
+    int position = bytes / 256;
+    int counter = position;
+    if (progress)
+        progress(position);
+    for (int i = bytes; i < MarkImage::kImageBytes; ++i) {
+        if (++counter > 256) {
+            counter = 0;
+            ++position;
+        }
+        if (!io.ReadByte())
+            return false;
+        if (progress)
+            progress(position);
+    }
+    if (progress)
+        progress(20);
+    return true;
+}
+
+// --- Logos --------------------------------------------------------------------------------------
+
+bool Functions::ReadLogoPreview(int number, LogoImage &image) {
+    image.fill(0xFF);
+    if (!command({0x07, 0x00, quint8(number)}))
+        return false;
+    if (const auto b = io.ReadByteWithin(1000))
+        image.bytesPerColumn = *b;
+    const auto c = io.ReadByte();
+    if (!c)
+        return false;
+    int B = image.bytesPerColumn, C = *c;
+    if (B < 0 || B > 4) // the image holds 4 bytes a column
+        return false;
+    int skip = 0;
+    while (C * B > LogoImage::kDataBytes) {
+        --C;
+        skip += B;
+    }
+    image.columnCount = C;
+    if (B == 0 && C == 0) {
+        image.bytesPerColumn = image.columnCount = 32;
+    } else if (!readBytesInto(C * B, [&](int i, quint8 v) {
+                   image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);
+               })) {
+        return false;
+    }
+    return drain(skip) && SendByte('s');
+}
+
+bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
+    const auto b = io.ReadByte();
+    if (!b)
+        return false;
+    const auto c = io.ReadByte();
+    if (!c)
+        return false;
+    int B = *b, C = *c;
+    image.bytesPerColumn = B;
+    image.columnCount = C;
+    if (B > 4) // the image holds 4 bytes a column
+        return false;
+    while (B * C > LogoImage::kDataBytes)
+        --C;
+    image.columnCount = C;
+    if (B == 0 && C == 0) {
+        B = C = image.bytesPerColumn = image.columnCount = 32;
+    } else if (!readBytesInto(B * C, [&](int i, quint8 v) {
+                   image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);
+               })) {
+        return false;
+    }
+    name.clear();
+    if (!drain(qMax(0, 501 - B * C)))
+        return false;
+    QByteArray tail;
+    if (!readText(9, tail))
+        return false;
+    quint8 sum = 0;
+    for (char ch : tail)
+        sum = quint8(sum + quint8(ch));
+    name = sum == 0 ? tail.left(8) : QByteArray();
+    return true;
+}
+
+bool Functions::ReadLogo(int number, LogoImage &image, QByteArray &name) {
+    image.fill(0xFF);
+    return command({0x07, 0x01, quint8(number)}) && readLogoBody(image, name) && SendByte('s');
+}
+
+bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame) {
+    if (!command({0x07, 0x89, quint8(number)}))
+        return false;
+    Pause(9);
+    if (!io.WriteByte(quint8(B)))
+        return false;
+    Pause(9);
+    if (!io.WriteByte(quint8(C)))
+        return false;
+    if (io.WriteBlock(frame) != frame.size())
+        return false;
+    const auto ack = ReceiveByte();
+    return ack && *ack == 's';
+}
+
+bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
+                          const LogoImage &image) {
+    if (B < 0 || B > 4 || C < 0)
+        return false;
+    C = qMin(C, 255); // the column count travels as one byte
+    while (B * C > LogoImage::kDataBytes)
+        --C;
+    return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, true));
+}
+
+bool Functions::RenameLogo(int number, const QByteArray &name, LogoImage &image) {
+    QByteArray oldName;
+    if (!ReadLogo(number, image, oldName))
+        return false;
+    // A slot that answers no size has nothing that would fit a frame: write nothing back.
+    if (image.bytesPerColumn > 4)
+        return false;
+    Pause(10);
+    const int B = image.bytesPerColumn, C = image.columnCount;
+    return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, false));
+}
+
+bool Functions::DeleteLogo(int number, LogoImage &image) {
+    image.fill(0x00);
+    image.bytesPerColumn = 4;
+    image.columnCount = 1;
+    return WriteLogo(number, 4, 1, QByteArray(), image);
+}

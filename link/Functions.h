@@ -1,0 +1,105 @@
+#pragma once
+// The command exchange and the printer's whole command set. Every operation is one exchange: it
+// reopens and reconfigures the port (Connect), sends its bytes one at a time, each echoed by the
+// printer (SendByte), reads the reply, and returns whether all of it went through. Operations
+// never show anything; the caller turns a false result into its message. Outputs are filled as
+// far as the exchange got.
+
+#include "LogoImage.h"
+#include "MarkImage.h"
+#include "StateBlock.h"
+#include "com_io.h"
+
+#include <functional>
+
+// Port and rate names: "Com1".."Com4" in any case, "1200".."57600"; trimmed before comparing.
+int portIndexOf(const QString &portName);
+int baudIndexOf(const QString &baudName);
+
+class Functions {
+public:
+    explicit Functions(PortState &state) : io(state) {}
+
+    PortState &state() { return io.state(); }
+    ComIo &channel() { return io; }
+
+    // The exchange.
+    bool SendByte(quint8 byte);
+    std::optional<quint8> ReceiveByte();
+    bool Connect();
+    bool FindDevice();
+    bool SetProbeTimeouts();
+    bool DetectBaudRate();
+    void Pause(int ms);
+    static quint8 MirrorBits(quint8 byte);
+
+    // One-byte commands and switches.
+    bool Start();
+    bool Stop();
+    bool PrintStart();
+    bool HighVoltageTurn();
+    bool Reset();
+    bool RunningNumberReset();
+    bool RunningNumberForward();
+    bool RunningNumberBack();
+    bool AutoRunStop();
+    bool SetAutoRunPeriod(const QByteArray &text);
+    bool MarkDelete();
+    bool MarkStorage(int mode, int index);
+    bool MarkPrintForward();
+    bool MarkPrintBack();
+    bool BreakPointCorrectionOn();
+    bool BreakPointCorrectionOff();
+    bool MarkRotateOn();
+    bool MarkRotateOff();
+    bool SetTime(const QByteArray &hhmmss);
+    bool SetDate(const QByteArray &ddmmyy);
+    bool KeyboardSelect();
+    bool KeyboardOff();
+
+    // Fragments of the current mark.
+    bool SetFont(int fontSize, int row, int column);
+    bool WriteTimeDateFragment(int row, int column, const QByteArray &text);
+    bool WriteCounterFragment(int row, int column, const QByteArray &text);
+    bool WritePostDateFragment(int row, int column, const QByteArray &offset,
+                               const QByteArray &text);
+    bool WriteTextFragment(int row, int column, const QByteArray &text);
+    bool PlaceLogo(int logoNumber, int row, int column);
+    bool ReadFragment(int row, int column, QByteArray &text, quint8 &attr1, quint8 &attr2);
+    // Group, initial, finish, step, discrete step, fragment number.
+    bool WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
+                       const QByteArray &s, const QByteArray &p, const QByteArray &q);
+
+    // Reads.
+    bool ReadTimeParams(StateBlock &block);
+    bool ReadParam(quint8 code, quint8 &value);
+    bool IncreaseParam(quint8 code, quint8 &value);
+    bool DecreaseParam(quint8 code, quint8 &value);
+    bool ReadByteStatus(quint8 &status);
+    bool ReadScript(QByteArray &text);
+    bool ReadHydroStatus(QByteArray &text);
+    bool ReadLogoNamesList(LogoNames &names);
+    // progress(position 0..20) runs after the picture data and after every padding byte.
+    bool ReadMarkImage(MarkImage &image, const std::function<void(int)> &progress = {});
+
+    // Logos.
+    bool ReadLogoPreview(int number, LogoImage &image);
+    bool WriteLogo(int number, int B, int C, const QByteArray &name, const LogoImage &image);
+    bool ReadLogo(int number, LogoImage &image, QByteArray &name);
+    bool RenameLogo(int number, const QByteArray &name, LogoImage &image);
+    // There is no delete command: a blank column of 4 bytes under an empty name.
+    bool DeleteLogo(int number, LogoImage &image);
+
+private:
+    bool send(std::initializer_list<quint8> bytes);
+    bool send(const QByteArray &bytes);
+    bool command(std::initializer_list<quint8> bytes); // Connect, then the bytes
+    bool readText(int count, QByteArray &text);
+    bool readBytesInto(int count, std::function<void(int, quint8)> store);
+    bool drain(int count);
+    bool readLogoBody(LogoImage &image, QByteArray &name);
+    bool writeLogoFrame(int number, int B, int C, const QByteArray &frame);
+    bool readStep(quint8 code, quint8 step, quint8 &value);
+
+    ComIo io;
+};

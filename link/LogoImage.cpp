@@ -1,0 +1,174 @@
+#include "LogoImage.h"
+
+#include "Functions.h"
+#include "WireText.h"
+
+#include <QFile>
+#include <QImage>
+#include <QtEndian>
+
+void LogoImage::fill(quint8 value) {
+    for (auto &column : dots)
+        column.fill(value);
+}
+
+bool LogoImage::hasDots() const {
+    for (const auto &column : dots)
+        for (quint8 b : column)
+            if (b)
+                return true;
+    return false;
+}
+
+namespace {
+constexpr int kRecord = 10;
+
+int recordCount(const LogoNames &names) {
+    if (!names.valid())
+        return 0;
+    return qMin(names.count, int(names.records.size() / kRecord));
+}
+
+} // namespace
+
+int LogoNumberAt(const LogoNames &names, int index) {
+    if (index < 0 || index >= recordCount(names))
+        return -1;
+    return quint8(names.records[index * kRecord]);
+}
+
+QByteArray LogoNameOf(const LogoNames &names, int number) {
+    const int n = recordCount(names);
+    for (int i = 0; i < n; ++i)
+        if (quint8(names.records[i * kRecord]) == number)
+            return trimBlanks(names.records.mid(i * kRecord + 1, 8));
+    return {};
+}
+
+QByteArray logoNameField(const QByteArray &name) {
+    QByteArray field = name.left(8);
+    field.append(8 - field.size(), ' ');
+    return field;
+}
+
+quint8 nameChecksum(const QByteArray &nameField) {
+    quint8 sum = 0;
+    for (char c : nameField)
+        sum = quint8(sum + quint8(c));
+    return quint8(0x100 - sum);
+}
+
+QByteArray logoFrame(const LogoDots &dots, int B, int C, const QByteArray &name,
+                     bool fileOrientation) {
+    QByteArray frame(510, char(0xFF));
+    int at = 0;
+    for (int c = 0; c < C && c < LogoImage::kColumns; ++c)
+        for (int k = 0; k < B && k < 4 && at < LogoImage::kDataBytes; ++k) {
+            const quint8 b = dots[size_t(c)][size_t(k)];
+            frame[at++] = char(0xFF - (fileOrientation ? Functions::MirrorBits(b) : b));
+        }
+    const QByteArray field = logoNameField(name);
+    frame.replace(501, 8, field);
+    frame[509] = char(nameChecksum(field));
+    return frame;
+}
+
+void PackColumns(LogoImage &image, LogoDots &staging, int H, int W,
+                 const std::function<bool(int, int)> &isDot) {
+    image.fill(0);
+    for (auto &column : staging)
+        column.fill(0);
+    H = qBound(0, H, 32);
+    W = qBound(0, W, LogoImage::kColumns);
+    for (int x = 0; x < W; ++x)
+        for (int y = 0; y < H; ++y)
+            if (isDot(x, y))
+                staging[size_t(x)][size_t(3 - y / 8)] |= quint8(1 << (y % 8));
+
+    const int q = H / 8;
+    const int nb = q + (8 * q < H ? 1 : 0);
+    const quint8 startMask = H - 8 * q == 0 ? 0x80 : quint8(1 << (H - 8 * q - 1));
+    const int startByte = 4 - nb;
+    for (int x = 0; x < W; ++x) {
+        int from = startByte, to = 0;
+        quint8 fromMask = startMask, toMask = 0x80;
+        for (int i = 0; i < H; ++i) {
+            if (staging[size_t(x)][size_t(from)] & fromMask)
+                image.dots[size_t(x)][size_t(to)] |= toMask;
+            fromMask >>= 1;
+            if (!fromMask) {
+                fromMask = 0x80;
+                ++from;
+            }
+            toMask >>= 1;
+            if (!toMask) {
+                toMask = 0x80;
+                ++to;
+            }
+        }
+    }
+}
+
+namespace {
+// A 1-bit picture: one plane and one bit a pixel, read from the bitmap's own header.
+bool isMonochromeBitmap(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(30);
+    if (head.size() < 26 || !head.startsWith("BM"))
+        return false;
+    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
+    const quint32 headerSize = qFromLittleEndian<quint32>(head.constData() + 14);
+    if (headerSize == 12) // the old core header: 16-bit width and height
+        return u16(22) == 1 && u16(24) == 1;
+    return head.size() >= 30 && u16(26) == 1 && u16(28) == 1;
+}
+} // namespace
+
+PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging) {
+    QImage picture;
+    if (!picture.load(fileName, "BMP") || picture.isNull())
+        return PictureLoad::NotValid;
+    if (!isMonochromeBitmap(fileName))
+        return PictureLoad::NotMonochrome;
+
+    const int H = qMin(picture.height(), 32);
+    int W = picture.width();
+    while (W * H > 4000)
+        --W;
+    W = qMin(W, LogoImage::kColumns); // a very flat picture is cut at the image's width
+    PackColumns(image, staging, H, W, [&](int x, int y) {
+        return (picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    });
+
+    int topByte = 0, lastColumn = 0;
+    for (int c = 0; c < LogoImage::kColumns; ++c)
+        for (int k = 0; k < 4; ++k)
+            if (image.dots[size_t(c)][size_t(k)]) {
+                topByte = qMax(topByte, k);
+                lastColumn = qMax(lastColumn, c);
+            }
+    image.bytesPerColumn = topByte + 1;
+    image.columnCount = lastColumn + 1;
+    return PictureLoad::Loaded;
+}
+
+bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image) {
+    const int B = image.bytesPerColumn, C = image.columnCount;
+    if (B < 1 || B > 4 || C < 1 || C > LogoImage::kColumns)
+        return false;
+    QImage picture(C, 8 * B, QImage::Format_Mono);
+    if (picture.isNull())
+        return false;
+    picture.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    picture.fill(1); // white, padding bits included
+    for (int x = 0; x < C; ++x) {
+        int r = 0;
+        for (int k = B - 1; k >= 0; --k)
+            for (int bit = 7; bit >= 0; --bit, ++r)
+                if (image.dots[size_t(x)][size_t(k)] & (1 << bit))
+                    picture.setPixel(x, r, 0);
+    }
+    return picture.save(fileName, "BMP");
+}

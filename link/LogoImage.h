@@ -1,0 +1,63 @@
+#pragma once
+// The logo image: the one logo being worked on, its dot layout, the logo frame that carries it
+// to the printer, the names list, and the conversions between logos and 1-bit pictures.
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <functional>
+
+using LogoDots = std::array<std::array<quint8, 4>, 512>; // column, byte (byte 0 the bottom)
+
+// Dots are held in one of two orientations (every user knows which):
+// wire orientation (after a read): a set bit is a dot, bit 7 the highest dot of its byte;
+// file orientation (after packing a picture): a set bit is a dot, bit 0 the highest dot.
+struct LogoImage {
+    static constexpr int kColumns = 512;
+    static constexpr int kDataBytes = 500; // the data area of the logo frame
+
+    LogoDots dots{};
+    int bytesPerColumn = 0; // B, 1..4
+    int columnCount = 0;    // C
+    QString name;
+    int number = 0;
+
+    void fill(quint8 value);
+    bool hasDots() const; // any set byte
+};
+
+// The names list as ReadLogoNamesList returns it: count records of 10 bytes
+// (slot, 8-byte name, one more byte).
+struct LogoNames {
+    int count = 0;
+    QByteArray records;
+
+    bool valid() const { return count >= 1 && count <= 255; }
+};
+
+// Slot of the index-th record (0-based), or -1.
+int LogoNumberAt(const LogoNames &names, int index);
+// Name of the first record with that slot, trimmed of blanks and control characters.
+QByteArray LogoNameOf(const LogoNames &names, int number);
+
+// The 8 name bytes, cut or padded with spaces, and the byte that makes them sum to 0.
+QByteArray logoNameField(const QByteArray &name);
+quint8 nameChecksum(const QByteArray &nameField);
+
+// The 510 bytes of a logo write: 500 data bytes (complements of the image bytes, mirrored when
+// the image is in file orientation), FF, the name field and its checksum.
+QByteArray logoFrame(const LogoDots &dots, int B, int C, const QByteArray &name,
+                     bool fileOrientation);
+
+// Packs a picture of H rows (≤ 32) and W columns (≤ 512) into the image in file orientation;
+// staging is cleared and used as scratch. isDot(x, y), y = 0 the top row.
+void PackColumns(LogoImage &image, LogoDots &staging, int H, int W,
+                 const std::function<bool(int x, int y)> &isDot);
+
+enum class PictureLoad { Loaded, NotValid, NotMonochrome };
+
+// Fills the image (file orientation) and its B and C from a 1-bit bitmap file.
+PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging);
+
+// Writes the image (wire orientation) as a 1-bit bitmap C wide and 8 × B high.
+bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image);

@@ -1,0 +1,21 @@
+#pragma once
+// The system serial port, on QSerialPort.
+
+#include "com_io.h"
+
+#include <QSerialPort>
+
+class SystemLine : public SerialLine {
+public:
+    // Opens the device for reading and writing, unshared; nullptr when the system refuses.
+    static std::unique_ptr<SystemLine> open(const QString &device);
+
+    bool setLine(int baud) override;
+    void purgeInput() override;
+    bool write(const QByteArray &bytes, int boundMs) override;
+    std::optional<quint8> read(int boundMs) override;
+    void pause(int ms) override;
+
+private:
+    QSerialPort port;
+};

@@ -1,0 +1,111 @@
+#include "com_io.h"
+
+#include "SystemLine.h"
+#include "VirtualLine.h"
+
+#include <QSettings>
+#include <QThread>
+
+std::array<QString, 4> PortTable::defaults() {
+#ifdef Q_OS_WIN
+    return {"COM1", "COM2", "COM3", "COM4"};
+#else
+    return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
+#endif
+}
+
+PortTable PortTable::fromSettings(QSettings &settings) {
+    PortTable table;
+#ifndef Q_OS_WIN
+    settings.beginGroup(QStringLiteral("PortDevices"));
+    for (int i = 0; i < 4; ++i) {
+        const QString key = QStringLiteral("COM%1").arg(i + 1);
+        const QString value = settings.value(key).toString().trimmed();
+        if (!value.isEmpty())
+            table.devices[size_t(i)] = value;
+    }
+    settings.endGroup();
+#else
+    Q_UNUSED(settings);
+#endif
+    return table;
+}
+
+QString PortTable::device(int index) const {
+    return index >= 0 && index < 4 ? devices[size_t(index)] : QString();
+}
+
+std::unique_ptr<SerialLine> openStandardLine(const QString &device) {
+    if (isVirtualDevice(device))
+        return openVirtualLine(device);
+    return SystemLine::open(device);
+}
+
+bool ComIo::OpenPort(int index) {
+    if (s.portOpen) {
+        s.handle.reset();
+        s.portOpen = false;
+    }
+    const QString device = s.ports.device(index);
+    if (device.isEmpty())
+        return false;
+    s.handle = s.openLine ? s.openLine(device) : openStandardLine(device);
+    s.portOpen = s.handle != nullptr;
+    return s.portOpen;
+}
+
+bool ComIo::SetLine(int baudIndex) {
+    if (!s.handle || baudIndex < 0 || baudIndex >= int(kBaudTable.size()))
+        return false;
+    return s.handle->setLine(kBaudTable[size_t(baudIndex)]);
+}
+
+bool ComIo::SetStandardTimeouts() { return s.handle && s.handle->setTimeouts(kStandardTimeouts); }
+
+void ComIo::PurgeInput() {
+    if (s.handle)
+        s.handle->purgeInput();
+}
+
+bool ComIo::WriteByte(quint8 byte) {
+    if (!s.handle)
+        return false;
+    if (s.trace)
+        s.trace(true, byte);
+    return s.handle->write(QByteArray(1, char(byte)), 100);
+}
+
+std::optional<quint8> ComIo::ReadByte() {
+    if (!s.handle)
+        return std::nullopt;
+    const CommTimeouts &t = s.handle->timeouts();
+    return ReadByteWithin(int(t.readTotalTimeoutMultiplier + t.readTotalTimeoutConstant));
+}
+
+std::optional<quint8> ComIo::ReadByteWithin(int ms) {
+    if (!s.handle)
+        return std::nullopt;
+    const auto byte = s.handle->read(ms);
+    if (byte && s.trace)
+        s.trace(false, *byte);
+    return byte;
+}
+
+int ComIo::WriteBlock(const QByteArray &bytes) {
+    if (!s.handle)
+        return 0;
+    if (s.trace)
+        for (char c : bytes)
+            s.trace(true, quint8(c));
+    // Ten bit times a byte (start, eight data, stop) at the line rate, plus a margin.
+    const int baud = qMax(s.handle->baud(), 1);
+    const int bound = int(qint64(bytes.size()) * 10 * 1000 / baud) + 100;
+    return s.handle->write(bytes, bound) ? int(bytes.size()) : 0;
+}
+
+void ComIo::Wait(int ms) {
+    if (s.handle)
+        s.handle->pause(ms);
+    else if (ms > 0)
+        QThread::msleep(ulong(ms));
+}

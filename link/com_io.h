@@ -1,0 +1,110 @@
+#pragma once
+// The serial port channel: one of four ports, the printer's fixed line format, time-outs, and
+// single bytes (and, for the logo transfer, one block) moved with short bounded waits.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+// The port's time-outs in milliseconds, in the shape the printer's documentation uses:
+// a read of n bytes gives up after readTotalMultiplier * n + readTotalConstant.
+struct CommTimeouts {
+    quint32 readIntervalTimeout = 0;
+    quint32 readTotalTimeoutMultiplier = 0;
+    quint32 readTotalTimeoutConstant = 0;
+    quint32 writeTotalTimeoutMultiplier = 0;
+    quint32 writeTotalTimeoutConstant = 0;
+    bool operator==(const CommTimeouts &) const = default;
+};
+
+inline constexpr CommTimeouts kStandardTimeouts{5, 100, 500, 100, 100};
+
+// One open serial line. Implementations: the system serial port and an in-process line.
+// Every wait is bounded and blocks; nothing spins.
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+    // 8 data bits, no parity, one stop bit at the given rate; other settings stay as they are.
+    virtual bool setLine(int baud) = 0;
+    virtual void purgeInput() = 0;
+    // Writes all bytes, waiting at most boundMs for them to leave; true when all went out.
+    virtual bool write(const QByteArray &bytes, int boundMs) = 0;
+    // One byte, waiting at most boundMs for it.
+    virtual std::optional<quint8> read(int boundMs) = 0;
+    // A pause between steps of an exchange. An in-process line has no line time and skips it.
+    virtual void pause(int ms) = 0;
+
+    int baud() const { return baud_; }
+    const CommTimeouts &timeouts() const { return timeouts_; }
+    bool setTimeouts(const CommTimeouts &t) {
+        timeouts_ = t;
+        return true;
+    }
+
+protected:
+    int baud_ = 9600;
+    CommTimeouts timeouts_{};
+};
+
+using LineFactory = std::function<std::unique_ptr<SerialLine>(const QString &device)>;
+
+// Port index 0..3 ("Com1".."Com4") to the device name the system opens.
+struct PortTable {
+    std::array<QString, 4> devices = defaults();
+
+    static std::array<QString, 4> defaults();
+    // Section "PortDevices", keys COM1..COM4 (not used on Windows, where the names are fixed).
+    static PortTable fromSettings(QSettings &settings);
+    QString device(int index) const;
+};
+
+inline constexpr std::array<int, 7> kBaudTable{1200, 2400, 4800, 9600, 19200, 38400, 57600};
+
+// The port state: one record, owned by the main window (or by stampctl), shared by every
+// exchange.
+struct PortState {
+    std::unique_ptr<SerialLine> handle;
+    CommTimeouts savedTimeouts{};
+    CommTimeouts probeTimeouts{};
+    QString portName = QStringLiteral("com1");
+    QString baudName = QStringLiteral("9600");
+    bool portOpen = false;
+
+    PortTable ports;
+    LineFactory openLine;                                 // empty: the standard factory
+    std::function<void()> portOpened;                     // paints the connection indicator
+    std::function<void(bool sent, quint8 byte)> trace;    // every byte on the wire
+};
+
+// The standard factory: "virtual" and "virtual:FILE" attach the in-process virtual printer,
+// every other name is a system serial port.
+std::unique_ptr<SerialLine> openStandardLine(const QString &device);
+
+class ComIo {
+public:
+    explicit ComIo(PortState &state) : s(state) {}
+
+    bool OpenPort(int index);
+    bool SetLine(int baudIndex);
+    bool SetStandardTimeouts();
+    void PurgeInput();
+    bool WriteByte(quint8 byte);
+    std::optional<quint8> ReadByte();
+    // One byte within an explicit bound instead of the port's time-outs.
+    std::optional<quint8> ReadByteWithin(int ms);
+    // Writes the whole block; waits as long as the block needs at the line rate plus a margin,
+    // so that no write is ever left pending. Returns the number written (all or 0).
+    int WriteBlock(const QByteArray &bytes);
+    void Wait(int ms);
+
+    PortState &state() { return s; }
+
+private:
+    PortState &s;
+};
