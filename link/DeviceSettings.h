@@ -1,0 +1,21 @@
+#pragma once
+// The device settings file: the program's path with the extension ".dev", INI. Section
+// "PortParams" holds the port ("Com", default "com1") and the rate ("Speed", default "9600");
+// section "PortDevices" the device of each port. INI keys are case-insensitive here, as the
+// printer's own tools wrote them: the keys are read as "Com" and written as "com".
+
+#include "com_io.h"
+
+struct DeviceSettings {
+    QString portName = QStringLiteral("com1");
+    QString baudName = QStringLiteral("9600");
+    PortTable ports;
+
+    // The settings file beside a program: its path with the extension replaced by ".dev".
+    static QString pathFor(const QString &programPath);
+    // Missing file or keys give the defaults; values are trimmed.
+    static DeviceSettings load(const QString &path);
+    // Writes "com" and "Speed" in "PortParams"; returns whether the file was written.
+    static bool savePortParams(const QString &path, const QString &portName,
+                               const QString &baudName);
+};
