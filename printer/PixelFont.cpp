@@ -216,15 +216,16 @@ int scaledWidth(int baseColumns, int height) {
     return std::max(1, (baseColumns * height + baseHeight / 2) / baseHeight);
 }
 
-// Appends the glyph's columns scaled to `height` dots (nearest neighbour both ways).
+// Appends the glyph's columns scaled to `height` dots: nearest neighbour both ways, sampling at
+// the centre of each dot so that repeated rows and columns spread evenly over the glyph.
 void drawGlyph(const Glyph &glyph, int height, std::vector<quint32> &columns) {
     const int baseColumns = int(qstrlen(glyph.rows[0]));
     const int width = scaledWidth(baseColumns, height);
     for (int x = 0; x < width; ++x) {
-        const int sourceColumn = x * baseColumns / width;
+        const int sourceColumn = (2 * x + 1) * baseColumns / (2 * width);
         quint32 word = 0;
         for (int y = 0; y < height; ++y) {
-            const int sourceRow = y * baseHeight / height;
+            const int sourceRow = (2 * y + 1) * baseHeight / (2 * height);
             if (glyph.rows[sourceRow][sourceColumn] == '#') word |= quint32(1) << y;
         }
         columns.push_back(word);
