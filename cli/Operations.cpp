@@ -1,0 +1,424 @@
+#include "Operations.h"
+
+#include "Functions.h"
+#include "LogoImage.h"
+#include "MarkImage.h"
+#include "StateBlock.h"
+#include "WireText.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <memory>
+
+namespace ctl {
+
+std::optional<int> parseNumber(const QString &text) {
+    const qsizetype sign = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const qsizetype digits = text.size() - sign;
+    if (digits < 1 || digits > 9) // nine digits always fit an int
+        return std::nullopt;
+    int value = 0;
+    for (qsizetype i = sign; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch < u'0' || ch > u'9') return std::nullopt;
+        value = value * 10 + (ch - u'0');
+    }
+    return sign ? -value : value;
+}
+
+QByteArray Call::wire(int i) const {
+    return toWire(values.at(i));
+}
+
+namespace {
+
+bool isDigits(const QString &text) {
+    for (QChar ch : text)
+        if (ch < u'0' || ch > u'9') return false;
+    return true;
+}
+
+// Why the argument does not fit its param, or nothing; fills number for numbers and letters.
+std::optional<QString> check(const Param &p, const QString &arg, int &number) {
+    const QString name = QString::fromLatin1(p.name);
+    switch (p.kind) {
+    case ArgKind::Number: {
+        const auto value = parseNumber(arg);
+        if (!value) return QStringLiteral("%1 must be a number, not \"%2\"").arg(name, arg);
+        if (*value < p.min || *value > p.max)
+            return QStringLiteral("%1 must be %2 to %3").arg(name).arg(p.min).arg(p.max);
+        number = *value;
+        return std::nullopt;
+    }
+    case ArgKind::Letter:
+        if (arg.size() != 1 || arg[0].unicode() > 0x7F || !arg[0].isLetter())
+            return QStringLiteral("%1 must be one letter, not \"%2\"").arg(name, arg);
+        number = arg[0].unicode();
+        return std::nullopt;
+    case ArgKind::Digits:
+        if (!isDigits(arg) || arg.size() < p.min || arg.size() > p.max)
+            return p.min == p.max
+                       ? QStringLiteral("%1 must be %2 digits").arg(name).arg(p.max)
+                       : QStringLiteral("%1 must be up to %2 digits").arg(name).arg(p.max);
+        return std::nullopt;
+    case ArgKind::Text: {
+        const QByteArray bytes = toWire(arg);
+        if (fromWire(bytes) != arg)
+            return QStringLiteral("%1 holds characters the printer's code page (%2) lacks")
+                .arg(name, QString::fromLatin1(wireCodePage()));
+        if (p.max > 0 && bytes.size() > p.max)
+            return QStringLiteral("%1 must be at most %2 characters").arg(name).arg(p.max);
+        return std::nullopt;
+    }
+    case ArgKind::File:
+        if (arg.isEmpty()) return QStringLiteral("%1 must name a file").arg(name);
+        return std::nullopt;
+    case ArgKind::Picture: {
+        const QString suffix = QFileInfo(arg).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp"))
+            return QStringLiteral("%1 must end in .png or .bmp").arg(name);
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+const Param kRow{"ROW", ArgKind::Number, 1, 4};
+const Param kColumn{"COLUMN", ArgKind::Number, 1, 8};
+const Param kLogo{"N", ArgKind::Number, 0, 255};
+const Param kFont{"FONT", ArgKind::Number, 0, 9};
+const Param kText{"TEXT", ArgKind::Text};
+const Param kName{"NAME", ArgKind::Text, 0, 8};
+const Param kCode{"L", ArgKind::Letter};
+
+Operation plain(const char *name, bool (Functions::*op)()) {
+    return {name, {}, 0, "", [op](Call &c) { return (c.f.*op)(); }};
+}
+
+Operation cellText(const char *name, bool (Functions::*op)(int, int, const QByteArray &),
+                   Param text = kText) {
+    return {name, {kRow, kColumn, text}, 0, "", [op](Call &c) {
+                return (c.f.*op)(c.number(0), c.number(1), c.wire(2));
+            }};
+}
+
+Operation oneValue(const char *name, bool (Functions::*op)(quint8, quint8 &)) {
+    return {name, {kCode}, 0, "", [op](Call &c) {
+                quint8 value = 0;
+                if (!(c.f.*op)(quint8(c.number(0)), value)) return false;
+                c.print(value);
+                return true;
+            }};
+}
+
+Operation clockText(const char *name, const char *param,
+                    bool (Functions::*op)(const QByteArray &)) {
+    return {name, {{param, ArgKind::Digits, 6, 6}}, 0, "", [op](Call &c) {
+                return (c.f.*op)(c.wire(0));
+            }};
+}
+
+// One pixel a dot, black on white.
+QImage markPicture(const MarkImage &mark) {
+    QImage picture(mark.length, mark.height * 8, QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    picture.fill(0);
+    for (int x = 0; x < mark.length; ++x)
+        for (int y = 0; y < mark.height * 8; ++y)
+            if (mark.dot(x, y)) picture.setPixel(x, y, 1);
+    return picture;
+}
+
+bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
+    if (c.has(fileArg) && !SaveLogoToBitmap(c.text(fileArg), image))
+        return c.fail(QStringLiteral("cannot save the logo to %1").arg(c.text(fileArg)));
+    return true;
+}
+
+bool readLogo(Call &c) {
+    LogoImage image;
+    QByteArray name;
+    if (!c.f.ReadLogo(c.number(0), image, name)) return false;
+    c.print(trimBlanks(fromWire(name)));
+    c.print(image.bytesPerColumn);
+    c.print(image.columnCount);
+    return saveLogoIfAsked(c, image, 1);
+}
+
+bool readLogoPreview(Call &c) {
+    LogoImage image;
+    if (!c.f.ReadLogoPreview(c.number(0), image)) return false;
+    c.print(image.bytesPerColumn);
+    c.print(image.columnCount);
+    return saveLogoIfAsked(c, image, 1);
+}
+
+bool writeLogo(Call &c) {
+    LogoImage image;
+    LogoDots staging;
+    switch (LoadPictureToLogo(c.text(1), image, staging)) {
+    case PictureLoad::NotValid:
+        return c.fail(QStringLiteral("Image is not valid..."));
+    case PictureLoad::NotMonochrome:
+        return c.fail(QStringLiteral("Image is not monochrome..."));
+    case PictureLoad::Loaded:
+        break;
+    }
+    const QByteArray name = c.has(2) ? c.wire(2) : QByteArray();
+    return c.f.WriteLogo(c.number(0), image.bytesPerColumn, qMin(image.columnCount, 255), name,
+                         image);
+}
+
+bool readMarkImage(Call &c) {
+    const auto mark = std::make_unique<MarkImage>();
+    if (!c.f.ReadMarkImage(*mark)) return false;
+    c.print(mark->height);
+    c.print(mark->length);
+    if (!c.has(0) || mark->height * mark->length == 0)
+        return true; // an empty mark has no picture: no file is written
+    const QString file = c.text(0);
+    const QByteArray format = QFileInfo(file).suffix().toUpper().toLatin1();
+    if (!markPicture(*mark).save(file, format.constData()))
+        return c.fail(QStringLiteral("cannot save the mark to %1").arg(file));
+    return true;
+}
+
+bool readFragment(Call &c) {
+    QByteArray text;
+    quint8 attr1 = 0, attr2 = 0;
+    if (!c.f.ReadFragment(c.number(0), c.number(1), text, attr1, attr2)) return false;
+    c.print(fromWire(text));
+    c.print(attr1);
+    c.print(attr2);
+    return true;
+}
+
+bool readTimeParams(Call &c) {
+    StateBlock block;
+    if (!c.f.ReadTimeParams(block)) return false;
+    for (int i = 1; i <= block.received; ++i)
+        c.print(block.byte(i));
+    return true;
+}
+
+bool readByteStatus(Call &c) {
+    quint8 status = 0;
+    if (!c.f.ReadByteStatus(status)) return false;
+    c.print(status);
+    return true;
+}
+
+bool readScript(Call &c) {
+    QByteArray text;
+    if (!c.f.ReadScript(text)) return false;
+    c.print(fromWire(text));
+    return true;
+}
+
+bool readHydroStatus(Call &c) {
+    // The ink-system read goes out on the port as it stands; a fresh process has none open yet.
+    QByteArray text;
+    if (!c.f.Connect() || !c.f.ReadHydroStatus(text)) return false;
+    c.print(fromWire(text));
+    return true;
+}
+
+bool readLogoNamesList(Call &c) {
+    LogoNames names;
+    if (!c.f.ReadLogoNamesList(names)) return false;
+    for (int i = 0; LogoNumberAt(names, i) >= 0; ++i) {
+        const QString name = trimBlanks(fromWire(names.records.mid(i * 10 + 1, 8)));
+        const QString slot = QString::number(LogoNumberAt(names, i));
+        c.print(name.isEmpty() ? slot : slot + QLatin1Char(' ') + name);
+    }
+    return true;
+}
+
+bool findDevice(Call &c) {
+    if (!c.f.FindDevice()) return false;
+    const PortState &s = c.f.state();
+    const int port = portIndexOf(s.portName);
+    c.print(port >= 0 ? QStringLiteral("Com%1").arg(port + 1) : s.portName);
+    c.print(s.baudName);
+    return true;
+}
+
+std::vector<Operation> makeTable() {
+    using F = Functions;
+    return {
+        plain("Start", &F::Start),
+        plain("Stop", &F::Stop),
+        plain("PrintStart", &F::PrintStart),
+        plain("HighVoltageTurn", &F::HighVoltageTurn),
+        plain("Reset", &F::Reset),
+        plain("RunningNumberReset", &F::RunningNumberReset),
+        plain("RunningNumberForward", &F::RunningNumberForward),
+        plain("RunningNumberBack", &F::RunningNumberBack),
+        plain("AutoRunStop", &F::AutoRunStop),
+        {"SetAutoRunPeriod",
+         {{"PERIOD", ArgKind::Number, 0, 255}},
+         0,
+         "",
+         [](Call &c) { return c.f.SetAutoRunPeriod(QByteArray::number(c.number(0))); }},
+        plain("MarkDelete", &F::MarkDelete),
+        {"MarkStorage",
+         {{"MODE", ArgKind::Number, 0, 2}, {"INDEX", ArgKind::Number, 0, 63}},
+         0,
+         "MODE 1 restores from the store place, 2 stores, 0 sends 'M'; INDEX is the place "
+         "number minus one",
+         [](Call &c) { return c.f.MarkStorage(c.number(0), c.number(1)); }},
+        plain("MarkPrintForward", &F::MarkPrintForward),
+        plain("MarkPrintBack", &F::MarkPrintBack),
+        plain("BreakPointCorrectionOn", &F::BreakPointCorrectionOn),
+        plain("BreakPointCorrectionOff", &F::BreakPointCorrectionOff),
+        plain("MarkRotateOn", &F::MarkRotateOn),
+        plain("MarkRotateOff", &F::MarkRotateOff),
+        clockText("SetTime", "HHMMSS", &F::SetTime),
+        clockText("SetDate", "DDMMYY", &F::SetDate),
+        plain("KeyboardSelect", &F::KeyboardSelect),
+        plain("KeyboardOff", &F::KeyboardOff),
+        {"SetFont",
+         {kFont, kRow, kColumn},
+         0,
+         "",
+         [](Call &c) { return c.f.SetFont(c.number(0), c.number(1), c.number(2)); }},
+        cellText("WriteTimeDateFragment", &F::WriteTimeDateFragment),
+        cellText("WriteCounterFragment", &F::WriteCounterFragment),
+        {"WritePostDateFragment",
+         {kRow, kColumn, {"OFFSET", ArgKind::Digits, 1, 4}, kText},
+         0,
+         "OFFSET is the number of days, up to four digits",
+         [](Call &c) {
+             return c.f.WritePostDateFragment(c.number(0), c.number(1), c.wire(2), c.wire(3));
+         }},
+        cellText("WriteTextFragment", &F::WriteTextFragment, {"TEXT", ArgKind::Text, 0, 37}),
+        {"PlaceLogo",
+         {kLogo, kRow, kColumn},
+         0,
+         "",
+         [](Call &c) { return c.f.PlaceLogo(c.number(0), c.number(1), c.number(2)); }},
+        {"ReadFragment",
+         {kRow, kColumn},
+         0,
+         "prints the text and both attribute bytes",
+         readFragment},
+        {"WriteSpecFunc",
+         {{"G", ArgKind::Digits, 0, 1},
+          {"N", ArgKind::Digits, 0, 8},
+          {"E", ArgKind::Digits, 0, 8},
+          {"S", ArgKind::Digits, 0, 4},
+          {"P", ArgKind::Digits, 0, 4},
+          {"Q", ArgKind::Digits, 0, 2}},
+         0,
+         "group, initial, finish, step, discrete step, fragment number; \"\" leaves one out",
+         [](Call &c) {
+             return c.f.WriteSpecFunc(c.wire(0), c.wire(1), c.wire(2), c.wire(3), c.wire(4),
+                                      c.wire(5));
+         }},
+        {"ReadTimeParams", {}, 0, "prints each byte of the state block received", readTimeParams},
+        oneValue("ReadParam", &F::ReadParam),
+        oneValue("IncreaseParam", &F::IncreaseParam),
+        oneValue("DecreaseParam", &F::DecreaseParam),
+        {"ReadByteStatus", {}, 0, "", readByteStatus},
+        {"ReadScript", {}, 0, "", readScript},
+        {"ReadHydroStatus", {}, 0, "", readHydroStatus},
+        {"ReadLogoNamesList", {}, 0, "prints \"slot name\" for each logo", readLogoNamesList},
+        {"ReadMarkImage",
+         {{"FILE", ArgKind::Picture}},
+         1,
+         "prints height and length; FILE gets one pixel a dot; an empty mark writes no file",
+         readMarkImage},
+        {"ReadLogoPreview",
+         {kLogo, {"FILE.bmp", ArgKind::File}},
+         1,
+         "prints B and C; FILE.bmp gets the picture",
+         readLogoPreview},
+        {"WriteLogo",
+         {kLogo, {"FILE.bmp", ArgKind::File}, kName},
+         1,
+         "FILE.bmp is a 1-bit bitmap",
+         writeLogo},
+        {"ReadLogo",
+         {kLogo, {"FILE.bmp", ArgKind::File}},
+         1,
+         "prints the name, B and C; FILE.bmp gets the picture",
+         readLogo},
+        {"RenameLogo",
+         {kLogo, kName},
+         0,
+         "",
+         [](Call &c) {
+             LogoImage image;
+             return c.f.RenameLogo(c.number(0), c.wire(1), image);
+         }},
+        {"DeleteLogo",
+         {kLogo},
+         0,
+         "",
+         [](Call &c) {
+             LogoImage image;
+             return c.f.DeleteLogo(c.number(0), image);
+         }},
+        {"FindDevice", {}, 0, "prints the port and the rate found", findDevice},
+    };
+}
+
+} // namespace
+
+const std::vector<Operation> &operations() {
+    static const std::vector<Operation> table = makeTable();
+    return table;
+}
+
+QString commandName(const char *operationName) {
+    QString name;
+    for (const char *p = operationName; *p; ++p) {
+        const QChar ch = QLatin1Char(*p);
+        if (ch.isUpper() && !name.isEmpty()) name += QLatin1Char('-');
+        name += ch.toLower();
+    }
+    return name;
+}
+
+const Operation *findOperation(const QString &command) {
+    for (const Operation &op : operations())
+        if (commandName(op.name) == command) return &op;
+    return nullptr;
+}
+
+QString usageLine(const Operation &op) {
+    QString line = commandName(op.name);
+    const int required = int(op.params.size()) - op.optional;
+    for (int i = 0; i < int(op.params.size()); ++i) {
+        const QString name = QString::fromLatin1(op.params[size_t(i)].name);
+        line += i < required ? QLatin1Char(' ') + name : QStringLiteral(" [%1").arg(name);
+    }
+    line += QString(op.optional, QLatin1Char(']'));
+    return line;
+}
+
+std::optional<QString> bindArguments(const Operation &op, const QStringList &args, Call &call) {
+    const int most = int(op.params.size());
+    const int least = most - op.optional;
+    if (args.size() < least || args.size() > most)
+        return least == most ? QStringLiteral("%1 takes %2 argument(s), not %3")
+                                   .arg(commandName(op.name))
+                                   .arg(most)
+                                   .arg(args.size())
+                             : QStringLiteral("%1 takes %2 to %3 arguments, not %4")
+                                   .arg(commandName(op.name))
+                                   .arg(least)
+                                   .arg(most)
+                                   .arg(args.size());
+    call.values.clear();
+    call.numbers.clear();
+    for (int i = 0; i < int(args.size()); ++i) {
+        int number = 0;
+        if (auto reason = check(op.params[size_t(i)], args[i], number)) return reason;
+        call.values.append(args[i]);
+        call.numbers.push_back(number);
+    }
+    return std::nullopt;
+}
+
+} // namespace ctl

@@ -1,0 +1,150 @@
+#include "Stampctl.h"
+
+#include "DeviceSettings.h"
+#include "Functions.h"
+#include "Operations.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace ctl {
+namespace {
+
+struct Options {
+    std::optional<QString> device, port, baud;
+    bool trace = false;
+    bool help = false;
+    QString command;
+    QStringList args;
+};
+
+void put(FILE *stream, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QString noteLines(const Operation &op) {
+    return *op.note ? QStringLiteral("      ") + QString::fromUtf8(op.note) + QLatin1Char('\n')
+                    : QString();
+}
+
+QString generalUsage() {
+    QString text = QStringLiteral(
+        "usage: stampctl [--device PATH] [--port ComN] [--baud RATE] [--trace] OPERATION "
+        "[ARG...]\n"
+        "  --device PATH  PATH is the device of the chosen port for this run\n"
+        "  --port ComN    Com1..Com4 (default: \"Com\" of stampline.dev beside stampctl, com1)\n"
+        "  --baud RATE    1200, 2400, 4800, 9600, 19200, 38400 or 57600 (default: \"Speed\", "
+        "9600)\n"
+        "  --trace        every byte on stderr: \"> 1B\" sent, \"< 1B\" received\n"
+        "Texts are UTF-8 and go out in the printer's code page. Values are printed one a line.\n"
+        "Exit status: 0 done, 1 the operation failed, 2 usage error.\n"
+        "Operations:\n");
+    for (const Operation &op : operations())
+        text += QStringLiteral("  ") + usageLine(op) + QLatin1Char('\n') + noteLines(op);
+    return text;
+}
+
+int usageError(const QString &reason, const QString &usage) {
+    put(stderr, QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage);
+    return Usage;
+}
+
+std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
+    qsizetype i = 0;
+    for (; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--trace")) {
+            o.trace = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.help = true;
+            return std::nullopt;
+        } else if (a == QLatin1String("--device") || a == QLatin1String("--port") ||
+                   a == QLatin1String("--baud")) {
+            if (i + 1 >= arguments.size()) return a + QStringLiteral(" needs a value");
+            const QString value = arguments[++i];
+            if (a == QLatin1String("--device")) {
+                if (value.isEmpty()) return QStringLiteral("--device needs a device name");
+                o.device = value;
+            } else if (a == QLatin1String("--port")) {
+                if (portIndexOf(value) < 0)
+                    return QStringLiteral("--port must be Com1, Com2, Com3 or Com4, not \"%1\"")
+                        .arg(value);
+                o.port = value;
+            } else {
+                if (baudIndexOf(value) < 0)
+                    return QStringLiteral("--baud must be 1200, 2400, 4800, 9600, 19200, 38400 "
+                                          "or 57600, not \"%1\"")
+                        .arg(value);
+                o.baud = value;
+            }
+        } else if (a == QLatin1String("--")) {
+            ++i;
+            break;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return QStringLiteral("unknown option %1").arg(a);
+        } else {
+            break;
+        }
+    }
+    if (i >= arguments.size()) return QStringLiteral("no operation given");
+    o.command = arguments[i];
+    o.args = arguments.mid(i + 1);
+    return std::nullopt;
+}
+
+void traceByte(bool sent, quint8 byte) {
+    std::fprintf(stderr, "%c %02X\n", sent ? '>' : '<', unsigned(byte));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const QString &settingsPath) {
+    Options o;
+    if (const auto reason = parseOptions(arguments, o)) return usageError(*reason, generalUsage());
+    if (o.help) {
+        put(stdout, generalUsage());
+        return Success;
+    }
+    const Operation *op = findOperation(o.command);
+    if (!op)
+        return usageError(QStringLiteral("unknown operation \"%1\"").arg(o.command),
+                          generalUsage());
+
+    PortState port;
+    Functions f(port);
+    Call call(f);
+    if (const auto reason = bindArguments(*op, o.args, call))
+        return usageError(*reason, QStringLiteral("usage: stampctl [options] ") + usageLine(*op) +
+                                       QLatin1Char('\n') + noteLines(*op));
+
+    const DeviceSettings settings = DeviceSettings::load(settingsPath);
+    port.portName = o.port.value_or(settings.portName);
+    port.baudName = o.baud.value_or(settings.baudName);
+    port.ports = settings.ports;
+    if (o.device) {
+        const int index = portIndexOf(port.portName);
+        if (index < 0)
+            return usageError(QStringLiteral("the port \"%1\" of %2 is none of Com1..Com4: give "
+                                             "--port with --device")
+                                  .arg(port.portName, settingsPath),
+                              generalUsage());
+        port.ports.devices[size_t(index)] = *o.device;
+    }
+    if (o.trace) port.trace = traceByte;
+
+    if (!op->run(call)) {
+        const QString message = call.failure.isEmpty()
+                                    ? QString::fromLatin1(op->name) + QStringLiteral(" failed")
+                                    : call.failure;
+        put(stderr, QStringLiteral("stampctl: ") + message + QLatin1Char('\n'));
+        return Failed;
+    }
+    for (const QString &line : call.out)
+        put(stdout, line + QLatin1Char('\n'));
+    return Success;
+}
+
+} // namespace ctl
