@@ -1,0 +1,34 @@
+#include "Messages.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+void BoxMessages::show(const QString &caption, const QString &text) {
+    QMessageBox::information(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
+}
+
+bool BoxMessages::ask(const QString &caption, const QString &text) {
+    return QMessageBox::question(QApplication::activeWindow(), caption, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void BoxMessages::beep() {
+    QApplication::beep();
+}
+
+QString BoxMessages::openFileName(const QString &caption, const QString &directory,
+                                  const QString &filter) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, directory, filter);
+}
+
+QString BoxMessages::saveFileName(const QString &caption, const QString &directory,
+                                  const QString &filter) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, directory, filter);
+}
+
+bool BoxMessages::openDocument(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The port dialog: the port and the rate, saved to the settings file and connected at once.
+
+#include <QDialog>
+
+namespace Ui {
+class TPortForms;
+}
+class TAutoControl;
+
+class TPortForms : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TPortForms(TAutoControl &main, QWidget *parent = nullptr);
+    ~TPortForms() override;
+
+    void Button1Click(); // "Сохранить"
+    void Button2Click(); // "Выйти"
+
+private:
+    Ui::TPortForms *ui;
+    TAutoControl &main;
+};
