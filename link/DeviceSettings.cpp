@@ -26,8 +26,8 @@ void setKey(QSettings &settings, const QString &name, const QString &value) {
 
 QString DeviceSettings::pathFor(const QString &programPath) {
     const QFileInfo info(programPath);
-    const QString base = info.suffix().isEmpty() ? info.filePath()
-                                                 : info.path() + '/' + info.completeBaseName();
+    const QString base =
+        info.suffix().isEmpty() ? info.filePath() : info.path() + '/' + info.completeBaseName();
     return base + QStringLiteral(".dev");
 }
 
@@ -35,12 +35,10 @@ DeviceSettings DeviceSettings::load(const QString &path) {
     DeviceSettings result;
     QSettings settings(path, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("PortParams"));
-    result.portName =
-        trimBlanks(settings.value(keyLike(settings, QStringLiteral("Com")), result.portName)
-                       .toString());
-    result.baudName =
-        trimBlanks(settings.value(keyLike(settings, QStringLiteral("Speed")), result.baudName)
-                       .toString());
+    result.portName = trimBlanks(
+        settings.value(keyLike(settings, QStringLiteral("Com")), result.portName).toString());
+    result.baudName = trimBlanks(
+        settings.value(keyLike(settings, QStringLiteral("Speed")), result.baudName).toString());
     settings.endGroup();
     result.ports = PortTable::fromSettings(settings);
     return result;

@@ -28,7 +28,8 @@ QPixmap clientPicture() {
     const char *rows[] = {"1001", "1010", "1100", "1010", "1001"};
     for (int r = 0; r < 5; ++r)
         for (int c = 0; c < 4; ++c)
-            if (rows[r][c] == '1') p.drawEllipse(QPointF(345 + c * 7, 80 + r * 7), 2.6, 2.6);
+            if (rows[r][c] == '1')
+                p.drawEllipse(QPointF(345 + c * 7, 80 + r * 7), 2.6, 2.6);
 
     p.setPen(QColor(0xe8, 0xee, 0xf5));
     QFont title;

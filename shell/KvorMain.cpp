@@ -106,13 +106,15 @@ TAutoControl::~TAutoControl() {
 
 bool TAutoControl::readStateBlock(StateBlock &block) {
     const bool ok = functions.ReadTimeParams(block);
-    if (ok && block.received >= 14) st.fontCount = block.fontCount();
+    if (ok && block.received >= 14)
+        st.fontCount = block.fontCount();
     return ok;
 }
 
 bool TAutoControl::autoRunStop(int attempts) {
     for (int i = 0; i < attempts; ++i)
-        if (functions.AutoRunStop()) return true;
+        if (functions.AutoRunStop())
+            return true;
     return false;
 }
 
@@ -123,7 +125,8 @@ void TAutoControl::setWindowOpener(Window window, std::function<void()> open) {
 
 void TAutoControl::openWindow(Window window) {
     const auto it = openers.find(window);
-    if (it != openers.end() && it->second) it->second();
+    if (it != openers.end() && it->second)
+        it->second();
 }
 
 void TAutoControl::postMessage(WindowMessage message) {
@@ -140,12 +143,15 @@ void TAutoControl::sendMessage(WindowMessage message) {
 
 void TAutoControl::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    if (started) return;
+    if (started)
+        return;
     started = true;
     // The first activation searches for the printer, then the first paint connects.
     QTimer::singleShot(0, this, [this] {
-        if (!st.firstActivation) FormActivate();
-        if (isVisible()) FormPaint();
+        if (!st.firstActivation)
+            FormActivate();
+        if (isVisible())
+            FormPaint();
     });
 }
 
@@ -169,13 +175,16 @@ void TAutoControl::FormActivate() {
         }
     }
     StateBlock block;
-    if (!readStateBlock(block)) msgs.error(QStringLiteral("TimeParamsRead Error"));
+    if (!readStateBlock(block))
+        msgs.error(QStringLiteral("TimeParamsRead Error"));
 }
 
 void TAutoControl::FormPaint() {
-    if (!st.firstPaint) return;
+    if (!st.firstPaint)
+        return;
     sendMessage(WindowMessage::PortNotInit);
-    if (st.portReady) postMessage(WindowMessage::DeviceExistCheck);
+    if (st.portReady)
+        postMessage(WindowMessage::DeviceExistCheck);
     st.firstPaint = false;
 }
 
@@ -202,7 +211,8 @@ void TAutoControl::closeEvent(QCloseEvent *event) {
 void TAutoControl::FormClose() {
     // The logo windows' working files; the port is left to the system.
     QDir logo(QDir::current().filePath(QStringLiteral("Logo")));
-    if (!logo.exists()) return;
+    if (!logo.exists())
+        return;
     const QStringList files = logo.entryList({QStringLiteral("*.logo")}, QDir::Files);
     for (const QString &file : files)
         logo.remove(file);
@@ -244,7 +254,8 @@ void TAutoControl::updatePortNotice() {
 void TAutoControl::bindKey(const QKeySequence &key, QAction *owner) {
     auto *shortcut = new QShortcut(key, this);
     connect(shortcut, &QShortcut::activated, owner, [owner] {
-        if (owner->isEnabled()) owner->trigger();
+        if (owner->isEnabled())
+            owner->trigger();
     });
 }
 
@@ -264,7 +275,8 @@ void TAutoControl::windowEntry(std::initializer_list<QAction *> entries, Window 
     for (QAction *entry : entries) {
         windowEntries.emplace(window, entry);
         connect(entry, &QAction::triggered, this, [=, this] {
-            if (before) before();
+            if (before)
+                before();
             openWindow(window);
         });
     }
@@ -293,7 +305,8 @@ void TAutoControl::configMenu(QMenu *menu, QAction *on, QAction *off, int bit,
 }
 
 void TAutoControl::markDelete() {
-    if (!msgs.confirm(QStringLiteral("Mark delete. Are You Sure?"))) return;
+    if (!msgs.confirm(QStringLiteral("Mark delete. Are You Sure?")))
+        return;
     if (functions.MarkDelete())
         msgs.information(QStringLiteral("Ok"));
     else
