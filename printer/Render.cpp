@@ -19,7 +19,10 @@ Placed prepare(const RenderItem &item) {
     Placed placed;
     placed.column = item.column;
     if (!item.text.isEmpty()) {
-        placed.dots = renderText(item.text, item.font);
+        // Every character takes at least a cell and a blank column, so characters beyond this
+        // count would only be cut off again.
+        const qsizetype fitting = markMaxColumns / (pixelFontCharWidth(item.font) + 1) + 1;
+        placed.dots = renderText(item.text.left(fitting), item.font);
         placed.height = pixelFontHeight(item.font);
     } else if (item.logoHeight > 0 && !item.logo.empty()) {
         // A logo is drawn dot for dot; dots below its own height are not part of it.
