@@ -1,7 +1,50 @@
 #include "VirtualLine.h"
 
+#include "InProcessLine.h"
+#include "PrinterRegistry.h"
+
+#include <QDebug>
+
+namespace {
+
+// The host's end of the virtual printer: bytes sent at a rate other than the printer's own are
+// lost on the way, as on a real line.
+class VirtualPrinterPeer : public LinePeer {
+public:
+    explicit VirtualPrinterPeer(std::shared_ptr<printer::VirtualPrinter> p)
+        : printer(std::move(p)) {}
+
+    // Every exchange reopens the line: whatever the printer was still waiting for is over.
+    void opened() override { printer->endExchange(); }
+    void setRate(int baud) override { rate = baud; }
+    QByteArray receive(quint8 byte) override {
+        if (rate != printer->lineRate()) {
+            printer->lose(byte);
+            return {};
+        }
+        return printer->feed(byte);
+    }
+
+private:
+    std::shared_ptr<printer::VirtualPrinter> printer;
+    int rate = 0;
+};
+
+} // namespace
+
 bool isVirtualDevice(const QString &device) {
     return device == QLatin1String("virtual") || device.startsWith(QLatin1String("virtual:"));
 }
 
-std::unique_ptr<SerialLine> openVirtualLine(const QString &) { return nullptr; }
+std::unique_ptr<SerialLine> openVirtualLine(const QString &device) {
+    if (!isVirtualDevice(device))
+        return nullptr;
+    const QString stateFile = device.mid(int(qstrlen("virtual:")));
+    QString error;
+    auto printer = printer::sharedPrinter(device, stateFile, &error);
+    if (!printer) {
+        qWarning().noquote() << "virtual printer: cannot read" << stateFile << ":" << error;
+        return nullptr;
+    }
+    return std::make_unique<InProcessLine>(std::make_shared<VirtualPrinterPeer>(printer));
+}

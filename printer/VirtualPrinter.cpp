@@ -1,0 +1,122 @@
+#include "VirtualPrinter.h"
+
+#include "StateFile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace printer {
+
+namespace {
+qint64 systemClock() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+} // namespace
+
+VirtualPrinter::VirtualPrinter() : VirtualPrinter(firstState(systemClock())) {}
+
+VirtualPrinter::VirtualPrinter(PrinterState initial, Clock clock)
+    : state_(std::move(initial)), clock_(clock ? std::move(clock) : Clock(systemClock)) {
+    state_.lastPrintMs = now();
+    restart();
+}
+
+VirtualPrinter::~VirtualPrinter() = default;
+
+void VirtualPrinter::restart() {
+    session.reset();
+    commands.reset();
+    line = std::make_unique<PrinterLine>(transcript_);
+    commands = std::make_unique<CommandSet>(*line, state_, replyFaults, [this] { return now(); });
+    session.emplace(commands->session());
+    session->start();
+}
+
+void VirtualPrinter::setClock(Clock clock) {
+    clock_ = clock ? std::move(clock) : Clock(systemClock);
+    state_.lastPrintMs = now();
+}
+
+QByteArray VirtualPrinter::feed(quint8 hostByte) {
+    state_.runUntil(now());
+    const bool wrongEcho = wrongEchoIn == 0;
+    if (wrongEchoIn >= 0)
+        --wrongEchoIn;
+    if (silenceIn == 0)
+        silent = true;
+    if (silenceIn >= 0)
+        --silenceIn;
+    if (silent || cutCount > 0) {
+        if (cutCount > 0)
+            --cutCount;
+        lose(hostByte);
+        return {};
+    }
+    transcript_.hostByte(hostByte);
+    if (wrongEcho)
+        line->wrongNextEcho();
+    const QByteArray out = line->deliver(hostByte, transcript_.size() - 1);
+    transcript_.printerBytes(out);
+    if (commands->takeChanged() && !file.isEmpty())
+        save();
+    return out;
+}
+
+void VirtualPrinter::lose(quint8 hostByte) {
+    transcript_.hostByte(hostByte, true);
+}
+
+QByteArray VirtualPrinter::endExchange() {
+    silent = false;
+    silenceIn = -1;
+    const QByteArray out = line->endExchange();
+    transcript_.printerBytes(out);
+    if (commands->takeChanged() && !file.isEmpty())
+        save();
+    return out;
+}
+
+bool VirtualPrinter::useStateFile(const QString &path, QString *error) {
+    file = path;
+    if (!QFileInfo::exists(path))
+        return true;
+    PrinterState loaded;
+    if (!loadState(path, loaded, error))
+        return false;
+    state_ = std::move(loaded);
+    state_.lastPrintMs = now();
+    return true;
+}
+
+bool VirtualPrinter::save(QString *error) const {
+    return file.isEmpty() || saveState(file, state_, error);
+}
+
+void VirtualPrinter::silenceFrom(int n) {
+    silenceIn = qMax(0, n);
+}
+void VirtualPrinter::wrongEchoAt(int n) {
+    wrongEchoIn = qMax(0, n);
+}
+void VirtualPrinter::cutLine(int count) {
+    cutCount = qMax(0, count);
+}
+void VirtualPrinter::shortReply(int keep) {
+    line->cutNextReply(qMax(0, keep));
+}
+void VirtualPrinter::badNameChecksum() {
+    replyFaults.badNameChecksum = true;
+}
+void VirtualPrinter::oversizeMark(OversizeMark kind) {
+    replyFaults.oversizeMark = kind;
+}
+
+void VirtualPrinter::clearFaults() {
+    silenceIn = wrongEchoIn = -1;
+    silent = false;
+    cutCount = 0;
+    replyFaults = ReplyFaults{};
+    line->clearFaults();
+}
+
+} // namespace printer
