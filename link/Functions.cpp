@@ -5,7 +5,9 @@
 namespace {
 constexpr quint8 CR = 0x0D;
 
-quint8 digit(int n) { return quint8(0x30 + n); }
+quint8 digit(int n) {
+    return quint8(0x30 + n);
+}
 
 QByteArray leftPadded(const QByteArray &text, int width) {
     return text.size() >= width ? text : QByteArray(width - text.size(), '0') + text;
@@ -121,7 +123,9 @@ bool Functions::FindDevice() {
     return false;
 }
 
-void Functions::Pause(int ms) { io.Wait(ms); }
+void Functions::Pause(int ms) {
+    io.Wait(ms);
+}
 
 quint8 Functions::MirrorBits(quint8 byte) {
     quint8 mirrored = 0;
@@ -147,7 +151,9 @@ bool Functions::send(const QByteArray &bytes) {
     return true;
 }
 
-bool Functions::command(std::initializer_list<quint8> bytes) { return Connect() && send(bytes); }
+bool Functions::command(std::initializer_list<quint8> bytes) {
+    return Connect() && send(bytes);
+}
 
 bool Functions::readBytesInto(int count, std::function<void(int, quint8)> store) {
     for (int i = 0; i < count; ++i) {
@@ -169,24 +175,60 @@ bool Functions::drain(int count) {
 
 // --- Commands ---------------------------------------------------------------------------------
 
-bool Functions::Start() { return command({0x17}); }
-bool Functions::Stop() { return command({0x02}); }
-bool Functions::PrintStart() { return command({0x17}); }
-bool Functions::HighVoltageTurn() { return command({0x02}); }
-bool Functions::Reset() { return command({0x12}); }
-bool Functions::RunningNumberReset() { return command({0x1F}); }
-bool Functions::RunningNumberForward() { return command({0x0C, 'N'}) && io.WriteByte(0x14); }
-bool Functions::RunningNumberBack() { return command({0x0C, 'N'}) && io.WriteByte(0x13); }
-bool Functions::AutoRunStop() { return command({0x0B, 'A'}); }
-bool Functions::MarkDelete() { return command({0x0B, 'M'}); }
-bool Functions::MarkPrintForward() { return command({0x1E, 0x14, CR}); }
-bool Functions::MarkPrintBack() { return command({0x1E, 0x13, CR}); }
-bool Functions::BreakPointCorrectionOn() { return command({0x1E, 0x15, CR}); }
-bool Functions::BreakPointCorrectionOff() { return command({0x1E, 0x16, CR}); }
-bool Functions::MarkRotateOn() { return command({0x1E, 'D', CR}); }
-bool Functions::MarkRotateOff() { return command({0x1E, 'U', CR}); }
-bool Functions::KeyboardSelect() { return command({0x07, 'A'}); }
-bool Functions::KeyboardOff() { return command({0x12, '*', 'U', 'O'}); }
+bool Functions::Start() {
+    return command({0x17});
+}
+bool Functions::Stop() {
+    return command({0x02});
+}
+bool Functions::PrintStart() {
+    return command({0x17});
+}
+bool Functions::HighVoltageTurn() {
+    return command({0x02});
+}
+bool Functions::Reset() {
+    return command({0x12});
+}
+bool Functions::RunningNumberReset() {
+    return command({0x1F});
+}
+bool Functions::RunningNumberForward() {
+    return command({0x0C, 'N'}) && io.WriteByte(0x14);
+}
+bool Functions::RunningNumberBack() {
+    return command({0x0C, 'N'}) && io.WriteByte(0x13);
+}
+bool Functions::AutoRunStop() {
+    return command({0x0B, 'A'});
+}
+bool Functions::MarkDelete() {
+    return command({0x0B, 'M'});
+}
+bool Functions::MarkPrintForward() {
+    return command({0x1E, 0x14, CR});
+}
+bool Functions::MarkPrintBack() {
+    return command({0x1E, 0x13, CR});
+}
+bool Functions::BreakPointCorrectionOn() {
+    return command({0x1E, 0x15, CR});
+}
+bool Functions::BreakPointCorrectionOff() {
+    return command({0x1E, 0x16, CR});
+}
+bool Functions::MarkRotateOn() {
+    return command({0x1E, 'D', CR});
+}
+bool Functions::MarkRotateOff() {
+    return command({0x1E, 'U', CR});
+}
+bool Functions::KeyboardSelect() {
+    return command({0x07, 'A'});
+}
+bool Functions::KeyboardOff() {
+    return command({0x12, '*', 'U', 'O'});
+}
 
 bool Functions::SetAutoRunPeriod(const QByteArray &text) {
     return command({0x0C, 'A'}) && send(leftPadded(trimBlanks(text), 3)) && send({CR});
@@ -235,8 +277,7 @@ bool Functions::PlaceLogo(int logoNumber, int row, int column) {
     return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
 }
 
-bool Functions::ReadFragment(int row, int column, QByteArray &text, quint8 &attr1,
-                             quint8 &attr2) {
+bool Functions::ReadFragment(int row, int column, QByteArray &text, quint8 &attr1, quint8 &attr2) {
     text.clear();
     if (!command({0x11, digit(row), digit(column)}))
         return false;
@@ -320,8 +361,12 @@ bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
     return send({0x00, CR});
 }
 
-bool Functions::IncreaseParam(quint8 code, quint8 &value) { return readStep(code, 0x15, value); }
-bool Functions::DecreaseParam(quint8 code, quint8 &value) { return readStep(code, 0x16, value); }
+bool Functions::IncreaseParam(quint8 code, quint8 &value) {
+    return readStep(code, 0x15, value);
+}
+bool Functions::DecreaseParam(quint8 code, quint8 &value) {
+    return readStep(code, 0x16, value);
+}
 
 bool Functions::ReadByteStatus(quint8 &status) {
     if (!command({0x0C, 0x09}))
@@ -378,9 +423,10 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<void(int)> &
         return false;
     const int length = *low + 255 * *high;
     const int height = image.height;
-    // A picture that does not fit the store is refused before anything is written into it.
+    // A picture that does not fit the store is refused before anything is written into it, and
+    // the image is left describing no mark rather than a size it cannot hold.
     if (height < 0 || height > 4 || height * length > MarkImage::kImageBytes) {
-        image.length = 0;
+        image.height = image.length = 0;
         return false;
     }
     image.length = length;
@@ -418,13 +464,16 @@ bool Functions::ReadLogoPreview(int number, LogoImage &image) {
     image.fill(0xFF);
     if (!command({0x07, 0x00, quint8(number)}))
         return false;
-    if (const auto b = io.ReadByteWithin(1000))
+    if (const auto b = io.ReadByteWithin(1000)) {
+        if (*b > 4) // the image holds 4 bytes a column: keep it within what it can hold
+            return false;
         image.bytesPerColumn = *b;
+    }
     const auto c = io.ReadByte();
     if (!c)
         return false;
     int B = image.bytesPerColumn, C = *c;
-    if (B < 0 || B > 4) // the image holds 4 bytes a column
+    if (B < 0 || B > 4) // kept from an earlier read of an empty slot (32)
         return false;
     int skip = 0;
     while (C * B > LogoImage::kDataBytes) {
@@ -450,12 +499,11 @@ bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
     if (!c)
         return false;
     int B = *b, C = *c;
-    image.bytesPerColumn = B;
-    image.columnCount = C;
-    if (B > 4) // the image holds 4 bytes a column
+    if (B > 4) // the image holds 4 bytes a column: refused before its size is taken
         return false;
     while (B * C > LogoImage::kDataBytes)
         --C;
+    image.bytesPerColumn = B;
     image.columnCount = C;
     if (B == 0 && C == 0) {
         B = C = image.bytesPerColumn = image.columnCount = 32;
