@@ -160,7 +160,8 @@ void CommandsTest::postDateGoesOutInTwoExchanges() {
     // The format goes out on the first opening, the day count on the second.
     QByteArray first, second;
     for (const WireByte &w : rig.printer->transcript())
-        if (w.fromHost) (w.open == 1 ? first : second).append(char(w.value));
+        if (w.fromHost)
+            (w.open == 1 ? first : second).append(char(w.value));
     QCOMPARE(hexOf(first), hexOf(bytes("1D 32 35") + "DD.MM\r"));
     QCOMPARE(hexOf(second), hexOf(bytes("1D 44") + "0005\r"));
 

@@ -11,7 +11,8 @@ QString hexOf(const QByteArray &data) {
 }
 
 ScriptedPrinter &ScriptedPrinter::add(Kind kind, const QByteArray &data, int waits) {
-    if (!data.isEmpty() || kind == Kind::Late) steps.append({kind, data, waits});
+    if (!data.isEmpty() || kind == Kind::Late)
+        steps.append({kind, data, waits});
     return *this;
 }
 
@@ -40,9 +41,11 @@ void ScriptedPrinter::playReplies(QByteArray &out) {
 QByteArray ScriptedPrinter::sendOut(const QByteArray &out, int echoes) {
     QByteArray sentNow;
     for (qsizetype i = 0; i < out.size(); ++i, ++sent) {
-        if (silenceAt >= 0 && sent >= silenceAt) continue;
+        if (silenceAt >= 0 && sent >= silenceAt)
+            continue;
         quint8 b = quint8(out[i]);
-        if (sent == wrongByteAt) b = quint8(~b);
+        if (sent == wrongByteAt)
+            b = quint8(~b);
         sentNow.append(char(b));
         wire.append({false, b, lineRate, i < echoes, openCount});
     }
@@ -85,8 +88,10 @@ QByteArray ScriptedPrinter::receive(quint8 byte) {
 }
 
 QByteArray ScriptedPrinter::idle() {
-    if (!deviation.isEmpty() || step == steps.size() || steps[step].kind != Kind::Late) return {};
-    if (waited++ < steps[step].waits) return {};
+    if (!deviation.isEmpty() || step == steps.size() || steps[step].kind != Kind::Late)
+        return {};
+    if (waited++ < steps[step].waits)
+        return {};
     QByteArray out = steps[step++].data;
     playReplies(out);
     return sendOut(out, 0);
@@ -95,7 +100,8 @@ QByteArray ScriptedPrinter::idle() {
 QByteArray ScriptedPrinter::hostBytesAt(int rate) const {
     QByteArray out;
     for (const WireByte &w : wire)
-        if (w.fromHost && (rate == 0 || w.rate == rate)) out.append(char(w.value));
+        if (w.fromHost && (rate == 0 || w.rate == rate))
+            out.append(char(w.value));
     return out;
 }
 
@@ -106,12 +112,14 @@ QByteArray ScriptedPrinter::hostBytes() const {
 QByteArray ScriptedPrinter::printerBytes() const {
     QByteArray out;
     for (const WireByte &w : wire)
-        if (!w.fromHost) out.append(char(w.value));
+        if (!w.fromHost)
+            out.append(char(w.value));
     return out;
 }
 
 QString ScriptedPrinter::problem() const {
-    if (!deviation.isEmpty()) return deviation;
+    if (!deviation.isEmpty())
+        return deviation;
     if (step < steps.size())
         return QStringLiteral("script stopped at step %1 of %2 (byte %3); host sent %4")
             .arg(step)
@@ -137,6 +145,7 @@ PrinterRig::PrinterRig(int rate) : printer(std::make_shared<ScriptedPrinter>(rat
     state.portName = QStringLiteral("Com1");
     state.baudName = QString::number(rate);
     state.trace = [this](bool sentByHost, quint8 byte) {
-        if (!sentByHost) hostRead.append(char(byte));
+        if (!sentByHost)
+            hostRead.append(char(byte));
     };
 }

@@ -1,0 +1,195 @@
+// Pictures to logos and back, and the look-ups in the logo names list.
+
+#include "ScriptedPrinter.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// A 1-bit picture, white, with black dots at the given (x, y).
+QImage monoPicture(int w, int h, const QList<QPoint> &dots) {
+    QImage picture(w, h, QImage::Format_Mono);
+    picture.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    picture.fill(1);
+    for (const QPoint &p : dots)
+        picture.setPixel(p, 0);
+    return picture;
+}
+
+// The wire bytes of the logo image's first columns, as WriteLogo sends them.
+QByteArray wireData(const LogoImage &image, int columns) {
+    return logoFrame(image.dots, image.bytesPerColumn, columns, "", true)
+        .left(columns * image.bytesPerColumn);
+}
+} // namespace
+
+class LogoImageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(dir.isValid()); }
+    void packColumnsOrientation();
+    void loadMonochromePictures();
+    void loadRefusesOtherPictures();
+    void saveAndLoadAgain();
+    void namesListLookUps();
+
+private:
+    QString file(const QString &name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+void LogoImageTest::packColumnsOrientation() {
+    // 12 rows: byte 0 goes out as rows 11..4 (bit 0 row 11), byte 1 bits 0..3 as rows 3..0 and
+    // bits 4..7 set (no dot).
+    const QList<QPoint> dots{{0, 0}, {0, 4}, {0, 11}, {1, 3}};
+    LogoImage image;
+    LogoDots staging;
+    PackColumns(image, staging, 12, 3, [&](int x, int y) { return dots.contains(QPoint(x, y)); });
+    image.bytesPerColumn = 2;
+    QCOMPARE(hexOf(wireData(image, 3)), QStringLiteral("7E F7 FF FE FF FF"));
+    QCOMPARE(image.dots[0][2], quint8(0));
+
+    // 32 rows: the bottom row is bit 0 of wire byte 0, the top row bit 7 of wire byte 3.
+    PackColumns(image, staging, 32, 2, [](int x, int y) { return x == 0 ? y == 31 : y == 0; });
+    image.bytesPerColumn = 4;
+    QCOMPARE(hexOf(wireData(image, 2)), QStringLiteral("FE FF FF FF FF FF FF 7F"));
+}
+
+void LogoImageTest::loadMonochromePictures() {
+    LogoImage image;
+    LogoDots staging;
+    {
+        // A dot in the top row of 12 needs two bytes a column; columns end at the last dot.
+        QVERIFY(monoPicture(5, 12, {{1, 0}, {0, 11}}).save(file("a.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("a.bmp"), image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.bytesPerColumn, 2);
+        QCOMPARE(image.columnCount, 2);
+        QCOMPARE(hexOf(wireData(image, 2)), QStringLiteral("FE FF FF F7"));
+    }
+    {
+        // 32 rows with the top 8 blank: three bytes a column. Empty columns at the left stay.
+        QVERIFY(monoPicture(6, 32, {{2, 8}, {3, 31}}).save(file("b.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("b.bmp"), image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.bytesPerColumn, 3);
+        QCOMPARE(image.columnCount, 4);
+        QCOMPARE(hexOf(wireData(image, 4)), QStringLiteral("FF FF FF FF FF FF FF FF 7F FE FF FF"));
+    }
+    {
+        QVERIFY(monoPicture(10, 10, {}).save(file("white.bmp"), "BMP"));
+        image.fill(0x55);
+        QCOMPARE(LoadPictureToLogo(file("white.bmp"), image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.bytesPerColumn, 1);
+        QCOMPARE(image.columnCount, 1);
+        QVERIFY(!image.hasDots());
+    }
+    {
+        // Rows below row 31 are lost.
+        QVERIFY(monoPicture(4, 40, {{1, 35}}).save(file("tall.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("tall.bmp"), image, staging), PictureLoad::Loaded);
+        QVERIFY(!image.hasDots());
+    }
+    {
+        // At most 4000 dots: 8 rows keep 500 columns.
+        QVERIFY(monoPicture(600, 8, {{499, 0}, {500, 0}}).save(file("wide.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("wide.bmp"), image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.columnCount, 500);
+        QCOMPARE(image.bytesPerColumn, 1);
+    }
+    {
+        // 2 rows allow 2000 columns, but the image holds 512.
+        QVERIFY(monoPicture(2000, 2, {{511, 1}, {700, 1}}).save(file("flat.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("flat.bmp"), image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.columnCount, 512);
+    }
+}
+
+void LogoImageTest::loadRefusesOtherPictures() {
+    LogoImage image;
+    LogoDots staging;
+    // Colour bitmaps are refused whatever their colours: black and white only here.
+    QImage indexed(8, 8, QImage::Format_Indexed8);
+    QList<QRgb> grey;
+    for (int i = 0; i < 256; ++i)
+        grey << qRgb(i, i, i);
+    indexed.setColorTable(grey);
+    indexed.fill(255);
+    indexed.setPixel(1, 1, 0);
+    QVERIFY(indexed.save(file("8bit.bmp"), "BMP"));
+    QCOMPARE(LoadPictureToLogo(file("8bit.bmp"), image, staging), PictureLoad::NotMonochrome);
+
+    QImage rgb(8, 8, QImage::Format_RGB32);
+    rgb.fill(Qt::white);
+    rgb.setPixel(1, 1, qRgb(0, 0, 0));
+    QVERIFY(rgb.save(file("24bit.bmp"), "BMP"));
+    QCOMPARE(LoadPictureToLogo(file("24bit.bmp"), image, staging), PictureLoad::NotMonochrome);
+
+    QFile garbage(file("garbage.bmp"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("BM this is not a picture at all");
+    garbage.close();
+    QCOMPARE(LoadPictureToLogo(file("garbage.bmp"), image, staging), PictureLoad::NotValid);
+    QCOMPARE(LoadPictureToLogo(file("missing.bmp"), image, staging), PictureLoad::NotValid);
+}
+
+void LogoImageTest::saveAndLoadAgain() {
+    // A logo as read (wire orientation) saved as a picture and loaded again comes back with the
+    // same size and the same dots, now in file orientation.
+    LogoImage read;
+    read.fill(0);
+    read.bytesPerColumn = 3;
+    read.columnCount = 5;
+    read.dots[0] = {0x01, 0x00, 0x00, 0};
+    read.dots[2] = {0x00, 0xA5, 0x00, 0};
+    read.dots[4] = {0x00, 0x00, 0x80, 0};
+    QVERIFY(SaveLogoToBitmap(file("logo.bmp"), read));
+
+    QImage saved(file("logo.bmp"));
+    QCOMPARE(saved.depth(), 1);
+    QCOMPARE(saved.size(), QSize(5, 24));
+    QCOMPARE(saved.pixelColor(4, 0), QColor(Qt::black));  // bit 7 of the top byte: the top row
+    QCOMPARE(saved.pixelColor(0, 23), QColor(Qt::black)); // bit 0 of byte 0: the bottom row
+    QCOMPARE(saved.pixelColor(1, 12), QColor(Qt::white));
+
+    LogoImage loaded;
+    LogoDots staging;
+    QCOMPARE(LoadPictureToLogo(file("logo.bmp"), loaded, staging), PictureLoad::Loaded);
+    QCOMPARE(loaded.bytesPerColumn, 3);
+    QCOMPARE(loaded.columnCount, 5);
+    for (int c = 0; c < 5; ++c)
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(loaded.dots[size_t(c)][size_t(k)],
+                     Functions::MirrorBits(read.dots[size_t(c)][size_t(k)]));
+
+    // A logo without a sensible size is not saved.
+    LogoImage empty;
+    empty.bytesPerColumn = 32;
+    empty.columnCount = 32;
+    QVERIFY(!SaveLogoToBitmap(file("none.bmp"), empty));
+}
+
+void LogoImageTest::namesListLookUps() {
+    LogoNames names;
+    names.count = 3;
+    names.records = bytes("07") + " Star   " + bytes("00") + bytes("0C") + "\tMoon\x01  " +
+                    bytes("00") + bytes("07") + "Other   " + bytes("00");
+    QCOMPARE(LogoNumberAt(names, 0), 7);
+    QCOMPARE(LogoNumberAt(names, 1), 12);
+    QCOMPARE(LogoNumberAt(names, 3), -1);
+    QCOMPARE(LogoNumberAt(names, -1), -1);
+    QCOMPARE(LogoNameOf(names, 7), QByteArray("Star")); // the first record of a slot
+    QCOMPARE(LogoNameOf(names, 12), QByteArray("Moon"));
+    QCOMPARE(LogoNameOf(names, 8), QByteArray());
+
+    // A count outside 1..255 is an empty list, whatever the records hold.
+    names.count = 0;
+    QCOMPARE(LogoNumberAt(names, 0), -1);
+    QCOMPARE(LogoNameOf(names, 7), QByteArray());
+    // A count larger than the records received looks only at what is there.
+    names.count = 5;
+    QCOMPARE(LogoNumberAt(names, 2), 7);
+    QCOMPARE(LogoNumberAt(names, 3), -1);
+}
+
+QTEST_GUILESS_MAIN(LogoImageTest)
+#include "tst_logoimage.moc"
