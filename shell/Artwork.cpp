@@ -3,8 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-QPixmap clientPicture() {
-    QPixmap picture(480, 150);
+QPixmap clientPicture(int width) {
+    QPixmap picture(qMax(width, 480), 150);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, picture.height());
@@ -14,22 +14,24 @@ QPixmap clientPicture() {
 
     // A conveyor with three products, the last one marked by the head above it.
     p.fillRect(0, 118, picture.width(), 8, QColor(0x55, 0x5f, 0x6b));
-    for (int x = 40; x < 480; x += 150) {
+    int head = 0;
+    for (int x = 40; x + 90 < picture.width(); x += 150) {
+        head = x + 15;
         p.setBrush(QColor(0xd9, 0xc6, 0x9a));
         p.setPen(QColor(0x8a, 0x74, 0x46));
         p.drawRoundedRect(QRectF(x, 70, 90, 48), 4, 4);
     }
     p.setBrush(QColor(0x9a, 0xa7, 0xb6));
     p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(330, 20, 60, 34), 5, 5);
-    p.drawRect(QRectF(354, 54, 12, 10));
+    p.drawRoundedRect(QRectF(head, 20, 60, 34), 5, 5);
+    p.drawRect(QRectF(head + 24, 54, 12, 10));
     // The dots it prints.
     p.setBrush(QColor(0x10, 0x10, 0x10));
     const char *rows[] = {"1001", "1010", "1100", "1010", "1001"};
     for (int r = 0; r < 5; ++r)
         for (int c = 0; c < 4; ++c)
             if (rows[r][c] == '1')
-                p.drawEllipse(QPointF(345 + c * 7, 80 + r * 7), 2.6, 2.6);
+                p.drawEllipse(QPointF(head + 15 + c * 7, 80 + r * 7), 2.6, 2.6);
 
     p.setPen(QColor(0xe8, 0xee, 0xf5));
     QFont title;

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-QPixmap clientPicture();
+// The client-area picture, at least `width` pixels wide.
+QPixmap clientPicture(int width);
 // A small icon: the letter on a tile whose colour follows the hint.
 QIcon toolIcon(QChar letter, const QString &hint);

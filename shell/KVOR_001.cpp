@@ -1,9 +1,8 @@
-// The program entry: the application, its main window and the dialogs made at start, in order.
+// The program entry: the application, its main window and its windows.
 
-#include "About.h"
 #include "DeviceSettings.h"
 #include "KvorMain.h"
-#include "PortParams.h"
+#include "Windows.h"
 
 #include <QApplication>
 
@@ -15,11 +14,7 @@ int main(int argc, char *argv[]) {
 
     BoxMessages messages;
     TAutoControl main(messages, DeviceSettings::pathFor(QApplication::applicationFilePath()));
-    TAboutBox about(&main);
-    TPortForms portForms(main, &main);
-
-    main.setWindowOpener(Window::About, [&] { about.exec(); });
-    main.setWindowOpener(Window::PortForms, [&] { portForms.show(); });
+    wireWindows(main);
 
     QObject::connect(&main, &TAutoControl::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     main.show();

@@ -80,7 +80,6 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, QWid
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
-    ui->Image1->setPixmap(clientPicture());
 
     auto *spacer = new QWidget(ui->ToolBar1);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -93,8 +92,17 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, QWid
     ui->StatusBar1->addPermanentWidget(virtualNotice);
     updatePortNotice();
 
+    // Hidden submenus: not shown, their entries' keys still act.
+    for (QMenu *menu :
+         {ui->FKey1, ui->Load1, ui->Read1, ui->MarkPrintDirection1, ui->MarkBreakPointCorrection1,
+          ui->MarkRotation1, ui->RunningNumberDirection1, ui->HydroSystem_})
+        menu->menuAction()->setVisible(false);
+
     wireEntries();
     updateEntries();
+    adjustSize();
+    setMinimumWidth(qMax(ui->MainMenu1->sizeHint().width(), ui->ToolBar1->sizeHint().width()));
+    ui->Image1->setPixmap(clientPicture(minimumWidth()));
     adjustSize();
 }
 

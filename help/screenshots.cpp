@@ -1,0 +1,59 @@
+// Takes the manual's pictures: every window of the program, drawn as the operator sees it, saved
+// as PNG files into the folder given as the first argument. scripts/screenshots.sh runs it under a
+// virtual X server.
+
+#include "About.h"
+#include "KvorMain.h"
+#include "PortParams.h"
+#include "Windows.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+// Messages that the pictures never show.
+class Quiet : public Messages {
+public:
+    void show(const QString &, const QString &) override {}
+    bool ask(const QString &, const QString &) override { return false; }
+    void beep() override {}
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    bool openDocument(const QUrl &) override { return false; }
+};
+
+void save(QWidget &widget, const QDir &dir, const QString &name) {
+    widget.show();
+    QApplication::processEvents();
+    widget.grab().save(dir.filePath(name + QStringLiteral(".png")));
+}
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    QTemporaryDir work;
+    const QString settings = work.filePath(QStringLiteral("stampline.dev"));
+    QFile file(settings);
+    file.open(QIODevice::WriteOnly);
+    file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual\n");
+    file.close();
+
+    Quiet quiet;
+    TAutoControl main(quiet, settings);
+    main.state().firstActivation = true; // no printer search for a picture
+    main.state().firstPaint = false;
+    wireWindows(main);
+    save(main, out, QStringLiteral("main-window"));
+
+    TAboutBox about(&main);
+    save(about, out, QStringLiteral("about"));
+    TPortForms port(main, &main);
+    save(port, out, QStringLiteral("port-dialog"));
+    return 0;
+}

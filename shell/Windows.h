@@ -1,0 +1,7 @@
+#pragma once
+// The program's windows: the dialogs made at start, in order, and the ones made each time their
+// command is chosen, wired to the main window's entries.
+
+class TAutoControl;
+
+void wireWindows(TAutoControl &main);
