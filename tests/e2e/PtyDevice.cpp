@@ -1,0 +1,102 @@
+#include "PtyDevice.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+PtyDevice::PtyDevice() {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        problem = QStringLiteral("posix_openpt: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+        return;
+    }
+    path = QString::fromLocal8Bit(ptsname(master));
+    slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        problem = QStringLiteral("open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        return;
+    }
+    // Raw before the host opens it: no echo by the line discipline, no line editing.
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    worker = std::thread([this] { serve(); });
+}
+
+PtyDevice::~PtyDevice() {
+    stopping = true;
+    if (worker.joinable())
+        worker.join();
+    if (slave >= 0)
+        close(slave);
+    if (master >= 0)
+        close(master);
+}
+
+void PtyDevice::play(const Script &next) {
+    std::lock_guard guard(lock);
+    if (slave >= 0)
+        tcflush(slave, TCIFLUSH);
+    script = next;
+    arrived.clear();
+    outgoing.clear();
+}
+
+qsizetype PtyDevice::pendingInput() const {
+    int count = 0;
+    return ioctl(master, FIONREAD, &count) == 0 ? count : 0;
+}
+
+QByteArray PtyDevice::received(int boundMs) {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        {
+            std::lock_guard guard(lock);
+            if (pendingInput() == 0 || timer.elapsed() > boundMs)
+                return arrived;
+        }
+        usleep(1000);
+    }
+}
+
+void PtyDevice::serve() {
+    while (!stopping) {
+        pollfd p{master, POLLIN, 0};
+        {
+            std::lock_guard guard(lock);
+            if (!outgoing.isEmpty())
+                p.events |= POLLOUT;
+        }
+        if (poll(&p, 1, 20) <= 0)
+            continue;
+        std::lock_guard guard(lock);
+        if (p.revents & POLLIN) {
+            char buffer[256];
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            for (ssize_t i = 0; i < n; ++i) {
+                arrived.append(buffer[i]);
+                const int index = int(arrived.size()) - 1;
+                const bool quiet =
+                    script.silent || (index >= script.quietFrom && index <= script.quietTo);
+                if (!quiet)
+                    outgoing.append(buffer[i]);
+                outgoing.append(script.replies.value(index + 1));
+            }
+        }
+        if (!outgoing.isEmpty()) {
+            const ssize_t n = write(master, outgoing.constData(), size_t(outgoing.size()));
+            if (n > 0)
+                outgoing.remove(0, n);
+        }
+    }
+}
