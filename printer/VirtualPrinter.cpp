@@ -67,8 +67,7 @@ void VirtualPrinter::lose(quint8 hostByte) {
 }
 
 QByteArray VirtualPrinter::endExchange() {
-    silent = false;
-    silenceIn = -1;
+    silent = false; // a silence that has begun lasts to the end of its exchange
     const QByteArray out = line->endExchange();
     transcript_.printerBytes(out);
     if (commands->takeChanged() && !file.isEmpty())

@@ -1,0 +1,727 @@
+// The host's command set against the virtual printer: what the host gets back equals what the
+// printer holds, and every command changes the printer as it says.
+
+#include "MarkItems.h"
+#include "ScriptedPrinter.h"
+#include "StateFile.h"
+#include "VirtualRig.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace printer;
+
+namespace {
+
+struct Cell {
+    QByteArray text;
+    quint8 font = 0;
+    quint8 kind = 0;
+};
+
+Cell readCell(Functions &f, int row, int column) {
+    Cell cell;
+    if (!f.ReadFragment(row, column, cell.text, cell.font, cell.kind))
+        QTest::qFail("ReadFragment failed", __FILE__, __LINE__);
+    return cell;
+}
+
+StateBlock readBlock(Functions &f) {
+    StateBlock block;
+    if (!f.ReadTimeParams(block))
+        QTest::qFail("ReadTimeParams failed", __FILE__, __LINE__);
+    return block;
+}
+
+// A logo image in file orientation from text rows ('#' a dot), as the logo window packs one.
+LogoImage packed(const QStringList &rows) {
+    LogoImage image;
+    LogoDots staging{};
+    PackColumns(image, staging, int(rows.size()), int(rows[0].size()),
+                [&](int x, int y) { return rows[y][x] == QLatin1Char('#'); });
+    image.bytesPerColumn = (int(rows.size()) + 7) / 8;
+    image.columnCount = int(rows[0].size());
+    return image;
+}
+
+// The mark picture's dots as columns, bit y the dot y rows from the top.
+std::vector<quint32> columnsOf(const MarkImage &image) {
+    std::vector<quint32> columns;
+    for (int c = 0; c < image.length; ++c) {
+        quint32 word = 0;
+        for (int y = 0; y < image.height * 8; ++y)
+            if (image.dot(c, y))
+                word |= quint32(1) << y;
+        columns.push_back(word);
+    }
+    return columns;
+}
+
+} // namespace
+
+class TstVirtualPrinter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void runAndSwitchCommands();
+    void fragmentsRoundTrip();
+    void countersStepWithPrints();
+    void clockAndStateBlock();
+    void parameters();
+    void statusByteAndInkSystem();
+    void specialFunctions();
+    void markStorage();
+    void logoTransfers();
+    void markPicture();
+    void faultsFailOneOperation();
+    void stateFileSurvivesRestart();
+    void lineRateAndPrinterSearch();
+    void commandsSharingFirstBytes();
+};
+
+void TstVirtualPrinter::runAndSwitchCommands() {
+    VirtualRig rig;
+    QVERIFY(rig.f.HighVoltageTurn());
+    QVERIFY(rig.state().highVoltage);
+    QVERIFY(rig.f.HighVoltageTurn());
+    QVERIFY(!rig.state().highVoltage);
+
+    QVERIFY(rig.f.Start());
+    QVERIFY(rig.state().started && rig.state().highVoltage);
+    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Start"));
+    QVERIFY(rig.f.Stop());
+    QVERIFY(!rig.state().started);
+    QVERIFY(rig.state().highVoltage); // Stop ends the run; the voltage stays
+    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Stop"));
+    QVERIFY(rig.f.PrintStart());
+    QVERIFY(rig.f.AutoRunStop());
+    QVERIFY(!rig.state().started);
+    QVERIFY(rig.f.PrintStart());
+    QVERIFY(rig.f.Reset());
+    readBlock(rig.f); // the next exchange shows it was a lone 12
+    QVERIFY(!rig.state().started && !rig.state().highVoltage);
+    QCOMPARE(rig.printer->transcript().hostBytesOf("Reset").size(), size_t(1));
+
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0));
+    QVERIFY(rig.f.MarkPrintBack());
+    QVERIFY(rig.f.BreakPointCorrectionOn());
+    QVERIFY(rig.f.MarkRotateOn());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
+    QVERIFY(rig.f.MarkPrintForward());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x06));
+    QVERIFY(rig.f.BreakPointCorrectionOff());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x04));
+    QVERIFY(rig.f.MarkRotateOff());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x00));
+    QCOMPARE(rig.printer->transcript().hostBytesOf("MarkRotateOff").front(), bytes("1E 55 0D"));
+}
+
+void TstVirtualPrinter::fragmentsRoundTrip() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    QVERIFY(f.MarkDelete());
+    Cell empty = readCell(f, 4, 8);
+    QCOMPARE(empty.text, QByteArray());
+    QCOMPARE(empty.font, quint8(0));
+    QCOMPARE(empty.kind, quint8(255));
+
+    QVERIFY(f.WriteTextFragment(1, 2, "\xCF\xF0\xE8\xE2\xE5\xF2 1"));
+    QVERIFY(f.SetFont(4, 1, 2));
+    Cell text = readCell(f, 1, 2);
+    QCOMPARE(text.text, QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2 1"));
+    QCOMPARE(text.font, quint8(4));
+    QCOMPARE(text.kind, quint8(255));
+    QCOMPARE(rig.state().cell(1, 2).text, text.text);
+
+    // A 38-byte text is kept whole; the printer keeps no more than that.
+    const QByteArray longest(38, 'x');
+    QVERIFY(f.WriteTextFragment(4, 8, longest));
+    QCOMPARE(readCell(f, 4, 8).text, longest);
+    QVERIFY(f.WriteCounterFragment(4, 7, QByteArray(50, '7')));
+    QCOMPARE(readCell(f, 4, 7).text.size(), 38);
+
+    QVERIFY(f.RunningNumberBack());
+    QVERIFY(f.WriteCounterFragment(2, 1, "0042"));
+    QCOMPARE(readCell(f, 2, 1).kind, quint8(5));
+    QCOMPARE(readCell(f, 2, 1).text, QByteArray("0042"));
+    QVERIFY(f.RunningNumberForward());
+    QVERIFY(f.WriteCounterFragment(2, 2, "7"));
+    QCOMPARE(readCell(f, 2, 2).kind, quint8(6));
+    QCOMPARE(readCell(f, 2, 1).kind, quint8(5)); // the direction at the time of writing
+
+    QVERIFY(f.WriteTimeDateFragment(3, 1, "HH:XX DD/MM/YY"));
+    QCOMPARE(readCell(f, 3, 1).kind, quint8(0));
+    QCOMPARE(readCell(f, 3, 1).text, QByteArray("HH:XX DD/MM/YY"));
+    QVERIFY(f.WritePostDateFragment(3, 2, "0300", "DD.MM.YYYY"));
+    QCOMPARE(readCell(f, 3, 2).kind, quint8(2));
+    QCOMPARE(readCell(f, 3, 2).text, QByteArray("DD.MM.YYYY"));
+    QCOMPARE(readBlock(f).postDateDays(), 300);
+
+    // A logo number of 13 looks like a CR: it is still taken as the number.
+    QVERIFY(f.SetFont(2, 3, 3));
+    QVERIFY(f.PlaceLogo(13, 3, 3));
+    const Cell graphic = readCell(f, 3, 3);
+    QCOMPARE(graphic.kind, quint8(255));
+    QCOMPARE(graphic.font, quint8(readBlock(f).fontCount())); // graphic: font == font count
+    QCOMPARE(rig.state().cell(3, 3).logo, 13);
+    // A text written over a graphic cell is a text fragment again.
+    QVERIFY(f.WriteTextFragment(3, 3, "A"));
+    QCOMPARE(readCell(f, 3, 3).font, quint8(0));
+
+    // An empty text empties the cell; cells outside the grid change nothing.
+    QVERIFY(f.WriteTextFragment(1, 2, ""));
+    QVERIFY(rig.state().cell(1, 2).isEmpty());
+    const Mark before = rig.state().mark;
+    QVERIFY(f.WriteTextFragment(5, 1, "no row 5"));
+    QVERIFY(f.SetFont(3, 0, 1));
+    QVERIFY(f.SetFont(9, 1, 1)); // no font 9
+    QCOMPARE(rig.state().mark, before);
+    QCOMPARE(readCell(f, 0, 9).kind, quint8(255));
+
+    QVERIFY(f.MarkDelete());
+    QCOMPARE(rig.state().mark, Mark{});
+}
+
+void TstVirtualPrinter::countersStepWithPrints() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    QVERIFY(f.MarkDelete());
+    QVERIFY(f.RunningNumberForward());
+    QVERIFY(f.WriteCounterFragment(1, 1, "0998"));
+    QVERIFY(f.RunningNumberBack());
+    QVERIFY(f.WriteCounterFragment(1, 2, "001"));
+    QVERIFY(f.WriteCounterFragment(1, 3, "A12")); // not a number: shown as written, never steps
+    QVERIFY(f.SetAutoRunPeriod("5"));             // half a second
+
+    rig.advanceMs(10'000); // nothing prints while stopped
+    QCOMPARE(readCell(f, 1, 1).text, QByteArray("0998"));
+
+    QVERIFY(f.Start());
+    rig.advanceMs(1'499); // two prints fell due
+    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1000"));
+    QCOMPARE(readCell(f, 1, 2).text, QByteArray("999")); // down through zero wraps
+    QCOMPARE(readCell(f, 1, 3).text, QByteArray("A12"));
+    quint8 status = 0;
+    QVERIFY(f.ReadByteStatus(status));
+    QCOMPARE(status & 0x01, 0x01); // printing now
+
+    rig.advanceMs(1); // the third print
+    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1001"));
+    QVERIFY(f.Stop());
+    rig.advanceMs(60'000);
+    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1001"));
+
+    QVERIFY(f.RunningNumberReset());
+    QCOMPARE(readCell(f, 1, 1).text, QByteArray("0998"));
+    QCOMPARE(readCell(f, 1, 2).text, QByteArray("001"));
+}
+
+void TstVirtualPrinter::clockAndStateBlock() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    StateBlock block = readBlock(f);
+    QCOMPARE(block.received, 14);
+    QCOMPARE(block.fontCount(), 7);
+    QCOMPARE(block.hours(), quint8(0x10));
+    QCOMPARE(block.minutes(), quint8(0x20));
+    QCOMPARE(block.seconds(), quint8(0x30));
+    QCOMPARE(block.day(), quint8(0x15));
+    QCOMPARE(block.month(), quint8(0x03));
+    QCOMPARE(block.year(), quint8(0x24));
+    QCOMPARE(block.byte(7), quint8(5)); // Friday
+    QCOMPARE(block.autoRunPeriod(), int(rig.state().autoRunPeriod));
+    QCOMPARE(block.axl(), int(rig.state().axl));
+
+    QVERIFY(f.SetTime("235958"));
+    QVERIFY(f.SetDate("311299"));
+    rig.advanceMs(3'000); // the clock runs: past midnight into the next century's first day
+    block = readBlock(f);
+    QCOMPARE(block.hours(), quint8(0x00));
+    QCOMPARE(block.seconds(), quint8(0x01));
+    QCOMPARE(block.day(), quint8(0x01));
+    QCOMPARE(block.month(), quint8(0x01));
+    QCOMPARE(block.year(), quint8(0x00));
+
+    // Impossible times and dates are acknowledged and change nothing; hour 24 is the end of
+    // the day.
+    const qint64 offset = rig.state().clockOffsetMs;
+    QVERIFY(f.SetDate("310224"));
+    QVERIFY(f.SetTime("126000"));
+    QVERIFY(f.SetTime("12ab00"));
+    QCOMPARE(rig.state().clockOffsetMs, offset);
+    QVERIFY(f.SetDate("280224"));
+    QVERIFY(f.SetTime("240000"));
+    block = readBlock(f);
+    QCOMPARE(block.day(), quint8(0x29));
+    QCOMPARE(block.hours(), quint8(0x00));
+
+    QVERIFY(f.SetAutoRunPeriod("255"));
+    QVERIFY(f.WritePostDateFragment(1, 1, "0005", "DD"));
+    block = readBlock(f);
+    QCOMPARE(block.autoRunPeriod(), 255);
+    QCOMPARE(block.postDateDays(), 5);
+    QVERIFY(f.SetAutoRunPeriod("256")); // not a period: kept as it was
+    QCOMPARE(readBlock(f).autoRunPeriod(), 255);
+}
+
+void TstVirtualPrinter::parameters() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    const QByteArray letters = "CDFHJKLQSTUYZ";
+    for (int i = 0; i < letters.size(); ++i) {
+        rig.state().parameters[size_t(i)] = quint8(10 * i);
+        quint8 value = 0xEE;
+        QVERIFY(f.ReadParam(quint8(letters[i]), value));
+        QCOMPARE(value, quint8(10 * i));
+    }
+    // The raw 12 that closes a read is taken silently: no echo, and no Reset.
+    QCOMPARE(rig.printer->transcript().lastCommandPrinterBytes(), bytes("0C 5A 05 78"));
+    QVERIFY(f.Start());
+    quint8 value = 0;
+    QVERIFY(f.ReadParam('C', value));
+    QVERIFY(rig.state().started);
+
+    QVERIFY(f.IncreaseParam('H', value));
+    QCOMPARE(value, quint8(31));
+    QCOMPARE(rig.state().parameters[3], quint8(31));
+    QVERIFY(f.DecreaseParam('H', value));
+    QVERIFY(f.DecreaseParam('H', value));
+    QCOMPARE(value, quint8(29));
+
+    rig.state().parameters[0] = 0;
+    QVERIFY(f.DecreaseParam('C', value));
+    QCOMPARE(value, quint8(0));
+    rig.state().parameters[0] = 255;
+    QVERIFY(f.IncreaseParam('C', value));
+    QCOMPARE(value, quint8(255));
+    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("IncreaseParam"));
+}
+
+void TstVirtualPrinter::statusByteAndInkSystem() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    quint8 status = 0;
+    QVERIFY(f.ReadByteStatus(status));
+    QCOMPARE(status, quint8(0b1001'1010)); // red phase, HV unit ok, HV off, cover closed
+    QVERIFY(f.HighVoltageTurn());
+    QVERIFY(f.ReadByteStatus(status));
+    QCOMPARE(status & 0xC4, 0xC4); // ready: yellow phase, HV on
+    QVERIFY(f.SetAutoRunPeriod("1"));
+    QVERIFY(f.Start());
+    QVERIFY(f.ReadByteStatus(status));
+    QCOMPARE(status & 0xC5, 0x45); // running: green phase, HV on, printing
+
+    QVERIFY(f.KeyboardSelect());
+    QVERIFY(f.ReadByteStatus(status));
+    QCOMPARE(status & 0x30, 0x30);
+    QByteArray text;
+    QVERIFY(f.ReadHydroStatus(text));
+    QCOMPARE(text.size(), 38);
+    QCOMPARE(text, rig.state().hydroStatus());
+    QVERIFY(text.contains("KBD SEL"));
+    QVERIFY(f.KeyboardOff());
+    QVERIFY(!rig.state().keyboardSelected);
+    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("KeyboardOff"));
+    // The ink-system commands begin with 12 like Reset, and are not one.
+    QVERIFY(rig.state().started);
+}
+
+void TstVirtualPrinter::specialFunctions() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    QVERIFY(f.MarkDelete());
+    QByteArray script = "x";
+    QVERIFY(f.WriteSpecFunc("", "", "", "", "", ""));
+    QVERIFY(f.ReadScript(script));
+    QCOMPARE(script, QByteArray());
+
+    QVERIFY(f.WriteSpecFunc("3", "", "", "", "", ""));
+    QVERIFY(f.ReadScript(script));
+    QCOMPARE(script, QByteArray("G3"));
+
+    // The counter of the dialog: its cell first, then the script that names it.
+    QVERIFY(f.WriteCounterFragment(1, 2, "500"));
+    QCOMPARE(readCell(f, 1, 2).kind, quint8(6));
+    QVERIFY(f.WriteSpecFunc("3", "1", "500", "1", "2", "12"));
+    QVERIFY(f.ReadScript(script));
+    QCOMPARE(script, QByteArray("Q12N00000001E00000500S0001P0002G3"));
+    const Cell special = readCell(f, 1, 2);
+    QCOMPARE(special.kind, quint8(7));
+    QCOMPARE(special.text, QByteArray("500"));
+
+    // Each print prints a group of 3 marks; the counter steps by 1 every 2 marks.
+    QVERIFY(f.SetAutoRunPeriod("10"));
+    QVERIFY(f.Start());
+    rig.advanceMs(2'000);
+    QCOMPARE(shownText(rig.state(), 1, 2, rig.nowMs), QByteArray("001"));
+    QVERIFY(f.ReadScript(script)); // any exchange lets the due prints happen
+    QCOMPARE(shownText(rig.state(), 1, 2, rig.nowMs), QByteArray("004"));
+
+    // Only the counter (the group dropped), and at last nothing.
+    QVERIFY(f.WriteSpecFunc("", "1", "500", "1", "1", "12"));
+    QVERIFY(f.ReadScript(script));
+    QCOMPARE(script, QByteArray("Q12N00000001E00000500S0001P0001"));
+    QVERIFY(f.WriteSpecFunc("", "", "", "", "", "12"));
+    QVERIFY(f.ReadScript(script));
+    QCOMPARE(script, QByteArray());
+    QCOMPARE(readCell(f, 1, 2).kind, quint8(6)); // a plain counter again
+}
+
+void TstVirtualPrinter::markStorage() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    const Mark first = rig.state().mark;
+    QVERIFY(f.MarkStorage(2, 63)); // store place 64
+    QVERIFY(rig.state().store[63].has_value());
+    QVERIFY(f.MarkDelete());
+    QVERIFY(f.WriteTextFragment(1, 1, "other"));
+    const Mark other = rig.state().mark;
+    QVERIFY(f.MarkStorage(2, 0));
+    QVERIFY(f.MarkStorage(1, 63));
+    QCOMPARE(rig.state().mark, first);
+    QVERIFY(f.MarkStorage(0, 0));
+    QCOMPARE(rig.state().mark, other);
+    QVERIFY(f.MarkStorage(1, 5)); // never stored: an empty mark
+    QCOMPARE(rig.state().mark, Mark{});
+
+    // Without a mode nothing is stored or restored, whatever the place looks like.
+    QVERIFY(f.MarkStorage(2, 0));
+    const auto store = rig.state().store;
+    for (int index : {0, 17, 30, 19, 29, 34, 39}) { // '0', 'A', 'N', 'C', 'M', 'R', 'W'
+        QVERIFY2(f.MarkStorage(7, index), qPrintable(QString::number(index)));
+        QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("MarkStorage"));
+    }
+    QCOMPARE(rig.state().store, store);
+    QCOMPARE(rig.state().mark, Mark{});
+    QVERIFY(rig.state().countUp);
+    QCOMPARE(rig.state().parameters[7], quint8(8));
+}
+
+void TstVirtualPrinter::logoTransfers() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    const QStringList rows = {"#...........", "##..........", "###.........", "####........",
+                              "#####.......", "######......", "#######.....", "########....",
+                              "#########...", "##########..", "###########.", "############"};
+    LogoImage image = packed(rows);
+    QVERIFY(f.WriteLogo(40, 2, 12, "TRI", image));
+    const Logo &stored = rig.state().logos[40];
+    QCOMPARE(stored.bytesPerColumn, 2);
+    QCOMPARE(stored.columns, 12);
+    QCOMPARE(stored.name, QByteArray("TRI     "));
+    for (int x = 0; x < 12; ++x)
+        for (int y = 0; y < 16; ++y) // 16 dots high, the picture at the bottom
+            QCOMPARE(stored.dot(x, y), y >= 4 && x <= y - 4);
+
+    LogoImage read;
+    QByteArray name;
+    QVERIFY(f.ReadLogo(40, read, name));
+    QCOMPARE(name, QByteArray("TRI     "));
+    QCOMPARE(read.bytesPerColumn, 2);
+    QCOMPARE(read.columnCount, 12);
+    for (int x = 0; x < 12; ++x)
+        for (int k = 0; k < 2; ++k)
+            QCOMPARE(read.dots[size_t(x)][size_t(k)], quint8(~quint8(stored.data[x * 2 + k])));
+    LogoImage preview;
+    QVERIFY(f.ReadLogoPreview(40, preview));
+    QCOMPARE(preview.dots, read.dots);
+
+    QVERIFY(f.RenameLogo(40, "Pyramid", read));
+    QCOMPARE(rig.state().logos[40].name, QByteArray("Pyramid "));
+    QCOMPARE(rig.state().logos[40].data, stored.data);
+
+    // The largest logo: 4 x 125 fills the data area.
+    LogoImage full;
+    full.fill(0x0F);
+    QVERIFY(f.WriteLogo(255, 4, 125, "FULL", full));
+    QVERIFY(f.ReadLogo(255, read, name));
+    QCOMPARE(read.columnCount, 125);
+    QCOMPARE(read.dots[124][3], quint8(0xF0)); // file orientation mirrored on the way
+
+    LogoNames names;
+    QVERIFY(f.ReadLogoNamesList(names));
+    QCOMPARE(names.count, 5); // STAR, ARROW, FRAME of the first state, 40 and 255
+    QCOMPARE(LogoNameOf(names, 40), QByteArray("Pyramid"));
+    QCOMPARE(LogoNumberAt(names, 4), 255);
+    QCOMPARE(quint8(names.records[3 * 10 + 9]), quint8(2)); // the record's last byte: B
+
+    // A deleted logo is an empty slot: B = C = 0, and only its name follows.
+    QVERIFY(f.DeleteLogo(40, image));
+    QVERIFY(rig.state().logos[40].isEmpty());
+    QVERIFY(f.ReadLogoNamesList(names));
+    QCOMPARE(names.count, 4);
+    QCOMPARE(LogoNameOf(names, 40), QByteArray());
+    QVERIFY(f.ReadLogo(40, read, name));
+    QCOMPARE(read.bytesPerColumn, 32);
+    QCOMPARE(rig.printer->transcript().lastCommandPrinterBytes().size(), 3 + 2 + 9 + 1);
+    QVERIFY(f.ReadLogoPreview(40, preview));
+    QCOMPARE(rig.printer->transcript().lastCommandPrinterBytes(), bytes("07 00 28 00 00 73"));
+    QCOMPARE(preview.bytesPerColumn, 32);
+
+    // All 256 slots full: the count byte carries 255 records.
+    for (int slot = 0; slot < 256; ++slot)
+        rig.state().logos[size_t(slot)] = rig.state().logos[0];
+    QVERIFY(f.ReadLogoNamesList(names));
+    QCOMPARE(names.count, 255);
+    QCOMPARE(names.records.size(), 2550);
+}
+
+void TstVirtualPrinter::markPicture() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    auto image = std::make_unique<MarkImage>();
+
+    QVERIFY(f.MarkDelete());
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(image->height, 0);
+    QCOMPARE(image->length, 0);
+
+    // A placed logo appears dot for dot.
+    const QStringList rows = {"#..#..#", ".#.#.#.", "..###..", "#######", "..###..",
+                              ".#.#.#.", "#..#..#", "...#...", "...#...", "..###.."};
+    QVERIFY(f.WriteLogo(7, 2, 7, "SNOW", packed(rows)));
+    QVERIFY(f.PlaceLogo(7, 1, 1));
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(image->height, 2);
+    QCOMPARE(image->length, 7);
+    for (int x = 0; x < 7; ++x)
+        for (int y = 0; y < 16; ++y)
+            QCOMPARE(image->dot(x, y), y >= 6 && rows[y - 6][x] == QLatin1Char('#'));
+
+    // A date fragment shows the printer clock's day.
+    QVERIFY(f.MarkDelete());
+    QVERIFY(f.WriteTimeDateFragment(1, 1, "DD"));
+    QVERIFY(f.SetFont(0, 1, 1));
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(columnsOf(*image), renderText("15", 0));
+    QVERIFY(f.SetDate("010424"));
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(columnsOf(*image), renderText("01", 0));
+    QVERIFY(f.WritePostDateFragment(1, 1, "0030", "DD"));
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(columnsOf(*image), renderText("01", 0)); // 1 April + 30 days = 1 May
+
+    // The band count follows the height of the tallest row.
+    const int bandsOfFont[7] = {1, 2, 2, 2, 3, 3, 4}; // 7, 9, 12, 16, 20, 24, 32 dots
+    for (int font = 0; font < 7; ++font) {
+        QVERIFY(f.WriteTextFragment(1, 1, "8"));
+        QVERIFY(f.SetFont(font, 1, 1));
+        QVERIFY(f.ReadMarkImage(*image));
+        QCOMPARE(image->height, bandsOfFont[font]);
+        QCOMPARE(columnsOf(*image), renderText("8", font));
+    }
+
+    // The reply always carries 5120 picture bytes, and a length over 254 uses the 255 rule.
+    QVERIFY(f.WriteTextFragment(1, 1, QByteArray(38, 'W')));
+    QVERIFY(f.SetFont(6, 1, 1));
+    QVERIFY(f.ReadMarkImage(*image));
+    const QByteArray reply = rig.printer->transcript().lastCommandPrinterBytes().mid(3);
+    QCOMPARE(reply.size(), 3 + 5120);
+    QCOMPARE(int(quint8(reply[1])) + 255 * quint8(reply[2]), image->length);
+    QVERIFY(image->length > 255);
+    QCOMPARE(image->height, 4);
+
+    // A mark read right after start shows the first state: logos, the text, the date and the
+    // counter.
+    rig.state() = firstState(rig.nowMs);
+    rig.state().clockOffsetMs = 0;
+    QVERIFY(f.ReadMarkImage(*image));
+    QCOMPARE(image->height, 4);
+    const MarkPicture expected = renderMark(markItems(rig.state(), rig.nowMs));
+    QCOMPARE(columnsOf(*image), expected.columns);
+    QVERIFY(shownText(rig.state(), 2, 1, rig.nowMs).startsWith("15.03."));
+}
+
+void TstVirtualPrinter::faultsFailOneOperation() {
+    VirtualRig rig;
+    Functions &f = rig.f;
+    QByteArray text;
+    quint8 a = 0, b = 0;
+
+    rig.printer->silenceFrom(2); // the column byte
+    QVERIFY(!f.ReadFragment(1, 2, text, a, b));
+    QVERIFY(f.ReadFragment(1, 2, text, a, b));
+    QCOMPARE(text, QByteArray("STAMPLINE"));
+
+    rig.printer->wrongEchoAt(3);
+    QVERIFY(!f.SetFont(5, 1, 2));
+    QCOMPARE(rig.state().cell(1, 2).font, quint8(3)); // the half-sent command did nothing
+    QVERIFY(f.SetFont(5, 1, 2));
+    QCOMPARE(rig.state().cell(1, 2).font, quint8(5));
+
+    rig.printer->shortReply(5);
+    StateBlock block;
+    QVERIFY(!f.ReadTimeParams(block));
+    QCOMPARE(block.received, 4);
+    QVERIFY(f.ReadTimeParams(block));
+    QCOMPARE(block.received, 14);
+
+    rig.printer->cutLine(1);
+    QVERIFY(!f.Start());
+    QVERIFY(!rig.state().started);
+    QVERIFY(f.Start());
+    QVERIFY(rig.state().started);
+
+    // A wrong name checksum is not an error for the host: the name comes back empty.
+    LogoImage image;
+    QByteArray name;
+    rig.printer->badNameChecksum();
+    QVERIFY(f.ReadLogo(0, image, name));
+    QCOMPARE(name, QByteArray());
+    QVERIFY(f.ReadLogo(0, image, name));
+    QCOMPARE(name, QByteArray("STAR    "));
+
+    auto mark = std::make_unique<MarkImage>();
+    for (auto kind : {OversizeMark::Height5, OversizeMark::TooManyBytes}) {
+        rig.printer->oversizeMark(kind);
+        QVERIFY(!f.ReadMarkImage(*mark));
+        QVERIFY(f.ReadMarkImage(*mark));
+        QCOMPARE(mark->height, 4);
+    }
+
+    // A logo write cut off in the middle of its frame stores nothing, and the next one works.
+    rig.printer->silenceFrom(100);
+    QVERIFY(!f.WriteLogo(9, 1, 1, "CUT", image));
+    QVERIFY(rig.state().logos[9].isEmpty());
+    QVERIFY(f.WriteLogo(9, 1, 1, "WHOLE", image));
+    QCOMPARE(rig.state().logos[9].name, QByteArray("WHOLE   "));
+}
+
+void TstVirtualPrinter::stateFileSurvivesRestart() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("printer.json");
+    {
+        PortState port;
+        port.ports.devices[0] = "virtual:" + path;
+        port.portName = "Com1";
+        port.baudName = "57600";
+        Functions f(port);
+        LogoImage image = packed({"#.#", ".#.", "#.#"});
+        QVERIFY(f.WriteLogo(77, 1, 3, "CROSS", image));
+        QVERIFY(f.WriteCounterFragment(3, 4, "0100"));
+        QVERIFY(f.MarkStorage(2, 12));
+        QVERIFY(f.WriteSpecFunc("2", "5", "9", "1", "1", "34"));
+        quint8 value = 0;
+        QVERIFY(f.IncreaseParam('T', value));
+        QVERIFY(f.MarkRotateOn());
+        QVERIFY(f.SetDate("050607"));
+    }
+    const auto running = sharedPrinter("virtual:" + path);
+    VirtualPrinter restarted;
+    QVERIFY(restarted.useStateFile(path));
+    PrinterState kept = restarted.state();
+    kept.lastPrintMs = running->state().lastPrintMs;
+    QCOMPARE(kept, running->state());
+    QCOMPARE(kept.logos[77].name, QByteArray("CROSS   "));
+    QCOMPARE(kept.cell(3, 4).text, QByteArray("0100"));
+    QVERIFY(kept.store[12].has_value());
+    QCOMPARE(kept.script.text(), QByteArray("Q34N00000005E00000009S0001P0001G2"));
+    QCOMPARE(kept.clock(restarted.now()).date(), QDate(2007, 6, 5));
+
+    // A file that is not a state is refused with a reason, and the device does not open.
+    const QString broken = dir.filePath("broken.json");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not json");
+    file.close();
+    VirtualPrinter other;
+    QString error;
+    QVERIFY(!other.useStateFile(broken, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(openVirtualLine("virtual:" + broken) == nullptr);
+}
+
+void TstVirtualPrinter::lineRateAndPrinterSearch() {
+    VirtualRig rig;
+    rig.port.baudName = "9600";
+    QVERIFY(rig.f.FindDevice());
+    QCOMPARE(rig.port.baudName, QStringLiteral("57600"));
+    QCOMPARE(rig.port.portName, QStringLiteral("Com1"));
+
+    rig.printer->setLineRate(19200);
+    QVERIFY(rig.f.FindDevice());
+    QCOMPARE(rig.port.baudName, QStringLiteral("19200"));
+    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Probe"));
+    QVERIFY(rig.f.Start()); // at the rate found
+
+    rig.port.baudName = "57600";
+    QVERIFY(!rig.f.Stop()); // another rate: the bytes are lost
+    QVERIFY(rig.printer->transcript().bytes().back().lost);
+
+    rig.printer->setLineRate(4800); // never probed
+    QVERIFY(!rig.f.FindDevice());
+    rig.printer->setLineRate(57600);
+
+    // Every line opened on the name reaches the same printer.
+    PortState other;
+    other.ports.devices[1] = "virtual";
+    other.portName = "Com2";
+    other.baudName = "57600";
+    Functions g(other);
+    QVERIFY(g.WriteTextFragment(4, 4, "shared"));
+    QCOMPARE(rig.state().cell(4, 4).text, QByteArray("shared"));
+}
+
+void TstVirtualPrinter::commandsSharingFirstBytes() {
+    VirtualRig rig;
+    VirtualPrinter &p = *rig.printer;
+    auto send = [&](const QByteArray &host) {
+        QByteArray back;
+        for (char c : host)
+            back += p.feed(quint8(c));
+        return back;
+    };
+    // Unknown bytes and a lone CR are echoed and ignored.
+    QCOMPARE(send(bytes("0D 55 00 FF")), bytes("0D 55 00 FF"));
+    QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("Unknown"));
+
+    // A lone 12 is Reset once the next command begins; 12 '*' is the ink system.
+    p.state().highVoltage = true;
+    QCOMPARE(send(bytes("12")), bytes("12"));
+    QVERIFY(p.state().highVoltage);
+    QCOMPARE(send(bytes("11 31 32")).left(4), bytes("11 31 32 09"));
+    QVERIFY(!p.state().highVoltage);
+    const auto commands = p.transcript().commands();
+    QCOMPARE(commands[commands.size() - 2].name, QStringLiteral("Reset"));
+    QCOMPARE(commands.back().name, QStringLiteral("ReadFragment"));
+    QCOMPARE(send(bytes("12 2A 4C 6C")).size(), 4 + 38);
+
+    // 1A: 'T' time, 'D' date, a row digit a time/date fragment; 1D: 'D' days, a row a post-date.
+    QCOMPARE(send(bytes("1A 54 31 32 30 30 30 30 0D")).size(), 9);
+    QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("SetTime"));
+    send(bytes("1A 32 33 48 48 0D"));
+    QCOMPARE(p.state().cell(2, 3).kind, Fragment::Kind::TimeDate);
+    send(bytes("1D 44 30 30 30 37 0D"));
+    QCOMPARE(p.state().postDays, 7);
+    send(bytes("1D 32 34 44 44 0D"));
+    QCOMPARE(p.state().cell(2, 4).kind, Fragment::Kind::PostDate);
+
+    // 0C 'N' then a raw direction byte: not echoed.
+    QCOMPARE(send(bytes("0C 4E 13")), bytes("0C 4E"));
+    QVERIFY(!p.state().countUp);
+    QCOMPARE(send(bytes("0C 4E 0D")), bytes("0C 4E 0D")); // a store place without a mode
+    QVERIFY(!p.state().countUp);
+
+    // WriteLogo: the size and frame raw, 's' sent, the host's echo of it swallowed.
+    QByteArray frame(510, char(0xFF));
+    frame.replace(501, 8, "ONE     ");
+    frame[509] = char(nameChecksum("ONE     "));
+    frame[0] = char(0x00);
+    QCOMPARE(send(bytes("07 89 05 01 01") + frame), bytes("07 89 05 73"));
+    QCOMPARE(send(bytes("73")), QByteArray());
+    QCOMPARE(p.state().logos[5].columns, 1);
+    QCOMPARE(send(bytes("17")), bytes("17")); // the next command after the swallowed echo
+    frame[509] = char(frame[509] + 1);        // a frame with a wrong checksum is refused
+    QCOMPARE(send(bytes("07 89 06 01 01") + frame), bytes("07 89 06 65"));
+    QVERIFY(p.state().logos[6].isEmpty());
+
+    // A half-received command is dropped when the exchange ends.
+    send(bytes("18 31 31 41 42"));
+    p.endExchange();
+    QCOMPARE(p.state().cell(1, 1).kind, Fragment::Kind::Graphic);
+    QCOMPARE(send(bytes("0D")), bytes("0D"));
+    QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("Probe"));
+}
+
+QTEST_GUILESS_MAIN(TstVirtualPrinter)
+#include "tst_virtual_printer.moc"
