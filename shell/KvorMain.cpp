@@ -165,7 +165,8 @@ void TAutoControl::showEvent(QShowEvent *event) {
 
 void TAutoControl::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && st.firstActivation)
+    if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow() &&
+        st.firstActivation)
         FormActivate();
 }
 

@@ -21,7 +21,8 @@ public:
     }
     bool ask(const QString &caption, const QString &text) override {
         log << QStringLiteral("Question ") + caption + QStringLiteral(": ") + text;
-        if (answers.empty()) return true;
+        if (answers.empty())
+            return true;
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
@@ -42,7 +43,8 @@ public:
 
 private:
     QString nextFile() {
-        if (fileNames.empty()) return {};
+        if (fileNames.empty())
+            return {};
         QString name = fileNames.front();
         fileNames.pop_front();
         return name;

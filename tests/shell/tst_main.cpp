@@ -1,0 +1,394 @@
+// The main window over the virtual printer, used as an operator uses it: start-up, every direct
+// command, the configuration submenus, the port switch, the port dialog and closing.
+
+#include "MainRig.h"
+#include "PortParams.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+QAction *entry(TAutoControl &main, const char *name) {
+    auto *action = main.findChild<QAction *>(QString::fromLatin1(name));
+    if (!action)
+        qFatal("no entry %s", name);
+    return action;
+}
+
+// Host bytes the switched-off printer never got, of one value.
+int lostBytes(const printer::VirtualPrinter &p, quint8 value) {
+    int n = 0;
+    for (const auto &b : const_cast<printer::VirtualPrinter &>(p).transcript().bytes())
+        n += b.fromHost && b.lost && b.value == value;
+    return n;
+}
+} // namespace
+
+class TestMain : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpFindsThePrinterAndReadsTheStateBlock();
+    void startUpWithoutPrinterEndsTheProgram();
+    void firstConnectFailing();
+    void directCommands_data();
+    void directCommands();
+    void keysReachTheirEntries();
+    void markDeleteAsksFirst();
+    void autoRunStopAttempts();
+    void loadDateTimeSendsTimeThenDate();
+    void configSubmenusFollowTheSwitches();
+    void portSwitchByMenu();
+    void portDialogSavesAndConnects();
+    void closingDeletesWorkingLogoFilesOnly();
+    void windowsAndHelp();
+};
+
+void TestMain::startUpFindsThePrinterAndReadsTheStateBlock() {
+    MainRig rig;
+    rig.main->show();
+    QTRY_VERIFY(rig.main->state().portReady);
+    QVERIFY(rig.messages.log.isEmpty());
+    QCOMPARE(rig.main->state().fontCount, 7);
+    QCOMPARE(rig.main->state().port.baudName, QStringLiteral("57600"));
+    const QStringList names = rig.commandNames();
+    QCOMPARE(names.first(), QStringLiteral("Probe")); // CR at 57600, the first rate tried
+    QVERIFY(names.contains(QStringLiteral("ReadTimeParams")));
+    // The port and rate found are used but not written back.
+    QVERIFY(rig.settingsText().contains("Com=com1\nSpeed=9600\n"));
+    auto *notice = rig.main->findChild<QLabel *>(QStringLiteral("VirtualNotice"));
+    QVERIFY(notice && notice->isVisibleTo(rig.main.get()));
+
+    // Every later activation reads the block again; a silent printer keeps the font count.
+    rig.mark();
+    rig.main->FormActivate();
+    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadTimeParams")});
+    rig.switchOff();
+    rig.main->FormActivate();
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: TimeParamsRead Error")});
+    QCOMPARE(rig.main->state().fontCount, 7);
+}
+
+void TestMain::startUpWithoutPrinterEndsTheProgram() {
+    MainRig rig;
+    rig.switchOff();
+    const QByteArray settingsBefore = rig.settingsText();
+    QSignalSpy closed(rig.main.get(), &TAutoControl::closed);
+    rig.main->show();
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
+    QVERIFY(!rig.main->isVisible());
+    // Three searches, each probing the named port and then COM1 at the four rates; the other
+    // ports do not open.
+    QCOMPARE(lostBytes(*rig.printer, 0x0D), 3 * 2 * 4);
+    QCOMPARE(rig.settingsText(), settingsBefore);
+}
+
+void TestMain::firstConnectFailing() {
+    MainRig rig;
+    rig.main->FormActivate();
+    QVERIFY(rig.messages.log.isEmpty());
+    rig.main->state().port.ports.devices[0] = rig.path(QStringLiteral("unplugged"));
+    rig.main->FormPaint();
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QVERIFY(!rig.main->state().portReady);
+    rig.main->FormPaint(); // only the first paint connects
+    QCOMPARE(rig.messages.log.size(), 1);
+}
+
+void TestMain::directCommands_data() {
+    QTest::addColumn<QString>("entries");
+    QTest::addColumn<QString>("bytes");
+    QTest::addColumn<bool>("confirms");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("Start") << "StartA Start1 ToolButton14"
+                           << "17" << false << "Start Command Error";
+    QTest::newRow("Stop") << "StopA Stop1"
+                          << "02" << false << "Stop Command Error";
+    QTest::newRow("RunningNumbers Reset") << "RunningNumbersReset1 ToolButton17"
+                                          << "1F" << true << "RunningNumberReset Error";
+    QTest::newRow("Print Start") << "PrintStart1"
+                                 << "17" << true << "PrintStart Error";
+    QTest::newRow("HighVoltage Turn") << "HighVoltageTurn1 ToolButton18"
+                                      << "02" << true << "HighVoltageTurn Error";
+    QTest::newRow("Reset") << "Reset1"
+                           << "12" << true << "Reset Error";
+    QTest::newRow("RunningNumber Forward")
+        << "RunningNumberForward1"
+        << "0C 4E 14" << true << "RunningNumberDirectionSet Error";
+    QTest::newRow("RunningNumber Back") << "RunningNumberBack1"
+                                        << "0C 4E 13" << true << "RunningNumberDirectionSet Error";
+    QTest::newRow("print forward") << "MirrorHorizontallyOff1 MarkPrintForward1"
+                                   << "1E 14 0D" << true << "MarkPrintDirection Set Error";
+    QTest::newRow("print back") << "MirrorHorizontallyOn1 MarkPrintBack1"
+                                << "1E 13 0D" << true << "MarkPrintDirection Set Error";
+    QTest::newRow("break-point on") << "BreakPointCorrectionOn1 MarkBreakPointCorrectionOn1"
+                                    << "1E 15 0D" << true << "MarkBreakPointCorr On Error";
+    QTest::newRow("break-point off") << "BreakPointCorrectionOff1 MarkBreakPointCorrectionOff1"
+                                     << "1E 16 0D" << true << "MarkBreakPointCorr On Error";
+    QTest::newRow("rotate on") << "MirrorVerticallyOn1 MarkRotationOn1"
+                               << "1E 44 0D" << true << "MarkRotateOn Set Error";
+    QTest::newRow("rotate off") << "MirrorVerticallyOff1"
+                                << "1E 55 0D" << true << "MarkRotateOn Set Error";
+    QTest::newRow("AutoRunStop button") << "ToolButton16"
+                                        << "0B 41" << true << "AutoRun Stop Error";
+}
+
+void TestMain::directCommands() {
+    QFETCH(QString, entries);
+    QFETCH(QString, bytes);
+    QFETCH(bool, confirms);
+    QFETCH(QString, failure);
+    MainRig rig;
+    rig.main->FormActivate();
+    for (const QString &name : entries.split(' ')) {
+        rig.mark();
+        entry(*rig.main, name.toLatin1())->trigger();
+        QCOMPARE(rig.commands(), QStringList{bytes});
+        QCOMPARE(rig.messages.log,
+                 confirms ? QStringList{QStringLiteral("Information: Ok")} : QStringList{});
+    }
+    rig.switchOff();
+    for (const QString &name : entries.split(' ')) {
+        rig.mark();
+        entry(*rig.main, name.toLatin1())->trigger();
+        QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: ") + failure});
+    }
+}
+
+void TestMain::keysReachTheirEntries() {
+    MainRig rig;
+    rig.main->show();
+    QTRY_VERIFY(rig.main->state().portReady);
+    rig.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.main.get()));
+    rig.mark();
+    QTest::keyClick(rig.main.get(), Qt::Key_F12);
+    QTest::keyClick(rig.main.get(), Qt::Key_F11); // the hidden "Stop" still acts
+    rig.messages.answers = {false};
+    QTest::keyClick(rig.main.get(), Qt::Key_C, Qt::ControlModifier);
+    QStringList sent = rig.commands();
+    sent.removeAll(QStringLiteral("08")); // state block reads at activations
+    QCOMPARE(sent, (QStringList{QStringLiteral("17"), QStringLiteral("02")}));
+    QCOMPARE(rig.messages.log,
+             QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?")});
+}
+
+void TestMain::markDeleteAsksFirst() {
+    MainRig rig;
+    rig.main->FormActivate();
+    for (const char *name : {"Delete1", "ToolButton9"}) {
+        rig.mark();
+        rig.messages.answers = {false};
+        entry(*rig.main, name)->trigger();
+        QVERIFY(rig.commands().isEmpty());
+        rig.messages.answers = {true};
+        entry(*rig.main, name)->trigger();
+        QCOMPARE(rig.commands(), QStringList{QStringLiteral("0B 4D")});
+        QCOMPARE(rig.messages.log,
+                 (QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
+                              QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
+                              QStringLiteral("Information: Ok")}));
+    }
+    QVERIFY(rig.printer->state().mark == printer::Mark{});
+    rig.switchOff();
+    rig.mark();
+    entry(*rig.main, "Delete1")->trigger();
+    QCOMPARE(rig.messages.log.last(), QStringLiteral("Error: Mark not delete"));
+}
+
+void TestMain::autoRunStopAttempts() {
+    MainRig rig;
+    rig.main->FormActivate();
+    rig.switchOff();
+    rig.mark();
+    entry(*rig.main, "AutoRunStop1")->trigger();
+    QCOMPARE(lostBytes(*rig.printer, 0x0B), 1000);
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    entry(*rig.main, "ToolButton16")->trigger();
+    QCOMPARE(lostBytes(*rig.printer, 0x0B), 1001);
+}
+
+void TestMain::loadDateTimeSendsTimeThenDate() {
+    MainRig rig;
+    rig.main->FormActivate();
+    rig.mark();
+    entry(*rig.main, "LoadDateTime1")->trigger();
+    const QStringList sent = rig.commands();
+    QCOMPARE(sent.size(), 2);
+    const QByteArray time = unhex(sent[0]), date = unhex(sent[1]);
+    QVERIFY(time.startsWith("\x1A\x54") && time.endsWith('\r') && time.size() == 9);
+    QVERIFY(date.startsWith("\x1A\x44") && date.endsWith('\r') && date.size() == 9);
+    QCOMPARE(date.mid(2, 6), QDate::currentDate().toString(QStringLiteral("ddMMyy")).toLatin1());
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QVERIFY(!rig.main->state().errorFlag);
+
+    rig.switchOff();
+    rig.mark();
+    entry(*rig.main, "LoadDateTimeA")->trigger();
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Time Set Error")});
+    QVERIFY(rig.main->state().errorFlag);
+}
+
+void TestMain::configSubmenusFollowTheSwitches() {
+    MainRig rig;
+    rig.main->FormActivate();
+    struct Menu {
+        const char *menu, *on, *off;
+        quint8 bit;
+        const char *failure;
+    };
+    const Menu menus[] = {
+        {"MirrorHorizontally1", "MirrorHorizontallyOn1", "MirrorHorizontallyOff1", 1,
+         "Error:  Read Error"},
+        {"BreakPointCorrection1", "BreakPointCorrectionOn1", "BreakPointCorrectionOff1", 2,
+         "Error:  Read Error"},
+        {"MirrorVertically1", "MirrorVerticallyOn1", "MirrorVerticallyOff1", 4,
+         "Error: Read Error"},
+    };
+    for (const Menu &m : menus) {
+        auto *menu = rig.main->findChild<QMenu *>(QString::fromLatin1(m.menu));
+        QAction *on = entry(*rig.main, m.on), *off = entry(*rig.main, m.off);
+        rig.printer->state().switches = m.bit; // this switch set, the others clear
+        emit menu->aboutToShow();
+        QVERIFY(on->isEnabled());
+        QVERIFY(!off->isEnabled());
+        rig.printer->state().switches = quint8(7 & ~m.bit);
+        emit menu->aboutToShow();
+        QVERIFY(!on->isEnabled());
+        QVERIFY(off->isEnabled());
+        QVERIFY(rig.messages.log.isEmpty());
+    }
+    rig.switchOff();
+    for (const Menu &m : menus) {
+        rig.mark();
+        emit rig.main->findChild<QMenu *>(QString::fromLatin1(m.menu))->aboutToShow();
+        QCOMPARE(rig.messages.log, QStringList{QString::fromLatin1(m.failure)});
+        QVERIFY(entry(*rig.main, m.on)->isEnabled() && entry(*rig.main, m.off)->isEnabled());
+    }
+}
+
+void TestMain::portSwitchByMenu() {
+    MainRig rig;
+    rig.main->FormActivate();
+    PortState &port = rig.main->state().port;
+    QAction *com1 = entry(*rig.main, "Com11"), *com2 = entry(*rig.main, "Com21");
+    rig.main->Selectport1Click();
+    QVERIFY(!com1->isEnabled() && com2->isEnabled());
+
+    // No printer on COM2: names and settings stay.
+    const QByteArray before = rig.settingsText();
+    com2->trigger();
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QCOMPARE(port.portName, QStringLiteral("com1"));
+    QCOMPARE(port.baudName, QStringLiteral("57600"));
+    QCOMPARE(rig.settingsText(), before);
+
+    // A second printer on COM2: the switch is written as "com" and "Speed".
+    const QString second = rig.virtualDevice(QStringLiteral("second.json"));
+    port.ports.devices[1] = second;
+    rig.mark();
+    com2->trigger();
+    QVERIFY(rig.messages.log.isEmpty());
+    QCOMPARE(port.portName, QStringLiteral("Com2"));
+    const QByteArray after = rig.settingsText();
+    QVERIFY(after.contains("com=Com2"));
+    QVERIFY(after.contains("Speed=57600"));
+    QVERIFY(!after.contains("Com=")); // one entry, whatever its letter case
+    rig.main->Selectport1Click();
+    QVERIFY(com1->isEnabled() && !com2->isEnabled());
+    entry(*rig.main, "HighVoltageTurn1")->trigger();
+    QCOMPARE(rig.printerOf(second)->transcript().lastCommandHostBytes(), QByteArray("\x02"));
+}
+
+void TestMain::portDialogSavesAndConnects() {
+    MainRig rig;
+    rig.main->FormActivate();
+    const QString second = rig.virtualDevice(QStringLiteral("second.json"));
+    rig.main->state().port.ports.devices[2] = second;
+    TPortForms dialog(*rig.main);
+    auto *port = dialog.findChild<QComboBox *>(QStringLiteral("ComPortNum"));
+    auto *speed = dialog.findChild<QComboBox *>(QStringLiteral("SpeedCB"));
+    QCOMPARE(port->currentText(), QStringLiteral("com1"));
+    QCOMPARE(speed->currentText(), QStringLiteral("57600"));
+    QCOMPARE(speed->count(), 6); // 1200 .. 38400; a faster rate is typed
+
+    // "Выйти" changes nothing.
+    dialog.show();
+    const QByteArray before = rig.settingsText();
+    port->setEditText(QStringLiteral("com3"));
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(rig.settingsText(), before);
+
+    dialog.show();
+    port->setEditText(QStringLiteral("com3"));
+    speed->setEditText(QStringLiteral("57600"));
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(rig.settingsText().contains("com=com3"));
+    QCOMPARE(rig.main->state().port.portName, QStringLiteral("com3"));
+    entry(*rig.main, "HighVoltageTurn1")->trigger(); // the next command goes to COM3
+    QCOMPARE(rig.printerOf(second)->transcript().lastCommandHostBytes(), QByteArray("\x02"));
+}
+
+void TestMain::closingDeletesWorkingLogoFilesOnly() {
+    MainRig rig;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(rig.dir.path()));
+    rig.main->close(); // no Logo folder: nothing happens
+    QDir().mkdir(QStringLiteral("Logo"));
+    for (const char *name : {"Logo/a.logo", "Logo/b.logo", "Logo/tmp.bmp", "c.logo"}) {
+        QFile f(QString::fromLatin1(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    MainRig other;
+    QSignalSpy closed(other.main.get(), &TAutoControl::closed);
+    other.main->close();
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files),
+             QStringList{QStringLiteral("tmp.bmp")});
+    QVERIFY(QFile::exists(QStringLiteral("c.logo")));
+    QDir::setCurrent(previous);
+
+    // ReadError from a dialog closes the program.
+    MainRig third;
+    QSignalSpy thirdClosed(third.main.get(), &TAutoControl::closed);
+    third.main->sendMessage(WindowMessage::ReadError);
+    QCOMPARE(thirdClosed.count(), 1);
+}
+
+void TestMain::windowsAndHelp() {
+    MainRig rig;
+    QAction *params = entry(*rig.main, "ParamsValue2"), *store = entry(*rig.main, "Store1");
+    QVERIFY(!params->isEnabled()); // no window wired yet
+    QVERIFY(!entry(*rig.main, "ToolButton20")->isEnabled());
+    int opened = 0;
+    rig.main->setWindowOpener(Window::Params, [&] { ++opened; });
+    QVERIFY(params->isEnabled());
+    entry(*rig.main, "ToolButton20")->trigger();
+    params->trigger();
+    QCOMPARE(opened, 2);
+
+    int mode = -1;
+    rig.main->setWindowOpener(Window::MarkStorage, [&] { mode = rig.main->state().storageMode; });
+    store->trigger();
+    QCOMPARE(mode, 2);
+    entry(*rig.main, "Restore1")->trigger();
+    QCOMPARE(mode, 1);
+    entry(*rig.main, "MarkReadA")->trigger();
+    QCOMPARE(mode, 0);
+
+    entry(*rig.main, "Help2")->trigger();
+    QCOMPARE(rig.messages.documents.size(), 1);
+    QVERIFY(rig.messages.documents.first().toLocalFile().endsWith(QStringLiteral("/help.html")));
+}
+
+QTEST_MAIN(TestMain)
+#include "tst_main.moc"
