@@ -13,15 +13,8 @@ struct Case {
     std::function<bool(Functions &)> run;
 };
 
-QByteArray nameTail(const QByteArray &name8) {
-    quint8 sum = 0;
-    for (char c : name8)
-        sum = quint8(sum + quint8(c));
-    return name8 + QByteArray(1, char(quint8(-sum)));
-}
-
 const QByteArray kLogoBody =
-    bytes("02 03 10 11 12 13 14 15") + QByteArray(495, '\xFF') + nameTail("LOGO1   ");
+    bytes("02 03 10 11 12 13 14 15") + QByteArray(495, '\xFF') + nameWithChecksum("LOGO1   ");
 const QByteArray kBlankFrame = QByteArray(501, '\xFF') + "        " + bytes("00");
 
 const std::vector<Case> &cases() {
@@ -151,7 +144,7 @@ const std::vector<Case> &cases() {
                  .expect(bytes("07 89 03"))
                  .expectRaw(bytes("02 03"))
                  .expectRaw(bytes("10 11 12 13 14 15") + QByteArray(495, '\xFF') +
-                            nameTail("NEW     "))
+                            nameWithChecksum("NEW     "))
                  .reply("s")
                  .expectRaw("s");
          },

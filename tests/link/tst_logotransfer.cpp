@@ -14,14 +14,6 @@ QByteArray ramp(int count) {
     return out;
 }
 
-// The 9 bytes that close a logo read: name and checksum.
-QByteArray nameTail(const QByteArray &name8) {
-    quint8 sum = 0;
-    for (char c : name8)
-        sum = quint8(sum + quint8(c));
-    return name8 + QByteArray(1, char(quint8(-sum)));
-}
-
 // The 510-byte frame: data, FF filler, name, checksum.
 QByteArray frame(const QByteArray &data, const QByteArray &name8, quint8 checksum) {
     QByteArray out = data;
@@ -123,7 +115,7 @@ void LogoTransferTest::writeLogoFrame() {
     rig.printer->expect(bytes("07 89 2A"))
         .expectRaw(bytes("02"))
         .expectRaw(bytes("03"))
-        .expectRaw(frame(data, "LOGO    ", nameTail("LOGO    ").back()))
+        .expectRaw(frame(data, "LOGO    ", nameWithChecksum("LOGO    ").back()))
         .reply("s")
         .expectRaw("s"); // the host echoes the printer's acknowledgement
     QVERIFY(rig.f.WriteLogo(42, 2, 3, "LOGO", image));
@@ -136,8 +128,8 @@ void LogoTransferTest::writeLogoNames_data() {
     QTest::addColumn<QByteArray>("field");
     QTest::newRow("empty") << QByteArray() << QByteArray("        \x00", 9);
     QTest::newRow("A") << QByteArray("A") << QByteArray("A       \xDF");
-    QTest::newRow("cut at 8") << QByteArray("ABCDEFGHIJ") << nameTail("ABCDEFGH");
-    QTest::newRow("Cyrillic") << bytes("CF F0 E8") << nameTail(bytes("CF F0 E8") + "     ");
+    QTest::newRow("cut at 8") << QByteArray("ABCDEFGHIJ") << nameWithChecksum("ABCDEFGH");
+    QTest::newRow("Cyrillic") << bytes("CF F0 E8") << nameWithChecksum(bytes("CF F0 E8") + "     ");
 }
 
 void LogoTransferTest::writeLogoNames() {
@@ -190,7 +182,7 @@ void LogoTransferTest::writeLogoNeedsTheFinalS() {
         PrinterRig rig;
         rig.printer->expect(bytes("07 89 05"))
             .expectRaw(bytes("01 01"))
-            .expectRaw(QByteArray(501, char(0xFF)) + nameTail("        "))
+            .expectRaw(QByteArray(501, char(0xFF)) + nameWithChecksum("        "))
             .reply(bytes(answer))
             .expectRaw(bytes(answer)); // whatever came is echoed back
         QVERIFY(!rig.f.WriteLogo(5, 1, 1, "", image));
@@ -200,7 +192,7 @@ void LogoTransferTest::writeLogoNeedsTheFinalS() {
     PrinterRig rig;
     rig.printer->expect(bytes("07 89 05"))
         .expectRaw(bytes("01 01"))
-        .expectRaw(QByteArray(501, char(0xFF)) + nameTail("        "));
+        .expectRaw(QByteArray(501, char(0xFF)) + nameWithChecksum("        "));
     QVERIFY(!rig.f.WriteLogo(5, 1, 1, "", image));
     QCOMPARE(rig.printer->hostBytes().size(), 3 + 2 + 510);
 }
@@ -209,7 +201,8 @@ void LogoTransferTest::readLogo() {
     {
         PrinterRig rig;
         rig.printer->expect(bytes("07 01 09"))
-            .reply(bytes("02 03") + ramp(6) + QByteArray(495, char(0xFF)) + nameTail("LOGO1   "))
+            .reply(bytes("02 03") + ramp(6) + QByteArray(495, char(0xFF)) +
+                   nameWithChecksum("LOGO1   "))
             .expect("s");
         LogoImage image;
         image.fill(0x00);
@@ -227,7 +220,7 @@ void LogoTransferTest::readLogo() {
     {
         // A wrong checksum empties the name but the read is good.
         PrinterRig rig;
-        QByteArray tail = nameTail("LOGO1   ");
+        QByteArray tail = nameWithChecksum("LOGO1   ");
         tail[8] = char(tail[8] + 1);
         rig.printer->expect(bytes("07 01 09"))
             .reply(bytes("01 01 00") + QByteArray(500, char(0xFF)) + tail)
@@ -252,7 +245,7 @@ void LogoTransferTest::readLogoSizes() {
         PrinterRig rig;
         rig.printer->expect(bytes("07 01 04"))
             .reply(bytes(size.header) + ramp(size.dataBytes) + QByteArray(size.dropped, '\xFF') +
-                   nameTail("N       "))
+                   nameWithChecksum("N       "))
             .expect("s");
         LogoImage image;
         QByteArray name;
@@ -268,11 +261,11 @@ void LogoTransferTest::renameWritesTheDotsBackUnchanged() {
     const QByteArray data = ramp(6);
     PrinterRig rig;
     rig.printer->expect(bytes("07 01 0C"))
-        .reply(bytes("02 03") + data + QByteArray(495, char(0xFF)) + nameTail("OLD     "))
+        .reply(bytes("02 03") + data + QByteArray(495, char(0xFF)) + nameWithChecksum("OLD     "))
         .expect("s")
         .expect(bytes("07 89 0C"))
         .expectRaw(bytes("02 03"))
-        .expectRaw(frame(data, "NEW     ", nameTail("NEW     ").back()))
+        .expectRaw(frame(data, "NEW     ", nameWithChecksum("NEW     ").back()))
         .reply("s")
         .expectRaw("s");
     LogoImage image;
@@ -284,7 +277,9 @@ void LogoTransferTest::renameWritesTheDotsBackUnchanged() {
 void LogoTransferTest::renameOfAnEmptySlotWritesNothing() {
     // A slot that answers 0 x 0 has no dots that would fit a frame: the rename is refused.
     PrinterRig rig;
-    rig.printer->expect(bytes("07 01 0C")).reply(bytes("00 00") + nameTail("OLD     ")).expect("s");
+    rig.printer->expect(bytes("07 01 0C"))
+        .reply(bytes("00 00") + nameWithChecksum("OLD     "))
+        .expect("s");
     LogoImage image;
     QVERIFY(!rig.f.RenameLogo(12, "NEW", image));
     QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
@@ -311,8 +306,8 @@ void LogoTransferTest::deleteLogo() {
 void LogoTransferTest::replyWithMoreThanFourBytesAColumn() {
     // The image holds 4 bytes a column: a reply with more fails every read, and the image is
     // left with a size it can hold.
-    const QByteArray body =
-        bytes("05 02") + QByteArray(10, '\0') + QByteArray(491, '\xFF') + nameTail("X       ");
+    const QByteArray body = bytes("05 02") + QByteArray(10, '\0') + QByteArray(491, '\xFF') +
+                            nameWithChecksum("X       ");
     {
         PrinterRig rig;
         rig.printer->expect(bytes("07 01 01")).reply(body);

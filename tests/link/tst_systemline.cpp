@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 namespace {
-// The master side of a pty that echoes every byte while `echoing` is set, and keeps what came.
+// The master side of a pty that echoes every byte while `echoing` is set.
 class EchoingPty {
 public:
     EchoingPty() {
@@ -33,7 +33,6 @@ public:
     }
     QString slavePath() const { return slave; }
     std::atomic<bool> echoing{true};
-    std::atomic<int> received{0};
 
 private:
     void run() {
@@ -45,7 +44,6 @@ private:
             const ssize_t n = ::read(master, buffer, sizeof buffer);
             if (n <= 0)
                 continue;
-            received += int(n);
             if (echoing && ::write(master, buffer, size_t(n)) != n)
                 return;
         }

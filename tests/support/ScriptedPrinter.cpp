@@ -10,6 +10,13 @@ QString hexOf(const QByteArray &data) {
     return QString::fromLatin1(data.toHex(' ').toUpper());
 }
 
+QByteArray nameWithChecksum(const QByteArray &name8) {
+    quint8 sum = 0;
+    for (char c : name8)
+        sum = quint8(sum + quint8(c));
+    return name8 + QByteArray(1, char(quint8(0x100 - sum)));
+}
+
 ScriptedPrinter &ScriptedPrinter::add(Kind kind, const QByteArray &data, int waits) {
     if (!data.isEmpty() || kind == Kind::Late)
         steps.append({kind, data, waits});

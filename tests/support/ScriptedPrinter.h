@@ -19,6 +19,8 @@
 QByteArray bytes(const char *hex);
 // The bytes as "0C 41 30", for failure messages.
 QString hexOf(const QByteArray &data);
+// A logo name of 8 bytes followed by the byte that makes the nine sum to 0, as a logo read ends.
+QByteArray nameWithChecksum(const QByteArray &name8);
 
 struct WireByte {
     bool fromHost = false;
