@@ -1,5 +1,5 @@
-// The state of a printer fresh from the box: a mark with a text, a date and a counter between
-// two small logos, a third logo in store, and parameters in their middle ranges.
+// The state of a printer fresh from the box: a text between two small logos over a date and a
+// counter, a third logo in its slot, and parameters in their middle ranges.
 #include "PrinterState.h"
 
 #include <QTimeZone>
@@ -68,8 +68,9 @@ PrinterState firstState(qint64 nowMs) {
     s.cell(1, 2) = textFragment(Fragment::Kind::Text, 3, "STAMPLINE");
     s.cell(1, 3) = arrow;
     s.cell(2, 1) = textFragment(Fragment::Kind::TimeDate, 1, "DD.MM.YYYY");
-    s.writeCounter(2, 2, "00001");
-    s.cell(2, 2).font = 1;
+    s.cell(2, 2) = textFragment(Fragment::Kind::Text, 1, " LOT ");
+    s.writeCounter(2, 3, "00001");
+    s.cell(2, 3).font = 1;
 
     s.parameters = {50, 20, 64, 40, 2, 30, 1, 8, 1, 100, 0, 1, 0};
     s.autoRunPeriod = 10;
