@@ -1,12 +1,31 @@
 #include "Transcript.h"
 
+#include <algorithm>
+
 void Transcript::hostByte(quint8 value, bool lost) {
     bytes_.push_back({true, value, lost});
+    trim();
 }
 
 void Transcript::printerBytes(const QByteArray &bytes) {
     for (char c : bytes)
         bytes_.push_back({false, quint8(c), false});
+    trim();
+}
+
+void Transcript::trim() {
+    if (size() <= limit)
+        return;
+    // Drop the older half, cut at a command boundary when there is one in the second half.
+    qsizetype cut = size() / 2;
+    const auto later = std::find_if(commands_.begin(), commands_.end(),
+                                    [&](const Command &c) { return c.first >= cut; });
+    if (later != commands_.end())
+        cut = later->first;
+    bytes_.erase(bytes_.begin(), bytes_.begin() + cut);
+    commands_.erase(commands_.begin(), later);
+    for (Command &c : commands_)
+        c.first -= cut;
 }
 
 void Transcript::beginCommand(qsizetype first) {

@@ -25,6 +25,8 @@ public:
     void beginCommand(qsizetype first);
     void nameCommand(const QString &name);
     void clear();
+    // The transcript keeps at most about this many bytes: past it, the oldest commands go.
+    void setLimit(qsizetype bytes) { limit = qMax<qsizetype>(2, bytes); }
 
     const std::vector<Byte> &bytes() const { return bytes_; }
     std::vector<Command> commands() const;
@@ -43,7 +45,9 @@ public:
 
 private:
     QByteArray bytesOf(const Command &command, bool fromHost) const;
+    void trim();
 
     std::vector<Byte> bytes_;
     std::vector<Command> commands_; // end is filled in by commands()
+    qsizetype limit = qsizetype(1) << 20;
 };

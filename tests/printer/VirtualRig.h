@@ -24,6 +24,7 @@ struct VirtualRig {
         printer->state().clockOffsetMs = 0;
         printer->endExchange();
         printer->transcript().clear();
+        printer->transcript().setLimit(qsizetype(1) << 20);
         port.ports.devices = {"virtual", "absent1", "absent2", "absent3"};
         port.portName = "Com1";
         port.baudName = "57600";

@@ -77,6 +77,7 @@ private slots:
     void stateFileSurvivesRestart();
     void lineRateAndPrinterSearch();
     void commandsSharingFirstBytes();
+    void transcriptNamesCommandsAndStaysBounded();
 };
 
 void TstVirtualPrinter::runAndSwitchCommands() {
@@ -721,6 +722,31 @@ void TstVirtualPrinter::commandsSharingFirstBytes() {
     QCOMPARE(p.state().cell(1, 1).kind, Fragment::Kind::Graphic);
     QCOMPARE(send(bytes("0D")), bytes("0D"));
     QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("Probe"));
+}
+
+void TstVirtualPrinter::transcriptNamesCommandsAndStaysBounded() {
+    VirtualRig rig;
+    Transcript &t = rig.printer->transcript();
+    QVERIFY(rig.f.SetFont(2, 1, 3));
+    rig.port.baudName = "9600";
+    QVERIFY(!rig.f.Start());
+    QCOMPARE(t.text(), QStringLiteral("SetFont > 1B < 1B > 31 < 31 > 33 < 33 > 32 < 32 > 0D < 0D"
+                                      " > 17x"));
+
+    // A long run keeps only the recent commands, whole.
+    rig.port.baudName = "57600";
+    t.setLimit(200);
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(rig.f.SetFont(i % 7, 1, 3));
+    QByteArray text;
+    quint8 font = 0, kind = 0;
+    QVERIFY(rig.f.ReadFragment(1, 2, text, font, kind));
+    QVERIFY2(t.size() <= 200, qPrintable(QString::number(t.size())));
+    const auto commands = t.commands();
+    QCOMPARE(commands.front().first, 0);
+    QCOMPARE(t.hostBytesOf("SetFont").back(), bytes("1B 31 33 30 0D"));
+    QCOMPARE(t.lastCommandName(), QStringLiteral("ReadFragment"));
+    QCOMPARE(t.lastCommandPrinterBytes(), bytes("11 31 32 09") + "STAMPLINE" + bytes("03 FF"));
 }
 
 QTEST_GUILESS_MAIN(TstVirtualPrinter)
