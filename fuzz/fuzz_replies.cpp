@@ -1,0 +1,126 @@
+// Every reply the printer can send: an in-process printer echoes every byte the host sends and
+// answers each wait with the next byte of the input. The first input byte picks the operation.
+
+#include "Functions.h"
+#include "InProcessLine.h"
+#include "WireText.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class ReplyPeer : public LinePeer {
+public:
+    ReplyPeer(const uint8_t *data, size_t size) : data(data), size(size) {}
+    void setRate(int) override {}
+    QByteArray receive(quint8 byte) override { return QByteArray(1, char(byte)); }
+    QByteArray idle() override {
+        return at < size ? QByteArray(1, char(data[at++])) : QByteArray();
+    }
+
+private:
+    const uint8_t *data;
+    size_t size;
+    size_t at = 0;
+};
+
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+// What every user of a logo image relies on after a good read.
+void checkLogo(const LogoImage &image) {
+    const int B = image.bytesPerColumn, C = image.columnCount;
+    require((B == 32 && C == 32) || (B >= 0 && B <= 4 && C >= 0 && B * C <= 500));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1)
+        return 0;
+    const auto peer = std::make_shared<ReplyPeer>(data + 1, size - 1);
+    PortState state;
+    state.openLine = [peer](const QString &) { return std::make_unique<InProcessLine>(peer); };
+    state.portName = QStringLiteral("Com1");
+    state.baudName = QStringLiteral("57600");
+    Functions f(state);
+
+    switch (data[0] % 8) {
+    case 0: {
+        QByteArray text;
+        quint8 a1 = 0, a2 = 0;
+        if (f.ReadFragment(1, 1, text, a1, a2))
+            require(text.size() <= 255);
+        fromWire(text);
+        break;
+    }
+    case 1: {
+        auto image = std::make_unique<LogoImage>();
+        QByteArray name;
+        if (f.ReadLogo(5, *image, name)) {
+            checkLogo(*image);
+            require(name.isEmpty() || name.size() == 8);
+        }
+        break;
+    }
+    case 2: {
+        auto image = std::make_unique<LogoImage>();
+        if (f.ReadLogoPreview(5, *image))
+            checkLogo(*image);
+        break;
+    }
+    case 3: {
+        auto image = std::make_unique<LogoImage>();
+        if (f.RenameLogo(5, "NAME", *image))
+            checkLogo(*image);
+        break;
+    }
+    case 4: {
+        auto mark = std::make_unique<MarkImage>();
+        int last = 0;
+        const bool ok = f.ReadMarkImage(*mark, [&](int position) {
+            require(position >= 0 && position <= 20);
+            last = position;
+        });
+        if (ok) {
+            require(mark->height >= 0 && mark->height <= 4);
+            require(mark->length >= 0 && mark->height * mark->length <= MarkImage::kImageBytes);
+            require(last == 20);
+            int dots = 0;
+            for (int x = 0; x < mark->length; ++x)
+                for (int y = 0; y < mark->height * 8; ++y)
+                    dots += mark->dot(x, y) ? 1 : 0;
+            require(dots <= mark->height * 8 * mark->length);
+        }
+        break;
+    }
+    case 5: {
+        StateBlock block;
+        if (f.ReadTimeParams(block))
+            require(block.received >= 0 && block.received <= 14);
+        break;
+    }
+    case 6: {
+        LogoNames names;
+        if (f.ReadLogoNamesList(names)) {
+            require(names.records.size() == names.count * 10);
+            for (int i = -1; i <= names.count; ++i)
+                LogoNumberAt(names, i);
+            for (int number = 0; number < 256; ++number)
+                LogoNameOf(names, number);
+        }
+        break;
+    }
+    case 7: {
+        QByteArray text;
+        if (f.ReadScript(text))
+            fromWire(text);
+        break;
+    }
+    }
+    return 0;
+}
