@@ -1,5 +1,6 @@
 #include "KvorMain.h"
 
+#include "Activation.h"
 #include "Artwork.h"
 #include "DeviceSettings.h"
 #include "VirtualLine.h"
@@ -76,6 +77,7 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, QWid
         updatePortNotice();
     };
     messageType(WindowMessage::PortNotInit); // registers the messages
+    isOwnActivation(this);                   // starts following the active window
 
     QFont font = this->font();
     font.setPixelSize(13);
@@ -165,8 +167,7 @@ void TAutoControl::showEvent(QShowEvent *event) {
 
 void TAutoControl::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow() &&
-        st.firstActivation)
+    if (event->type() == QEvent::ActivationChange && st.firstActivation && isOwnActivation(this))
         FormActivate();
 }
 

@@ -1,14 +1,33 @@
 #include "Windows.h"
 
 #include "About.h"
+#include "AutoRunPeriodUnit.h"
+#include "ByteStatusForm.h"
+#include "Hydro.h"
 #include "KvorMain.h"
+#include "ParamsFormUnit.h"
 #include "PortParams.h"
 
 void wireWindows(TAutoControl &main) {
-    // Made at start, after the main window; they live as its children until the program ends.
+    // Made at start, in this order after the main window; they live as its children until the
+    // program ends and are shown again and again.
     auto *about = new TAboutBox(&main);
     auto *portForms = new TPortForms(main, &main);
+    auto *params = new TParamsForm(main, &main);
+    auto *byteStatus = new TByteStatusForm_(main, &main);
+    auto *hydro = new THydroForm(main, &main);
 
     main.setWindowOpener(Window::About, [about] { about->exec(); });
     main.setWindowOpener(Window::PortForms, [portForms] { portForms->show(); });
+    main.setWindowOpener(Window::Params, [params] { params->exec(); });
+    main.setWindowOpener(Window::ByteStatus, [byteStatus] { byteStatus->exec(); });
+    main.setWindowOpener(Window::Hydro, [hydro] { hydro->exec(); });
+
+    // Made anew at every click, beside the main window.
+    main.setWindowOpener(Window::AutoRunPeriod, [&main] {
+        auto *period = new TAutoRunPeriodForm(main, &main);
+        period->setAttribute(Qt::WA_DeleteOnClose);
+        period->show();
+        period->activateWindow();
+    });
 }

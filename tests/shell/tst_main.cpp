@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -40,6 +41,7 @@ private slots:
     void directCommands_data();
     void directCommands();
     void keysReachTheirEntries();
+    void returnsFromMessageBoxesAreNoActivations();
     void markDeleteAsksFirst();
     void autoRunStopAttempts();
     void loadDateTimeSendsTimeThenDate();
@@ -178,6 +180,32 @@ void TestMain::keysReachTheirEntries() {
     QCOMPARE(sent, (QStringList{QStringLiteral("17"), QStringLiteral("02")}));
     QCOMPARE(rig.messages.log,
              QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?")});
+}
+
+void TestMain::returnsFromMessageBoxesAreNoActivations() {
+    MainRig rig;
+    rig.main->show();
+    QTRY_VERIFY(rig.main->state().portReady);
+    rig.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.main.get()));
+    const auto comeBackFrom = [&](QWidget &other) {
+        rig.mark();
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.close();
+        rig.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.main.get()));
+    };
+    // Closing a box over the window is no return to it: no state block read (with a silent
+    // printer a read would fail and show its box again, for ever).
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Error"), QStringLiteral("x"));
+    comeBackFrom(box);
+    QVERIFY(rig.commands().isEmpty());
+    // Coming back from one of the program's own windows is.
+    QDialog dialog;
+    comeBackFrom(dialog);
+    QCOMPARE(rig.commands(), QStringList{QStringLiteral("08")});
 }
 
 void TestMain::markDeleteAsksFirst() {

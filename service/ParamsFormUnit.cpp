@@ -1,0 +1,142 @@
+#include "ParamsFormUnit.h"
+
+#include "KvorMain.h"
+#include "ui_ParamsFormUnit.h"
+
+#include <QTabBar>
+#include <QTimer>
+
+const PrintParameter kPrintParameters[13] = {
+    {"Charge\"s correction", 'C'},
+    {"Mark\"s delay", 'D'},
+    {"Drop generation freq", 'F'},
+    {"Vertical size", 'H'},
+    {"Line spacing", 'J'},
+    {"Horizontal size", 'K'},
+    {"Delay multiplier", 'L'},
+    {"Protect drops guant", 'Q'},
+    {"Quant. of lines in a mark", 'S'},
+    {"Testing limit", 'T'},
+    {"The point of splitting", 'U'},
+    {"The Step", 'Y'},
+    {"The vert. size, gradually", 'Z'},
+};
+
+namespace {
+enum Column { Number, Name, Value, Letter };
+}
+
+TParamsForm::TParamsForm(TAutoControl &m, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TParamsForm), main(m) {
+    ui->setupUi(this);
+    // The dialog switches its pages itself: no tab strip.
+    ui->PageControl1->tabBar()->hide();
+    ui->PageControl1->setDocumentMode(true);
+    ui->ListView2->setColumnHidden(Letter, true); // the letter is kept, not shown
+    ui->ListView2->setColumnWidth(Number, 36);
+    ui->ListView2->setColumnWidth(Name, 200);
+    ui->ListView2->setStyleSheet(
+        QStringLiteral("QTreeWidget::item { border-right: 1px solid #d0d0d0; "
+                       "border-bottom: 1px solid #d0d0d0; }"));
+
+    connect(ui->ListView2, &QTreeWidget::itemDoubleClicked, this, &TParamsForm::OpenParamChange);
+    connect(ui->Button3, &QPushButton::clicked, this, &TParamsForm::OpenParamChange);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->LogoNumInc, &QToolButton::clicked, this, &TParamsForm::LogoNumIncClick);
+    connect(ui->LogoNumDec, &QToolButton::clicked, this, &TParamsForm::LogoNumDecClick);
+    connect(ui->Button2, &QPushButton::clicked, this, &TParamsForm::Button2Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TParamsForm::Button4Click);
+}
+
+TParamsForm::~TParamsForm() {
+    delete ui;
+}
+
+void TParamsForm::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    // The window appears first, then fills its list row by row.
+    QTimer::singleShot(0, this, &TParamsForm::FormActivate);
+}
+
+void TParamsForm::FormActivate() {
+    showListPage();
+    QCoreApplication::processEvents();
+    ReadAllParams();
+}
+
+void TParamsForm::showListPage() {
+    ui->PageControl1->setCurrentWidget(ui->ParamsMainTabSheet);
+}
+
+void TParamsForm::ReadAllParams() {
+    showListPage();
+    ui->ListView2->clear();
+    int number = 1;
+    for (const PrintParameter &p : kPrintParameters) {
+        auto *row = new QTreeWidgetItem(ui->ListView2);
+        row->setText(Number, QString::number(number++));
+        row->setText(Name, QString::fromLatin1(p.name));
+        quint8 value = 0;
+        if (main.fn().ReadParam(quint8(p.letter), value))
+            row->setText(Value, QString::number(value));
+        row->setText(Letter, QString(QLatin1Char(p.letter)));
+        QCoreApplication::processEvents(); // the list paints as the values come in
+    }
+}
+
+void TParamsForm::OpenParamChange() {
+    const QTreeWidgetItem *row = ui->ListView2->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    ui->PageControl1->setCurrentWidget(ui->ParamsChangeTabSheet);
+    ui->ParamName->setTitle(row->text(Name));
+    letter = row->text(Letter);
+    quint8 value = 0;
+    if (!main.fn().ReadParam(code(), value)) {
+        main.messages().error(QStringLiteral("ParamsRead Error"));
+        showListPage();
+        return;
+    }
+    ui->Edit1->setText(QString::number(value));
+    startValue = value;
+}
+
+void TParamsForm::LogoNumIncClick() {
+    quint8 value = 0;
+    if (main.fn().IncreaseParam(code(), value))
+        ui->Edit1->setText(QString::number(value));
+}
+
+void TParamsForm::LogoNumDecClick() {
+    quint8 value = 0;
+    if (main.fn().DecreaseParam(code(), value))
+        ui->Edit1->setText(QString::number(value));
+}
+
+void TParamsForm::Button2Click() {
+    ReadAllParams();
+}
+
+void TParamsForm::Button4Click() {
+    UndoParamChange();
+}
+
+void TParamsForm::UndoParamChange() {
+    const int current = ui->Edit1->text().trimmed().toInt();
+    if (current != startValue) {
+        // Step back the other way; the message names the operator's change being undone.
+        const bool wasDecreased = startValue > current;
+        const int steps = qAbs(startValue - current);
+        for (int i = 0; i < steps; ++i) {
+            quint8 value = 0;
+            const bool ok = wasDecreased ? main.fn().IncreaseParam(code(), value)
+                                         : main.fn().DecreaseParam(code(), value);
+            if (!ok) {
+                main.messages().error(wasDecreased ? QStringLiteral("ParamsDecrease Error")
+                                                   : QStringLiteral("ParamsIcrease Error"));
+                ReadAllParams();
+            }
+        }
+    }
+    ReadAllParams();
+}
