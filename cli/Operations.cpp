@@ -20,7 +20,8 @@ std::optional<int> parseNumber(const QString &text) {
     int value = 0;
     for (qsizetype i = sign; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
-        if (ch < u'0' || ch > u'9') return std::nullopt;
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
         value = value * 10 + (ch - u'0');
     }
     return sign ? -value : value;
@@ -34,7 +35,8 @@ namespace {
 
 bool isDigits(const QString &text) {
     for (QChar ch : text)
-        if (ch < u'0' || ch > u'9') return false;
+        if (ch < u'0' || ch > u'9')
+            return false;
     return true;
 }
 
@@ -44,7 +46,8 @@ std::optional<QString> check(const Param &p, const QString &arg, int &number) {
     switch (p.kind) {
     case ArgKind::Number: {
         const auto value = parseNumber(arg);
-        if (!value) return QStringLiteral("%1 must be a number, not \"%2\"").arg(name, arg);
+        if (!value)
+            return QStringLiteral("%1 must be a number, not \"%2\"").arg(name, arg);
         if (*value < p.min || *value > p.max)
             return QStringLiteral("%1 must be %2 to %3").arg(name).arg(p.min).arg(p.max);
         number = *value;
@@ -71,7 +74,8 @@ std::optional<QString> check(const Param &p, const QString &arg, int &number) {
         return std::nullopt;
     }
     case ArgKind::File:
-        if (arg.isEmpty()) return QStringLiteral("%1 must name a file").arg(name);
+        if (arg.isEmpty())
+            return QStringLiteral("%1 must name a file").arg(name);
         return std::nullopt;
     case ArgKind::Picture: {
         const QString suffix = QFileInfo(arg).suffix().toLower();
@@ -105,7 +109,8 @@ Operation cellText(const char *name, bool (Functions::*op)(int, int, const QByte
 Operation oneValue(const char *name, bool (Functions::*op)(quint8, quint8 &)) {
     return {name, {kCode}, 0, "", [op](Call &c) {
                 quint8 value = 0;
-                if (!(c.f.*op)(quint8(c.number(0)), value)) return false;
+                if (!(c.f.*op)(quint8(c.number(0)), value))
+                    return false;
                 c.print(value);
                 return true;
             }};
@@ -125,7 +130,8 @@ QImage markPicture(const MarkImage &mark) {
     picture.fill(0);
     for (int x = 0; x < mark.length; ++x)
         for (int y = 0; y < mark.height * 8; ++y)
-            if (mark.dot(x, y)) picture.setPixel(x, y, 1);
+            if (mark.dot(x, y))
+                picture.setPixel(x, y, 1);
     return picture;
 }
 
@@ -138,7 +144,8 @@ bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
 bool readLogo(Call &c) {
     LogoImage image;
     QByteArray name;
-    if (!c.f.ReadLogo(c.number(0), image, name)) return false;
+    if (!c.f.ReadLogo(c.number(0), image, name))
+        return false;
     c.print(trimBlanks(fromWire(name)));
     c.print(image.bytesPerColumn);
     c.print(image.columnCount);
@@ -147,7 +154,8 @@ bool readLogo(Call &c) {
 
 bool readLogoPreview(Call &c) {
     LogoImage image;
-    if (!c.f.ReadLogoPreview(c.number(0), image)) return false;
+    if (!c.f.ReadLogoPreview(c.number(0), image))
+        return false;
     c.print(image.bytesPerColumn);
     c.print(image.columnCount);
     return saveLogoIfAsked(c, image, 1);
@@ -171,7 +179,8 @@ bool writeLogo(Call &c) {
 
 bool readMarkImage(Call &c) {
     const auto mark = std::make_unique<MarkImage>();
-    if (!c.f.ReadMarkImage(*mark)) return false;
+    if (!c.f.ReadMarkImage(*mark))
+        return false;
     c.print(mark->height);
     c.print(mark->length);
     if (!c.has(0) || mark->height * mark->length == 0)
@@ -186,7 +195,8 @@ bool readMarkImage(Call &c) {
 bool readFragment(Call &c) {
     QByteArray text;
     quint8 attr1 = 0, attr2 = 0;
-    if (!c.f.ReadFragment(c.number(0), c.number(1), text, attr1, attr2)) return false;
+    if (!c.f.ReadFragment(c.number(0), c.number(1), text, attr1, attr2))
+        return false;
     c.print(fromWire(text));
     c.print(attr1);
     c.print(attr2);
@@ -195,7 +205,8 @@ bool readFragment(Call &c) {
 
 bool readTimeParams(Call &c) {
     StateBlock block;
-    if (!c.f.ReadTimeParams(block)) return false;
+    if (!c.f.ReadTimeParams(block))
+        return false;
     for (int i = 1; i <= block.received; ++i)
         c.print(block.byte(i));
     return true;
@@ -203,14 +214,16 @@ bool readTimeParams(Call &c) {
 
 bool readByteStatus(Call &c) {
     quint8 status = 0;
-    if (!c.f.ReadByteStatus(status)) return false;
+    if (!c.f.ReadByteStatus(status))
+        return false;
     c.print(status);
     return true;
 }
 
 bool readScript(Call &c) {
     QByteArray text;
-    if (!c.f.ReadScript(text)) return false;
+    if (!c.f.ReadScript(text))
+        return false;
     c.print(fromWire(text));
     return true;
 }
@@ -218,14 +231,16 @@ bool readScript(Call &c) {
 bool readHydroStatus(Call &c) {
     // The ink-system read goes out on the port as it stands; a fresh process has none open yet.
     QByteArray text;
-    if (!c.f.Connect() || !c.f.ReadHydroStatus(text)) return false;
+    if (!c.f.Connect() || !c.f.ReadHydroStatus(text))
+        return false;
     c.print(fromWire(text));
     return true;
 }
 
 bool readLogoNamesList(Call &c) {
     LogoNames names;
-    if (!c.f.ReadLogoNamesList(names)) return false;
+    if (!c.f.ReadLogoNamesList(names))
+        return false;
     for (int i = 0; LogoNumberAt(names, i) >= 0; ++i) {
         const QString name = trimBlanks(fromWire(names.records.mid(i * 10 + 1, 8)));
         const QString slot = QString::number(LogoNumberAt(names, i));
@@ -235,7 +250,8 @@ bool readLogoNamesList(Call &c) {
 }
 
 bool findDevice(Call &c) {
-    if (!c.f.FindDevice()) return false;
+    if (!c.f.FindDevice())
+        return false;
     const PortState &s = c.f.state();
     const int port = portIndexOf(s.portName);
     c.print(port >= 0 ? QStringLiteral("Com%1").arg(port + 1) : s.portName);
@@ -374,7 +390,8 @@ QString commandName(const char *operationName) {
     QString name;
     for (const char *p = operationName; *p; ++p) {
         const QChar ch = QLatin1Char(*p);
-        if (ch.isUpper() && !name.isEmpty()) name += QLatin1Char('-');
+        if (ch.isUpper() && !name.isEmpty())
+            name += QLatin1Char('-');
         name += ch.toLower();
     }
     return name;
@@ -382,7 +399,8 @@ QString commandName(const char *operationName) {
 
 const Operation *findOperation(const QString &command) {
     for (const Operation &op : operations())
-        if (commandName(op.name) == command) return &op;
+        if (commandName(op.name) == command)
+            return &op;
     return nullptr;
 }
 
@@ -414,7 +432,8 @@ std::optional<QString> bindArguments(const Operation &op, const QStringList &arg
     call.numbers.clear();
     for (int i = 0; i < int(args.size()); ++i) {
         int number = 0;
-        if (auto reason = check(op.params[size_t(i)], args[i], number)) return reason;
+        if (auto reason = check(op.params[size_t(i)], args[i], number))
+            return reason;
         call.values.append(args[i]);
         call.numbers.push_back(number);
     }

@@ -62,10 +62,12 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
             return std::nullopt;
         } else if (a == QLatin1String("--device") || a == QLatin1String("--port") ||
                    a == QLatin1String("--baud")) {
-            if (i + 1 >= arguments.size()) return a + QStringLiteral(" needs a value");
+            if (i + 1 >= arguments.size())
+                return a + QStringLiteral(" needs a value");
             const QString value = arguments[++i];
             if (a == QLatin1String("--device")) {
-                if (value.isEmpty()) return QStringLiteral("--device needs a device name");
+                if (value.isEmpty())
+                    return QStringLiteral("--device needs a device name");
                 o.device = value;
             } else if (a == QLatin1String("--port")) {
                 if (portIndexOf(value) < 0)
@@ -88,7 +90,8 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
             break;
         }
     }
-    if (i >= arguments.size()) return QStringLiteral("no operation given");
+    if (i >= arguments.size())
+        return QStringLiteral("no operation given");
     o.command = arguments[i];
     o.args = arguments.mid(i + 1);
     return std::nullopt;
@@ -103,7 +106,8 @@ void traceByte(bool sent, quint8 byte) {
 
 int run(const QStringList &arguments, const QString &settingsPath) {
     Options o;
-    if (const auto reason = parseOptions(arguments, o)) return usageError(*reason, generalUsage());
+    if (const auto reason = parseOptions(arguments, o))
+        return usageError(*reason, generalUsage());
     if (o.help) {
         put(stdout, generalUsage());
         return Success;
@@ -133,7 +137,8 @@ int run(const QStringList &arguments, const QString &settingsPath) {
                               generalUsage());
         port.ports.devices[size_t(index)] = *o.device;
     }
-    if (o.trace) port.trace = traceByte;
+    if (o.trace)
+        port.trace = traceByte;
 
     if (!op->run(call)) {
         const QString message = call.failure.isEmpty()
