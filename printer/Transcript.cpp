@@ -35,6 +35,8 @@ void Transcript::beginCommand(qsizetype first) {
 void Transcript::nameCommand(const QString &name) {
     if (!commands_.empty())
         commands_.back().name = name;
+    if (onCommand)
+        onCommand(name);
 }
 
 void Transcript::clear() {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class Transcript {
@@ -24,6 +25,8 @@ public:
     // The command that begins with the host byte at index `first`.
     void beginCommand(qsizetype first);
     void nameCommand(const QString &name);
+    // Told the name of every command as the printer recognises it.
+    std::function<void(const QString &name)> onCommand;
     void clear();
     // The transcript keeps at most about this many bytes: past it, the oldest commands go.
     void setLimit(qsizetype bytes) { limit = qMax<qsizetype>(2, bytes); }

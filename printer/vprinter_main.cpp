@@ -1,5 +1,5 @@
 // stampline-vprinter: the virtual printer on a pseudo-terminal.
-//   stampline-vprinter --link PATH [--baud RATE] [--state FILE] [--pace]
+//   stampline-vprinter --link PATH [--baud RATE] [--state FILE] [--pace] [--log]
 #include "PtyServer.h"
 
 #include <QCommandLineParser>
@@ -24,13 +24,15 @@ int main(int argc, char *argv[]) {
                                          QStringLiteral("FILE"));
     const QCommandLineOption paceOption(QStringLiteral("pace"),
                                         QStringLiteral("Every byte takes its line time."));
-    parser.addOptions({linkOption, baudOption, stateOption, paceOption});
+    const QCommandLineOption logOption(
+        QStringLiteral("log"), QStringLiteral("Print the name of every command as it arrives."));
+    parser.addOptions({linkOption, baudOption, stateOption, paceOption, logOption});
     parser.process(app);
 
     const auto usage = [](const QString &problem) {
         std::fprintf(stderr,
                      "stampline-vprinter: %s\nusage: stampline-vprinter --link PATH "
-                     "[--baud RATE] [--state FILE] [--pace]\n",
+                     "[--baud RATE] [--state FILE] [--pace] [--log]\n",
                      qPrintable(problem));
         return 2;
     };
@@ -52,6 +54,11 @@ int main(int argc, char *argv[]) {
                      qPrintable(parser.value(stateOption)), qPrintable(error));
         return 1;
     }
+    if (parser.isSet(logOption))
+        printer.transcript().onCommand = [](const QString &name) {
+            std::printf("command %s\n", qPrintable(name));
+            std::fflush(stdout);
+        };
     printer::PtyServer server(printer, parser.isSet(paceOption));
     if (!server.open(parser.value(linkOption), &error)) {
         std::fprintf(stderr, "stampline-vprinter: %s\n", qPrintable(error));
