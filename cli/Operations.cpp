@@ -307,7 +307,7 @@ std::vector<Operation> makeTable() {
          [](Call &c) {
              return c.f.WritePostDateFragment(c.number(0), c.number(1), c.wire(2), c.wire(3));
          }},
-        cellText("WriteTextFragment", &F::WriteTextFragment, {"TEXT", ArgKind::Text, 0, 37}),
+        cellText("WriteTextFragment", &F::WriteTextFragment, {"TEXT", ArgKind::Text, 0, 38}),
         {"PlaceLogo",
          {kLogo, kRow, kColumn},
          0,

@@ -373,8 +373,8 @@ private slots:
         QTest::newRow("time") << QStringList{"set-time", "12:30"}
                               << QByteArray("HHMMSS must be 6 digits");
         QTest::newRow("long text")
-            << QStringList{"write-text-fragment", "1", "1", QString(38, QLatin1Char('x'))}
-            << QByteArray("TEXT must be at most 37 characters");
+            << QStringList{"write-text-fragment", "1", "1", QString(39, QLatin1Char('x'))}
+            << QByteArray("TEXT must be at most 38 characters");
         QTest::newRow("long name") << QStringList{"rename-logo", "1", "NINECHARS"}
                                    << QByteArray("NAME must be at most 8 characters");
         QTest::newRow("outside the code page")
