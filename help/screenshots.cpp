@@ -3,16 +3,19 @@
 // virtual X server.
 
 #include "About.h"
+#include "AutoRunPeriodUnit.h"
+#include "ByteStatusForm.h"
+#include "Hydro.h"
 #include "KvorMain.h"
+#include "ParamsFormUnit.h"
 #include "PortParams.h"
 #include "Windows.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 // Messages that the pictures never show.
@@ -55,5 +58,28 @@ int main(int argc, char *argv[]) {
     save(about, out, QStringLiteral("about"));
     TPortForms port(main, &main);
     save(port, out, QStringLiteral("port-dialog"));
+
+    TParamsForm params(main);
+    params.show();
+    params.FormActivate();
+    save(params, out, QStringLiteral("parameters"));
+    auto *list = params.findChild<QTreeWidget *>(QStringLiteral("ListView2"));
+    list->setCurrentItem(list->topLevelItem(3));
+    params.OpenParamChange();
+    params.LogoNumIncClick();
+    save(params, out, QStringLiteral("parameter-change"));
+
+    main.fn().HighVoltageTurn();
+    TByteStatusForm_ status(main);
+    save(status, out, QStringLiteral("byte-status"));
+
+    TAutoRunPeriodForm period(main);
+    period.FormActivate();
+    save(period, out, QStringLiteral("autorun-period"));
+
+    THydroForm hydro(main);
+    for (const char *button : {"Button1", "Button3", "Button2"})
+        hydro.findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
+    save(hydro, out, QStringLiteral("hydro"));
     return 0;
 }

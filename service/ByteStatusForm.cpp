@@ -17,6 +17,9 @@ TByteStatusForm_::TByteStatusForm_(TAutoControl &m, QWidget *parent)
     ui->PB->setPixmap(signalLamp(Lamp::Yellow));
     for (QLabel *lamp : {ui->R, ui->G, ui->B, ui->PR, ui->PG, ui->PB})
         lamp->setFixedSize(32, 32);
+    for (QLabel *word :
+         {ui->HighVoltUnitStat_label, ui->UnitOnOff_label, ui->Head_label, ui->Mark_label})
+        word->setMinimumWidth(word->fontMetrics().horizontalAdvance(QStringLiteral("Destroy")) + 8);
     // The groups keep their size with no lamp lit.
     ui->GroupBox1->setMinimumSize(ui->GroupBox1->sizeHint());
     ui->GroupBox2->setMinimumSize(ui->GroupBox2->sizeHint());

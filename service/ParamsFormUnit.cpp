@@ -35,6 +35,7 @@ TParamsForm::TParamsForm(TAutoControl &m, QWidget *parent)
     ui->ListView2->setColumnHidden(Letter, true); // the letter is kept, not shown
     ui->ListView2->setColumnWidth(Number, 36);
     ui->ListView2->setColumnWidth(Name, 200);
+    ui->ListView2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui->ListView2->setStyleSheet(
         QStringLiteral("QTreeWidget::item { border-right: 1px solid #d0d0d0; "
                        "border-bottom: 1px solid #d0d0d0; }"));
