@@ -7,7 +7,10 @@
 #include <QUrl>
 
 void BoxMessages::show(const QString &caption, const QString &text) {
-    QMessageBox::information(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
+    QMessageBox box(caption == QLatin1String("Error") ? QMessageBox::Critical
+                                                      : QMessageBox::Information,
+                    caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }
 
 bool BoxMessages::ask(const QString &caption, const QString &text) {
