@@ -56,7 +56,7 @@ QEvent::Type TAutoControl::messageType(WindowMessage message) {
     // Registered once a process, like a window message registered by name.
     static const std::vector<QEvent::Type> types = [] {
         std::vector<QEvent::Type> t;
-        for (size_t i = 0; i < std::size(kMessageNames); ++i)
+        for (int i = 0; i <= int(WindowMessage::LogoViewDone); ++i)
             t.push_back(QEvent::Type(QEvent::registerEventType()));
         return t;
     }();
