@@ -4,38 +4,47 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
 namespace {
-// The focus window as last reported. During a widget's activation change the report for that
-// change has not been made yet, so this still names the window active before it.
-QPointer<QWindow> &previousWindow() {
-    static QPointer<QWindow> previous;
-    static const bool tracking = [] {
-        QObject::connect(qApp, &QGuiApplication::focusWindowChanged,
-                         [](QWindow *now) { previous = now; });
-        previous = QGuiApplication::focusWindow();
-        return true;
-    }();
-    Q_UNUSED(tracking);
-    return previous;
-}
+// The last window that had the focus, as last reported, and whether it was a message box or a
+// system dialog. Both are taken when the focus arrives, because a box is gone by the time the
+// window under it becomes active again. During a window's activation change the report of that
+// change has not been made yet, so these still describe the window active before it.
+struct LastFocus {
+    const QWindow *window = nullptr; // compared only, never used: it may be gone
+    bool passingBox = false;
+};
 
 bool isPassingBox(const QWindow *window) {
-    if (!window)
-        return false;
     for (QWidget *top : QApplication::topLevelWidgets())
         if (top->windowHandle() == window)
             return qobject_cast<QMessageBox *>(top) || qobject_cast<QFileDialog *>(top) ||
                    qobject_cast<QColorDialog *>(top);
     return false;
 }
+
+LastFocus &lastFocus() {
+    static LastFocus last;
+    static const bool following = [] {
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, [](QWindow *now) {
+            // Focus that leaves the program reports no window: the last one it had counts.
+            if (now)
+                last = {now, isPassingBox(now)};
+        });
+        return true;
+    }();
+    Q_UNUSED(following);
+    return last;
+}
 } // namespace
 
 bool isOwnActivation(const QWidget *window) {
+    const LastFocus &last = lastFocus();
     if (!window->isVisible() || !window->isActiveWindow())
         return false;
-    return !isPassingBox(previousWindow());
+    // A return from a box, from another program (the window itself had the focus last), or a
+    // first activation with no window before it is no coming back.
+    return last.window && last.window != window->windowHandle() && !last.passingBox;
 }

@@ -6,6 +6,7 @@
 
 class QWidget;
 
-// True when `window` has just become active and the window active before it was one of the
-// program's own windows (or none), not a message box or a system dialog.
+// True when `window` has just become active and the window that had the focus before it was
+// another of the program's own windows: not a message box or a system dialog, not the window
+// itself (the operator coming back from another program), and not none (the first activation).
 bool isOwnActivation(const QWidget *window);
