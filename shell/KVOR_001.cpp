@@ -9,7 +9,6 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stampline"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Stampline"));
     QApplication::setApplicationVersion(QStringLiteral(STAMPLINE_VERSION));
 
     BoxMessages messages;
