@@ -1,34 +1,43 @@
 #include "WireText.h"
 
+#include <QDebug>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <utility>
 
 namespace {
-QByteArray &codePage() {
+// The host's code page: windows-1251, or on Windows the system's ANSI code page.
+template <class Converter> Converter converter() {
 #ifdef Q_OS_WIN
-    static QByteArray name = "System";
+    return Converter(QStringConverter::System);
 #else
-    static QByteArray name = "windows-1251";
+    Converter c("windows-1251");
+    if (!c.isValid()) {
+        static bool warned = false;
+        if (!std::exchange(warned, true))
+            qWarning("windows-1251 is not available: texts go out as Latin-1");
+        return Converter(QStringConverter::Latin1);
+    }
+    return c;
 #endif
-    return name;
 }
 } // namespace
 
-QByteArray wireCodePage() { return codePage(); }
-
-void setWireCodePage(const QByteArray &name) { codePage() = name; }
+QByteArray wireCodePage() {
+#ifdef Q_OS_WIN
+    return QByteArrayLiteral("the system's ANSI code page");
+#else
+    return QByteArrayLiteral("windows-1251");
+#endif
+}
 
 QByteArray toWire(const QString &text) {
-    QStringEncoder encoder(codePage().constData());
-    if (!encoder.isValid())
-        return text.toLatin1();
+    auto encoder = converter<QStringEncoder>();
     return encoder.encode(text);
 }
 
 QString fromWire(const QByteArray &bytes) {
-    QStringDecoder decoder(codePage().constData());
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
+    auto decoder = converter<QStringDecoder>();
     return decoder.decode(bytes);
 }
 

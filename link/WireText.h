@@ -1,12 +1,12 @@
 #pragma once
-// Text on the wire: one byte a character in the host's code page (windows-1251 by default).
+// Text on the wire: one byte a character in the host's code page (windows-1251; on Windows the
+// system's ANSI code page).
 
 #include <QByteArray>
 #include <QString>
 
-// The code page used on the wire; "windows-1251" unless set.
+// The name of the code page used on the wire, for messages.
 QByteArray wireCodePage();
-void setWireCodePage(const QByteArray &name);
 
 QByteArray toWire(const QString &text);
 QString fromWire(const QByteArray &bytes);
