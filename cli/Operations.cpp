@@ -136,7 +136,10 @@ QImage markPicture(const MarkImage &mark) {
 }
 
 bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
-    if (c.has(fileArg) && !SaveLogoToBitmap(c.text(fileArg), image))
+    // An empty slot answers no size (read as 32 x 32 with no dots): it has no picture to save.
+    if (!c.has(fileArg) || image.bytesPerColumn > 4)
+        return true;
+    if (!SaveLogoToBitmap(c.text(fileArg), image))
         return c.fail(QStringLiteral("cannot save the logo to %1").arg(c.text(fileArg)));
     return true;
 }
@@ -303,9 +306,10 @@ std::vector<Operation> makeTable() {
         {"WritePostDateFragment",
          {kRow, kColumn, {"OFFSET", ArgKind::Digits, 1, 4}, kText},
          0,
-         "OFFSET is the number of days, up to four digits",
+         "OFFSET is the number of days, up to four digits (sent as four)",
          [](Call &c) {
-             return c.f.WritePostDateFragment(c.number(0), c.number(1), c.wire(2), c.wire(3));
+             return c.f.WritePostDateFragment(c.number(0), c.number(1),
+                                              c.wire(2).rightJustified(4, '0'), c.wire(3));
          }},
         cellText("WriteTextFragment", &F::WriteTextFragment, {"TEXT", ArgKind::Text, 0, 38}),
         {"PlaceLogo",
@@ -357,7 +361,7 @@ std::vector<Operation> makeTable() {
         {"ReadLogo",
          {kLogo, {"FILE.bmp", ArgKind::File}},
          1,
-         "prints the name, B and C; FILE.bmp gets the picture",
+         "prints the name, B and C; FILE.bmp gets the picture (none for an empty slot)",
          readLogo},
         {"RenameLogo",
          {kLogo, kName},

@@ -150,6 +150,9 @@ private slots:
         QTest::newRow("write-post-date-fragment")
             << QStringList{"write-post-date-fragment", "1", "1", "0300", "DD.MM"} << echo
             << hex("1D 31 31 44 44 2E 4D 4D 0D  1D 44 30 33 30 30 0D") << QStringList{};
+        QTest::newRow("write-post-date-fragment padded")
+            << QStringList{"write-post-date-fragment", "1", "1", "5", "DD"} << echo
+            << hex("1D 31 31 44 44 0D  1D 44 30 30 30 35 0D") << QStringList{};
         QTest::newRow("write-text-fragment cyrillic")
             << QStringList{"write-text-fragment", "1", "2", "Привет"} << echo
             << hex("18 31 32 CF F0 E8 E2 E5 F2 0D") << QStringList{};
@@ -304,6 +307,13 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("0\n0\n"));
         QVERIFY(!QFile::exists(file("empty.png")));
+
+        // An empty logo slot (no size) has no picture either: its values, and no file.
+        logo.replies.insert(3, hex("00 00") + QByteArray(8, ' ') + hex("00"));
+        r = run({"read-logo", "7", file("empty.bmp")}, logo);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("\n32\n32\n"));
+        QVERIFY(!QFile::exists(file("empty.bmp")));
 
         // The picture read back is one a later write-logo takes as it is.
         PtyDevice::Script write;
