@@ -94,6 +94,10 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, QWid
     ui->StatusBar1->addPermanentWidget(virtualNotice);
     updatePortNotice();
 
+    // A menu's hint shows when the mouse rests on its title.
+    for (QMenu *menu : findChildren<QMenu *>())
+        if (!menu->statusTip().isEmpty())
+            menu->menuAction()->setStatusTip(menu->statusTip());
     // Hidden submenus: not shown, their entries' keys still act.
     for (QMenu *menu :
          {ui->FKey1, ui->Load1, ui->Read1, ui->MarkPrintDirection1, ui->MarkBreakPointCorrection1,

@@ -413,6 +413,13 @@ void TestMain::windowsAndHelp() {
     entry(*rig.main, "MarkReadA")->trigger();
     QCOMPARE(mode, 0);
 
+    // Hints: the tool buttons' and the menus' own, as the status bar shows them.
+    QCOMPARE(entry(*rig.main, "ToolButton4")->statusTip(),
+             QStringLiteral("Text Fragment Read&Write"));
+    QCOMPARE(entry(*rig.main, "Exit1")->statusTip(), QStringLiteral("Выход"));
+    QCOMPARE(rig.main->findChild<QMenu *>(QStringLiteral("Graphics1"))->menuAction()->statusTip(),
+             QStringLiteral("LogoReadWrite"));
+
     entry(*rig.main, "Help2")->trigger();
     QCOMPARE(rig.messages.documents.size(), 1);
     QVERIFY(rig.messages.documents.first().toLocalFile().endsWith(QStringLiteral("/help.html")));
