@@ -2,6 +2,7 @@
 // pseudo-terminal that echoes, answers and records every byte.
 
 #include "PtyDevice.h"
+#include "StampctlRun.h"
 
 #include <QImage>
 #include <QProcess>
@@ -30,11 +31,8 @@ QByteArray markReply(const QByteArray &head, const QByteArray &picture) {
     return head + picture + QByteArray(5120 - picture.size(), char(0x5A));
 }
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QByteArray sent;
+struct Run : StampctlRun {
+    QByteArray sent; // what reached the device
 };
 
 } // namespace
@@ -51,18 +49,7 @@ private:
     // stampctl --device <slave> --baud 57600 args..., the device playing the script.
     Run run(const QStringList &args, const PtyDevice::Script &script = {}) {
         device.play(script);
-        QProcess p;
-        p.start(QStringLiteral(STAMPCTL_PATH),
-                QStringList{"--device", device.slavePath(), "--baud", "57600"} + args);
-        Run r;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
+        Run r{runStampctl(QStringLiteral(STAMPCTL_PATH), device.slavePath(), args), {}};
         r.sent = device.received();
         return r;
     }

@@ -4,6 +4,7 @@
 
 #include "MarkItems.h"
 #include "PrinterState.h"
+#include "StampctlRun.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -15,12 +16,6 @@
 namespace {
 
 const QString kBin = QStringLiteral(VPRINTER_BIN_DIR);
-
-struct Run {
-    int exitCode = -1;
-    QStringList lines; // stdout
-    QString error;     // stderr
-};
 
 // A stampline-vprinter process serving PATH until it is stopped.
 class ServedPrinter {
@@ -58,28 +53,16 @@ private:
     QByteArray out;
 };
 
-Run stampctl(const QString &device, const QStringList &operation) {
-    QProcess p;
-    p.start(kBin + QStringLiteral("/stampctl"),
-            QStringList{"--device", device, "--baud", "57600"} + operation);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    r.error = QString::fromUtf8(p.readAllStandardError());
-    return r;
+StampctlRun stampctl(const QString &device, const QStringList &operation) {
+    return runStampctl(kBin + QStringLiteral("/stampctl"), device, operation);
 }
 
 // Runs an operation that must succeed and returns its output lines.
 QStringList ok(const QString &device, const QStringList &operation) {
-    const Run r = stampctl(device, operation);
+    const StampctlRun r = stampctl(device, operation);
     if (r.exitCode != 0)
-        QTest::qFail(qPrintable(operation.join(' ') + ": " + r.error), __FILE__, __LINE__);
-    return r.lines;
+        QTest::qFail(qPrintable(operation.join(' ') + ": " + r.error()), __FILE__, __LINE__);
+    return r.lines();
 }
 
 int fromBcd(int byte) {
@@ -124,13 +107,14 @@ void TstVprinterE2e::sameAnswersAsInProcessPrinter() {
         {"find-device"},
     };
     for (const QStringList &op : operations) {
-        const Run inProcess = stampctl("virtual", op);
-        const Run overPty = stampctl(link, op);
-        QVERIFY2(inProcess.exitCode == 0, qPrintable(op.join(' ') + ": " + inProcess.error));
+        const StampctlRun inProcess = stampctl("virtual", op);
+        const StampctlRun overPty = stampctl(link, op);
+        QVERIFY2(inProcess.exitCode == 0, qPrintable(op.join(' ') + ": " + inProcess.error()));
         QCOMPARE(overPty.exitCode, 0);
-        QCOMPARE(overPty.lines, inProcess.lines);
+        QCOMPARE(overPty.lines(), inProcess.lines());
     }
-    QCOMPARE(stampctl(link, {"read-fragment", "3", "1"}).lines.value(0), QStringLiteral("Привет"));
+    QCOMPARE(stampctl(link, {"read-fragment", "3", "1"}).lines().value(0),
+             QStringLiteral("Привет"));
 
     // The printer answers at its own rate only.
     QProcess p;

@@ -1,0 +1,30 @@
+#pragma once
+// One run of stampctl against a device at 57600 baud: its exit code and what it printed.
+
+#include <QProcess>
+#include <QStringList>
+
+struct StampctlRun {
+    int exitCode = -1; // -1 when it crashed or did not end
+    QByteArray out;
+    QByteArray err;
+
+    QStringList lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
+    QString error() const { return QString::fromUtf8(err); }
+};
+
+inline StampctlRun runStampctl(const QString &program, const QString &device,
+                               const QStringList &operation) {
+    QProcess p;
+    p.start(program, QStringList{"--device", device, "--baud", "57600"} + operation);
+    StampctlRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
