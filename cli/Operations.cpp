@@ -123,18 +123,6 @@ Operation clockText(const char *name, const char *param,
             }};
 }
 
-// One pixel a dot, black on white.
-QImage markPicture(const MarkImage &mark) {
-    QImage picture(mark.length, mark.height * 8, QImage::Format_Mono);
-    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    picture.fill(0);
-    for (int x = 0; x < mark.length; ++x)
-        for (int y = 0; y < mark.height * 8; ++y)
-            if (mark.dot(x, y))
-                picture.setPixel(x, y, 1);
-    return picture;
-}
-
 bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
     // An empty slot answers no size (read as 32 x 32 with no dots): it has no picture to save.
     if (!c.has(fileArg) || image.bytesPerColumn > 4)
@@ -245,7 +233,7 @@ bool readLogoNamesList(Call &c) {
     if (!c.f.ReadLogoNamesList(names))
         return false;
     for (int i = 0; LogoNumberAt(names, i) >= 0; ++i) {
-        const QString name = trimBlanks(fromWire(names.records.mid(i * 10 + 1, 8)));
+        const QString name = fromWire(LogoNameAt(names, i));
         const QString slot = QString::number(LogoNumberAt(names, i));
         c.print(name.isEmpty() ? slot : slot + QLatin1Char(' ') + name);
     }

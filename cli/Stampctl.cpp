@@ -18,8 +18,7 @@ struct Options {
     QStringList args;
 };
 
-void put(FILE *stream, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
+void write(FILE *stream, const QByteArray &bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -46,8 +45,8 @@ QString generalUsage() {
     return text;
 }
 
-int usageError(const QString &reason, const QString &usage) {
-    put(stderr, QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage);
+int usageError(const Console &console, const QString &reason, const QString &usage) {
+    console.err((QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage).toUtf8());
     return Usage;
 }
 
@@ -97,58 +96,68 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
     return std::nullopt;
 }
 
-void traceByte(bool sent, quint8 byte) {
-    std::fprintf(stderr, "%c %02X\n", sent ? '>' : '<', unsigned(byte));
-    std::fflush(stderr);
-}
-
 } // namespace
 
-int run(const QStringList &arguments, const QString &settingsPath) {
+Console Console::standard() {
+    return {[](const QByteArray &b) { write(stdout, b); },
+            [](const QByteArray &b) { write(stderr, b); }};
+}
+
+int run(const QStringList &arguments, const QString &settingsPath, LineFactory lines,
+        const Console &console) {
     Options o;
     if (const auto reason = parseOptions(arguments, o))
-        return usageError(*reason, generalUsage());
+        return usageError(console, *reason, generalUsage());
     if (o.help) {
-        put(stdout, generalUsage());
+        console.out(generalUsage().toUtf8());
         return Success;
     }
     const Operation *op = findOperation(o.command);
     if (!op)
-        return usageError(QStringLiteral("unknown operation \"%1\"").arg(o.command),
+        return usageError(console, QStringLiteral("unknown operation \"%1\"").arg(o.command),
                           generalUsage());
 
     PortState port;
     Functions f(port);
     Call call(f);
     if (const auto reason = bindArguments(*op, o.args, call))
-        return usageError(*reason, QStringLiteral("usage: stampctl [options] ") + usageLine(*op) +
-                                       QLatin1Char('\n') + noteLines(*op));
+        return usageError(console, *reason,
+                          QStringLiteral("usage: stampctl [options] ") + usageLine(*op) +
+                              QLatin1Char('\n') + noteLines(*op));
 
     const DeviceSettings settings = DeviceSettings::load(settingsPath);
     port.portName = o.port.value_or(settings.portName);
     port.baudName = o.baud.value_or(settings.baudName);
     port.ports = settings.ports;
+    port.openLine = std::move(lines);
     if (o.device) {
         const int index = portIndexOf(port.portName);
         if (index < 0)
-            return usageError(QStringLiteral("the port \"%1\" of %2 is none of Com1..Com4: give "
+            return usageError(console,
+                              QStringLiteral("the port \"%1\" of %2 is none of Com1..Com4: give "
                                              "--port with --device")
                                   .arg(port.portName, settingsPath),
                               generalUsage());
         port.ports.devices[size_t(index)] = *o.device;
     }
     if (o.trace)
-        port.trace = traceByte;
+        port.trace = [&console](bool sent, quint8 byte) {
+            console.err(QStringLiteral("%1 %2\n")
+                            .arg(QLatin1Char(sent ? '>' : '<'))
+                            .arg(byte, 2, 16, QLatin1Char('0'))
+                            .toUpper()
+                            .toLatin1());
+        };
 
     if (!op->run(call)) {
         const QString message = call.failure.isEmpty()
                                     ? QString::fromLatin1(op->name) + QStringLiteral(" failed")
                                     : call.failure;
-        put(stderr, QStringLiteral("stampctl: ") + message + QLatin1Char('\n'));
+        console.err((QStringLiteral("stampctl: ") + message + QLatin1Char('\n')).toUtf8());
         return Failed;
     }
     for (const QString &line : call.out)
-        put(stdout, line + QLatin1Char('\n'));
+        console.out((line + QLatin1Char('\n')).toUtf8());
     return Success;
 }
 

@@ -1,3 +1,4 @@
+#include "Devices.h"
 #include "Stampctl.h"
 
 #include <QCoreApplication>
@@ -6,5 +7,5 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString settings =
         QCoreApplication::applicationDirPath() + QStringLiteral("/stampline.dev");
-    return ctl::run(QCoreApplication::arguments().mid(1), settings);
+    return ctl::run(QCoreApplication::arguments().mid(1), settings, devices::open);
 }

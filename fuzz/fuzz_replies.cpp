@@ -13,7 +13,7 @@ namespace {
 
 class ReplyPeer : public LinePeer {
 public:
-    ReplyPeer(const uint8_t *data, size_t size) : data(data), size(size) {}
+    ReplyPeer(const uint8_t *bytes, size_t count) : data(bytes), size(count) {}
     void setRate(int) override {}
     QByteArray receive(quint8 byte) override { return QByteArray(1, char(byte)); }
     QByteArray idle() override {

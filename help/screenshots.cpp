@@ -5,6 +5,7 @@
 #include "About.h"
 #include "AutoRunPeriodUnit.h"
 #include "ByteStatusForm.h"
+#include "Devices.h"
 #include "Hydro.h"
 #include "KvorMain.h"
 #include "ParamsFormUnit.h"
@@ -21,11 +22,15 @@ namespace {
 // Messages that the pictures never show.
 class Quiet : public Messages {
 public:
-    void show(const QString &, const QString &) override {}
-    bool ask(const QString &, const QString &) override { return false; }
+    void show(QWidget *, Severity, const QString &, const QString &, const QString &) override {}
+    bool ask(QWidget *, const QString &, const QString &, DefaultButton) override { return false; }
     void beep() override {}
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
     bool openDocument(const QUrl &) override { return false; }
 };
 
@@ -48,9 +53,8 @@ int main(int argc, char *argv[]) {
     file.close();
 
     Quiet quiet;
-    TAutoControl main(quiet, settings);
-    main.state().firstActivation = true; // no printer search for a picture
-    main.state().firstPaint = false;
+    TAutoControl main(quiet, settings, devices::open);
+    main.skipStartUp(); // no printer search for a picture
     wireWindows(main);
     save(main, out, QStringLiteral("main-window"));
 

@@ -83,8 +83,10 @@ bool Functions::SetProbeTimeouts() {
     return s.handle->setTimeouts(s.probeTimeouts);
 }
 
-bool Functions::DetectBaudRate() {
+bool Functions::DetectBaudRate(const CarryOn &carryOn) {
     for (int index = int(kBaudTable.size()) - 1; index >= 3; --index) { // 57600 down to 9600
+        if (carryOn && !carryOn())
+            return false;
         if (io.SetLine(index) && SendByte(CR)) {
             state().baudName = QString::number(kBaudTable[size_t(index)]);
             return true;
@@ -93,7 +95,7 @@ bool Functions::DetectBaudRate() {
     return false;
 }
 
-bool Functions::FindDevice() {
+bool Functions::FindDevice(const CarryOn &carryOn) {
     PortState &s = state();
     const int named = portIndexOf(s.portName);
     bool namedUnusable = false;
@@ -105,14 +107,16 @@ bool Functions::FindDevice() {
             namedUnusable = true;
         }
     }
-    if (!namedUnusable && SetProbeTimeouts() && DetectBaudRate())
+    if (!namedUnusable && SetProbeTimeouts() && DetectBaudRate(carryOn))
         return true;
 
     for (int port = 0; port < 4; ++port) {
+        if (carryOn && !carryOn())
+            return false;
         if (!io.OpenPort(port))
             continue;
         SetProbeTimeouts();
-        const bool found = DetectBaudRate();
+        const bool found = DetectBaudRate(carryOn);
         if (s.handle)
             s.handle->setTimeouts(s.savedTimeouts);
         if (found) {
@@ -125,14 +129,6 @@ bool Functions::FindDevice() {
 
 void Functions::Pause(int ms) {
     io.Wait(ms);
-}
-
-quint8 Functions::MirrorBits(quint8 byte) {
-    quint8 mirrored = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (byte & (1 << bit))
-            mirrored |= quint8(0x80 >> bit);
-    return mirrored;
 }
 
 // --- Helpers ---------------------------------------------------------------------------------
@@ -518,10 +514,7 @@ bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
     QByteArray tail;
     if (!readText(9, tail))
         return false;
-    quint8 sum = 0;
-    for (char ch : tail)
-        sum = quint8(sum + quint8(ch));
-    name = sum == 0 ? tail.left(8) : QByteArray();
+    name = nameFromTail(tail);
     return true;
 }
 

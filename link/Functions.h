@@ -27,11 +27,13 @@ public:
     bool SendByte(quint8 byte);
     std::optional<quint8> ReceiveByte();
     bool Connect();
-    bool FindDevice();
+    // carryOn runs before every probe; when it says no, the search ends as one that found
+    // nothing.
+    using CarryOn = std::function<bool()>;
+    bool FindDevice(const CarryOn &carryOn = {});
     bool SetProbeTimeouts();
-    bool DetectBaudRate();
+    bool DetectBaudRate(const CarryOn &carryOn = {});
     void Pause(int ms);
-    static quint8 MirrorBits(quint8 byte);
 
     // One-byte commands and switches.
     bool Start();

@@ -1,6 +1,5 @@
 #include "LogoImage.h"
 
-#include "Functions.h"
 #include "WireText.h"
 
 #include <QFile>
@@ -40,9 +39,23 @@ int LogoNumberAt(const LogoNames &names, int index) {
 QByteArray LogoNameOf(const LogoNames &names, int number) {
     const int n = recordCount(names);
     for (int i = 0; i < n; ++i)
-        if (quint8(names.records[i * kRecord]) == number)
-            return trimBlanks(names.records.mid(i * kRecord + 1, 8));
+        if (LogoNumberAt(names, i) == number)
+            return LogoNameAt(names, i);
     return {};
+}
+
+quint8 MirrorBits(quint8 byte) {
+    quint8 mirrored = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (byte & (1 << bit))
+            mirrored |= quint8(0x80 >> bit);
+    return mirrored;
+}
+
+QByteArray LogoNameAt(const LogoNames &names, int index) {
+    if (index < 0 || index >= recordCount(names))
+        return {};
+    return trimBlanks(names.records.mid(index * kRecord + 1, 8));
 }
 
 QByteArray logoNameField(const QByteArray &name) {
@@ -58,6 +71,13 @@ quint8 nameChecksum(const QByteArray &nameField) {
     return quint8(0x100 - sum);
 }
 
+QByteArray nameFromTail(const QByteArray &nineBytes) {
+    if (nineBytes.size() != 9)
+        return {};
+    const QByteArray name = nineBytes.left(8);
+    return nameChecksum(name) == quint8(nineBytes[8]) ? name : QByteArray();
+}
+
 QByteArray logoFrame(const LogoDots &dots, int B, int C, const QByteArray &name,
                      bool fileOrientation) {
     QByteArray frame(510, char(0xFF));
@@ -65,7 +85,7 @@ QByteArray logoFrame(const LogoDots &dots, int B, int C, const QByteArray &name,
     for (int c = 0; c < C && c < LogoImage::kColumns; ++c)
         for (int k = 0; k < B && k < 4 && at < LogoImage::kDataBytes; ++k) {
             const quint8 b = dots[size_t(c)][size_t(k)];
-            frame[at++] = char(0xFF - (fileOrientation ? Functions::MirrorBits(b) : b));
+            frame[at++] = char(0xFF - (fileOrientation ? MirrorBits(b) : b));
         }
     const QByteArray field = logoNameField(name);
     frame.replace(501, 8, field);
@@ -138,9 +158,8 @@ PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDot
     while (W * H > 4000)
         --W;
     W = qMin(W, LogoImage::kColumns); // a very flat picture is cut at the image's width
-    PackColumns(image, staging, H, W, [&](int x, int y) {
-        return (picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
-    });
+    PackColumns(image, staging, H, W,
+                [&](int x, int y) { return (picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF; });
 
     int topByte = 0, lastColumn = 0;
     for (int c = 0; c < LogoImage::kColumns; ++c)

@@ -40,9 +40,18 @@ int LogoNumberAt(const LogoNames &names, int index);
 // Name of the first record with that slot, trimmed of blanks and control characters.
 QByteArray LogoNameOf(const LogoNames &names, int number);
 
+// The byte with its bit order reversed: bit 0 becomes bit 7, bit 1 bit 6, and so on.
+quint8 MirrorBits(quint8 byte);
+
 // The 8 name bytes, cut or padded with spaces, and the byte that makes them sum to 0.
 QByteArray logoNameField(const QByteArray &name);
 quint8 nameChecksum(const QByteArray &nameField);
+// The name of a logo read: the 8 name bytes of the 9 that end a read, or nothing when the ninth
+// is not their checksum.
+QByteArray nameFromTail(const QByteArray &nineBytes);
+// The raw name bytes of the index-th record (0-based), trimmed of blanks and control characters;
+// empty when there is no such record.
+QByteArray LogoNameAt(const LogoNames &names, int index);
 
 // The 510 bytes of a logo write: 500 data bytes (complements of the image bytes, mirrored when
 // the image is in file orientation), FF, the name field and its checksum.

@@ -1,6 +1,7 @@
 #pragma once
 // The mark as a dot picture, as the printer renders it.
 
+#include <QImage>
 #include <QtGlobal>
 #include <array>
 
@@ -18,3 +19,6 @@ struct MarkImage {
         return dots[size_t(column)][size_t(fromBottom / 8)] & (1 << (fromBottom % 8));
     }
 };
+
+// The mark as a picture of one pixel a dot, black on white; a null picture for an empty mark.
+QImage markPicture(const MarkImage &mark);

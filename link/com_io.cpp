@@ -1,7 +1,6 @@
 #include "com_io.h"
 
 #include "SystemLine.h"
-#include "VirtualLine.h"
 
 #include <QSettings>
 #include <QThread>
@@ -35,23 +34,13 @@ QString PortTable::device(int index) const {
     return index >= 0 && index < 4 ? devices[size_t(index)] : QString();
 }
 
-std::unique_ptr<SerialLine> openStandardLine(const QString &device) {
-    if (isVirtualDevice(device))
-        return openVirtualLine(device);
-    return SystemLine::open(device);
-}
-
 bool ComIo::OpenPort(int index) {
-    if (s.portOpen) {
-        s.handle.reset();
-        s.portOpen = false;
-    }
+    s.handle.reset(); // the port is opened unshared: the old handle goes first
     const QString device = s.ports.device(index);
     if (device.isEmpty())
         return false;
-    s.handle = s.openLine ? s.openLine(device) : openStandardLine(device);
-    s.portOpen = s.handle != nullptr;
-    return s.portOpen;
+    s.handle = s.openLine ? s.openLine(device) : SystemLine::open(device);
+    return s.handle != nullptr;
 }
 
 bool ComIo::SetLine(int baudIndex) {
@@ -60,7 +49,9 @@ bool ComIo::SetLine(int baudIndex) {
     return s.handle->setLine(kBaudTable[size_t(baudIndex)]);
 }
 
-bool ComIo::SetStandardTimeouts() { return s.handle && s.handle->setTimeouts(kStandardTimeouts); }
+bool ComIo::SetStandardTimeouts() {
+    return s.handle && s.handle->setTimeouts(kStandardTimeouts);
+}
 
 void ComIo::PurgeInput() {
     if (s.handle)

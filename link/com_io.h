@@ -41,6 +41,9 @@ public:
     virtual void pause(int ms) = 0;
 
     int baud() const { return baud_; }
+    // A stand-in for a printer (the virtual printer), not a real line.
+    bool isStandIn() const { return standIn; }
+    void setStandIn(bool on) { standIn = on; }
     const CommTimeouts &timeouts() const { return timeouts_; }
     bool setTimeouts(const CommTimeouts &t) {
         timeouts_ = t;
@@ -50,6 +53,9 @@ public:
 protected:
     int baud_ = 9600;
     CommTimeouts timeouts_{};
+
+private:
+    bool standIn = false;
 };
 
 using LineFactory = std::function<std::unique_ptr<SerialLine>(const QString &device)>;
@@ -74,17 +80,12 @@ struct PortState {
     CommTimeouts probeTimeouts{};
     QString portName = QStringLiteral("com1");
     QString baudName = QStringLiteral("9600");
-    bool portOpen = false;
 
     PortTable ports;
-    LineFactory openLine;                                 // empty: the standard factory
-    std::function<void()> portOpened;                     // paints the connection indicator
-    std::function<void(bool sent, quint8 byte)> trace;    // every byte on the wire
+    LineFactory openLine;                              // empty: system serial ports only
+    std::function<void()> portOpened;                  // paints the connection indicator
+    std::function<void(bool sent, quint8 byte)> trace; // every byte on the wire
 };
-
-// The standard factory: "virtual" and "virtual:FILE" attach the in-process virtual printer,
-// every other name is a system serial port.
-std::unique_ptr<SerialLine> openStandardLine(const QString &device);
 
 class ComIo {
 public:

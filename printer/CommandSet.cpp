@@ -28,8 +28,9 @@ void putFragment(PrinterState &state, int row, int column, Fragment::Kind kind,
 
 } // namespace
 
-CommandSet::CommandSet(PrinterLine &line, PrinterState &state, ReplyFaults &faults, Clock now)
-    : line(line), state(state), faults(faults), clockMs(std::move(now)) {}
+CommandSet::CommandSet(PrinterLine &printerLine, PrinterState &printerState,
+                       ReplyFaults &replyFaults, Clock now)
+    : line(printerLine), state(printerState), faults(replyFaults), clockMs(std::move(now)) {}
 
 CommandSet::Handler CommandSet::handlerFor(quint8 firstByte) {
     static const std::map<quint8, Handler> table{

@@ -19,7 +19,7 @@ struct ExchangeEnded {};
 
 class PrinterLine {
 public:
-    explicit PrinterLine(Transcript &transcript) : transcript(transcript) {}
+    explicit PrinterLine(Transcript &t) : transcript(t) {}
 
     // --- For the commands.
     struct NextByte {

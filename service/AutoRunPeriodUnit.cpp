@@ -1,12 +1,12 @@
 #include "AutoRunPeriodUnit.h"
 
 #include "Activation.h"
-#include "KvorMain.h"
+#include "Hub.h"
 #include "WireText.h"
 #include "ui_AutoRunPeriodUnit.h"
 
-TAutoRunPeriodForm::TAutoRunPeriodForm(TAutoControl &m, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TAutoRunPeriodForm), main(m) {
+TAutoRunPeriodForm::TAutoRunPeriodForm(Hub &h, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TAutoRunPeriodForm), hub(h) {
     ui->setupUi(this);
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TAutoRunPeriodForm::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &TAutoRunPeriodForm::CancelBtnClick);
@@ -23,9 +23,9 @@ void TAutoRunPeriodForm::changeEvent(QEvent *event) {
 }
 
 bool TAutoRunPeriodForm::stopAutoRun() {
-    if (main.autoRunStop(1000))
+    if (hub.autoRunStop(this, 1000))
         return true;
-    main.messages().error(QStringLiteral("AutoRun Stop Error"));
+    hub.messages().error(this, QStringLiteral("AutoRun Stop Error"));
     return false;
 }
 
@@ -33,9 +33,9 @@ void TAutoRunPeriodForm::readPeriod() {
     ui->MarkNum->clear();
     StateBlock block;
     // Both edits stay empty when the printer did not send the bytes they show.
-    if (!main.readStateBlock(block) || block.received < 13) {
+    if (!hub.readStateBlock(block) || block.received < 13) {
         ui->AL->clear();
-        main.messages().error(QStringLiteral("AutoRunPeriod Read Error"));
+        hub.messages().error(this, QStringLiteral("AutoRunPeriod Read Error"));
         return;
     }
     ui->MarkNum->setText(QString::number(block.autoRunPeriod()));
@@ -52,16 +52,16 @@ void TAutoRunPeriodForm::BtWriteTextClick() {
     bool isNumber = false;
     const int period = text.toInt(&isNumber);
     if (text.isEmpty() || !isNumber || period < 0 || period > 255) {
-        main.messages().beep();
+        hub.messages().beep();
         ui->MarkNum->setFocus();
         return;
     }
     if (!stopAutoRun())
         return;
-    if (!main.fn().SetAutoRunPeriod(QByteArray::number(period))) {
-        main.messages().error(QStringLiteral("Error"));
+    if (!hub.fn().SetAutoRunPeriod(QByteArray::number(period))) {
+        hub.messages().error(this, QStringLiteral("Error"));
         return;
     }
     readPeriod();
-    main.messages().information(QStringLiteral("Ok"));
+    hub.messages().information(this, QStringLiteral("Ok"));
 }

@@ -7,13 +7,13 @@
 namespace Ui {
 class TAutoRunPeriodForm;
 }
-class TAutoControl;
+class Hub;
 
 class TAutoRunPeriodForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAutoRunPeriodForm(TAutoControl &main, QWidget *parent = nullptr);
+    explicit TAutoRunPeriodForm(Hub &hub, QWidget *parent = nullptr);
     ~TAutoRunPeriodForm() override;
 
     void FormActivate();
@@ -28,5 +28,5 @@ private:
     void readPeriod();
 
     Ui::TAutoRunPeriodForm *ui;
-    TAutoControl &main;
+    Hub &hub;
 };

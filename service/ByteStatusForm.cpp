@@ -1,13 +1,13 @@
 #include "ByteStatusForm.h"
 
-#include "KvorMain.h"
+#include "Hub.h"
 #include "Lamps.h"
 #include "ui_ByteStatusForm.h"
 
 #include <QTimer>
 
-TByteStatusForm_::TByteStatusForm_(TAutoControl &m, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TByteStatusForm_), main(m) {
+TByteStatusForm_::TByteStatusForm_(Hub &h, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TByteStatusForm_), hub(h) {
     ui->setupUi(this);
     ui->R->setPixmap(signalLamp(Lamp::Red));
     ui->PR->setPixmap(signalLamp(Lamp::Red));
@@ -36,12 +36,12 @@ void TByteStatusForm_::showEvent(QShowEvent *event) {
 
 void TByteStatusForm_::FormActivate() {
     quint8 status = 0;
-    if (main.fn().ReadByteStatus(status)) {
+    if (hub.fn().ReadByteStatus(status)) {
         showStatus(status);
     } else {
         // Lamps and words from a byte the printer never sent would mislead: show none.
         showStatus(std::nullopt);
-        main.messages().error(QStringLiteral("ByteStatus Read Error"));
+        hub.messages().error(this, QStringLiteral("ByteStatus Read Error"));
     }
 }
 

@@ -8,13 +8,13 @@
 namespace Ui {
 class TByteStatusForm_;
 }
-class TAutoControl;
+class Hub;
 
 class TByteStatusForm_ : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TByteStatusForm_(TAutoControl &main, QWidget *parent = nullptr);
+    explicit TByteStatusForm_(Hub &hub, QWidget *parent = nullptr);
     ~TByteStatusForm_() override;
 
     void FormActivate();
@@ -26,5 +26,5 @@ protected:
 
 private:
     Ui::TByteStatusForm_ *ui;
-    TAutoControl &main;
+    Hub &hub;
 };

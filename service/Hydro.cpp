@@ -1,11 +1,10 @@
 #include "Hydro.h"
 
-#include "KvorMain.h"
+#include "Hub.h"
 #include "WireText.h"
 #include "ui_Hydro.h"
 
-THydroForm::THydroForm(TAutoControl &m, QWidget *parent)
-    : QDialog(parent), ui(new Ui::THydroForm), main(m) {
+THydroForm::THydroForm(Hub &h, QWidget *parent) : QDialog(parent), ui(new Ui::THydroForm), hub(h) {
     ui->setupUi(this);
     connect(ui->Button1, &QPushButton::clicked, this, &THydroForm::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &THydroForm::Button2Click);
@@ -20,20 +19,20 @@ THydroForm::~THydroForm() {
 // The caption is set before the command runs, so a failure leaves it standing.
 void THydroForm::Button1Click() {
     ui->Button1->setText(QStringLiteral("not select"));
-    if (main.fn().KeyboardSelect())
+    if (hub.fn().KeyboardSelect())
         ui->Button1->setText(QStringLiteral("select"));
 }
 
 void THydroForm::Button2Click() {
     ui->Button2->setText(QStringLiteral("not free"));
-    if (main.fn().KeyboardOff())
+    if (hub.fn().KeyboardOff())
         ui->Button2->setText(QStringLiteral("free"));
 }
 
 void THydroForm::Button3Click() {
     ui->Button3->setText(QStringLiteral("read not ok"));
     QByteArray status;
-    const bool ok = main.fn().ReadHydroStatus(status);
+    const bool ok = hub.fn().ReadHydroStatus(status);
     ui->Edit1->setText(fromWire(status)); // what arrived, also after a failure
     if (ok)
         ui->Button3->setText(QStringLiteral("read ok"));

@@ -7,13 +7,13 @@
 namespace Ui {
 class THydroForm;
 }
-class TAutoControl;
+class Hub;
 
 class THydroForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit THydroForm(TAutoControl &main, QWidget *parent = nullptr);
+    explicit THydroForm(Hub &hub, QWidget *parent = nullptr);
     ~THydroForm() override;
 
     void Button1Click(); // KeyboardSelect
@@ -23,5 +23,5 @@ public:
 
 private:
     Ui::THydroForm *ui;
-    TAutoControl &main;
+    Hub &hub;
 };

@@ -1,8 +1,10 @@
 #include "ParamsFormUnit.h"
 
-#include "KvorMain.h"
+#include "Hub.h"
 #include "ui_ParamsFormUnit.h"
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QTimer>
 
@@ -26,8 +28,8 @@ namespace {
 enum Column { Number, Name, Value, Letter };
 }
 
-TParamsForm::TParamsForm(TAutoControl &m, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TParamsForm), main(m) {
+TParamsForm::TParamsForm(Hub &h, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TParamsForm), hub(h) {
     ui->setupUi(this);
     // The dialog switches its pages itself: no tab strip.
     ui->PageControl1->tabBar()->hide();
@@ -70,15 +72,22 @@ void TParamsForm::showListPage() {
 }
 
 void TParamsForm::ReadAllParams() {
+    // The list paints while it fills, so the operator's clicks arrive in the middle of it: none of
+    // them may start another fill or open a change until this one is over.
+    if (reading)
+        return;
+    const QScopedValueRollback<bool> busy(reading, true);
     showListPage();
     ui->ListView2->clear();
+    ui->Button3->setEnabled(false);
+    const auto enableOk = qScopeGuard([this] { ui->Button3->setEnabled(true); });
     int number = 1;
     for (const PrintParameter &p : kPrintParameters) {
         auto *row = new QTreeWidgetItem(ui->ListView2);
         row->setText(Number, QString::number(number++));
         row->setText(Name, QString::fromLatin1(p.name));
         quint8 value = 0;
-        if (main.fn().ReadParam(quint8(p.letter), value))
+        if (hub.fn().ReadParam(quint8(p.letter), value))
             row->setText(Value, QString::number(value));
         row->setText(Letter, QString(QLatin1Char(p.letter)));
         QCoreApplication::processEvents(); // the list paints as the values come in
@@ -86,6 +95,8 @@ void TParamsForm::ReadAllParams() {
 }
 
 void TParamsForm::OpenParamChange() {
+    if (reading)
+        return;
     const QTreeWidgetItem *row = ui->ListView2->currentItem();
     if (!row || !row->isSelected())
         return;
@@ -93,8 +104,8 @@ void TParamsForm::OpenParamChange() {
     ui->ParamName->setTitle(row->text(Name));
     letter = row->text(Letter);
     quint8 value = 0;
-    if (!main.fn().ReadParam(code(), value)) {
-        main.messages().error(QStringLiteral("ParamsRead Error"));
+    if (!hub.fn().ReadParam(code(), value)) {
+        hub.messages().error(this, QStringLiteral("ParamsRead Error"));
         showListPage();
         return;
     }
@@ -104,13 +115,13 @@ void TParamsForm::OpenParamChange() {
 
 void TParamsForm::LogoNumIncClick() {
     quint8 value = 0;
-    if (main.fn().IncreaseParam(code(), value))
+    if (hub.fn().IncreaseParam(code(), value))
         ui->Edit1->setText(QString::number(value));
 }
 
 void TParamsForm::LogoNumDecClick() {
     quint8 value = 0;
-    if (main.fn().DecreaseParam(code(), value))
+    if (hub.fn().DecreaseParam(code(), value))
         ui->Edit1->setText(QString::number(value));
 }
 
@@ -130,11 +141,11 @@ void TParamsForm::UndoParamChange() {
         const int steps = qAbs(startValue - current);
         for (int i = 0; i < steps; ++i) {
             quint8 value = 0;
-            const bool ok = wasDecreased ? main.fn().IncreaseParam(code(), value)
-                                         : main.fn().DecreaseParam(code(), value);
+            const bool ok = wasDecreased ? hub.fn().IncreaseParam(code(), value)
+                                         : hub.fn().DecreaseParam(code(), value);
             if (!ok) {
-                main.messages().error(wasDecreased ? QStringLiteral("ParamsDecrease Error")
-                                                   : QStringLiteral("ParamsIcrease Error"));
+                hub.messages().error(this, wasDecreased ? QStringLiteral("ParamsDecrease Error")
+                                                        : QStringLiteral("ParamsIcrease Error"));
                 ReadAllParams();
             }
         }

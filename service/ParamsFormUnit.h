@@ -7,7 +7,7 @@
 namespace Ui {
 class TParamsForm;
 }
-class TAutoControl;
+class Hub;
 
 struct PrintParameter {
     const char *name;
@@ -20,7 +20,7 @@ class TParamsForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TParamsForm(TAutoControl &main, QWidget *parent = nullptr);
+    explicit TParamsForm(Hub &hub, QWidget *parent = nullptr);
     ~TParamsForm() override;
 
     void FormActivate();
@@ -40,7 +40,8 @@ private:
     quint8 code() const { return quint8(letter.isEmpty() ? 0 : letter.at(0).toLatin1()); }
 
     Ui::TParamsForm *ui;
-    TAutoControl &main;
-    QString letter;     // of the parameter being changed
-    int startValue = 0; // its value when the change began
+    Hub &hub;
+    QString letter;       // of the parameter being changed
+    int startValue = 0;   // its value when the change began
+    bool reading = false; // the list is being filled
 };

@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QWidget>
 #include <QWindow>
 
@@ -21,7 +22,7 @@ bool isPassingBox(const QWindow *window) {
     for (QWidget *top : QApplication::topLevelWidgets())
         if (top->windowHandle() == window)
             return qobject_cast<QMessageBox *>(top) || qobject_cast<QFileDialog *>(top) ||
-                   qobject_cast<QColorDialog *>(top);
+                   qobject_cast<QColorDialog *>(top) || qobject_cast<QProgressDialog *>(top);
     return false;
 }
 

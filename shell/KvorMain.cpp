@@ -3,7 +3,6 @@
 #include "Activation.h"
 #include "Artwork.h"
 #include "DeviceSettings.h"
-#include "VirtualLine.h"
 #include "ui_KvorMain.h"
 
 #include <QCloseEvent>
@@ -45,13 +44,6 @@ private:
     QColor colour = QColor(0, 128, 0);
 };
 
-namespace {
-const char *const kMessageNames[] = {
-    "ImageCompressOK", "ImageNotLoadOK", "DeviceExistCheck", "PortNotInit",   "ShowStamp",
-    "ReadError",       "CloseShowStamp", "LogoReadOK",       "ReadClpBoard_", "LogoViewDone",
-};
-} // namespace
-
 QEvent::Type TAutoControl::messageType(WindowMessage message) {
     // Registered once a process, like a window message registered by name.
     static const std::vector<QEvent::Type> types = [] {
@@ -63,16 +55,18 @@ QEvent::Type TAutoControl::messageType(WindowMessage message) {
     return types[size_t(message)];
 }
 
-TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::TAutoControl), msgs(messages), settingsFile(settingsPath) {
+TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, LineFactory lines,
+                           QWidget *parent)
+    : QMainWindow(parent), Hub(messages, settingsPath), ui(new Ui::TAutoControl) {
     ui->setupUi(this);
 
     // FormCreate: the port and rate from the settings file; the messages; the flags.
-    const DeviceSettings settings = DeviceSettings::load(settingsFile);
-    st.port.portName = settings.portName;
-    st.port.baudName = settings.baudName;
-    st.port.ports = settings.ports;
-    st.port.portOpened = [this] {
+    const DeviceSettings settings = DeviceSettings::load(settingsPath);
+    port.portName = settings.portName;
+    port.baudName = settings.baudName;
+    port.ports = settings.ports;
+    port.openLine = std::move(lines);
+    port.portOpened = [this] {
         Shape1->setColour(QColor(0, 128, 0));
         updatePortNotice();
     };
@@ -116,22 +110,6 @@ TAutoControl::~TAutoControl() {
     delete ui;
 }
 
-// --- Shared services for the dialogs -------------------------------------------------------------
-
-bool TAutoControl::readStateBlock(StateBlock &block) {
-    const bool ok = functions.ReadTimeParams(block);
-    if (ok && block.received >= 14)
-        st.fontCount = block.fontCount();
-    return ok;
-}
-
-bool TAutoControl::autoRunStop(int attempts) {
-    for (int i = 0; i < attempts; ++i)
-        if (functions.AutoRunStop())
-            return true;
-    return false;
-}
-
 void TAutoControl::setWindowOpener(Window window, std::function<void()> open) {
     openers[window] = std::move(open);
     updateEntries();
@@ -152,8 +130,16 @@ void TAutoControl::sendMessage(WindowMessage message) {
     QCoreApplication::sendEvent(this, &event);
 }
 
-// --- Start, activation, paint, close
-// --------------------------------------------------------------
+void TAutoControl::setMessageAction(WindowMessage message, std::function<void()> action) {
+    messageActions[message] = std::move(action);
+}
+
+void TAutoControl::skipStartUp() {
+    firstActivation = true;
+    firstPaint = false;
+}
+
+// --- Start, activation, paint, close ------------------------------------------------------------
 
 void TAutoControl::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
@@ -162,7 +148,7 @@ void TAutoControl::showEvent(QShowEvent *event) {
     started = true;
     // The first activation searches for the printer, then the first paint connects.
     QTimer::singleShot(0, this, [this] {
-        if (!st.firstActivation)
+        if (!firstActivation)
             FormActivate();
         if (isVisible())
             FormPaint();
@@ -171,47 +157,62 @@ void TAutoControl::showEvent(QShowEvent *event) {
 
 void TAutoControl::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && st.firstActivation && isOwnActivation(this))
+    if (event->type() == QEvent::ActivationChange && firstActivation && isOwnActivation(this))
         FormActivate();
 }
 
+bool TAutoControl::findPrinter() {
+    // Three searches, each probing the named port and then every port at four rates: with no
+    // printer this lasts long, so it runs under a long wait that the operator may cancel.
+    const auto wait = longWait(this, QStringLiteral("Searching for the printer…"));
+    const auto carryOn = [&wait] { return wait->carryOn(); };
+    for (int i = 0; i < 3; ++i)
+        if (functions.FindDevice(carryOn))
+            return true;
+    return false;
+}
+
 void TAutoControl::FormActivate() {
-    if (!st.firstActivation) {
-        bool found = false;
-        for (int i = 0; i < 3 && !found; ++i)
-            found = functions.FindDevice();
-        st.firstActivation = true;
+    if (!firstActivation) {
+        const bool found = findPrinter();
+        firstActivation = true;
         updatePortNotice();
         if (!found) {
-            msgs.error(QStringLiteral("Device not found"));
+            msgs.error(this, QStringLiteral("Device not found"));
             close();
             return;
         }
     }
     StateBlock block;
     if (!readStateBlock(block))
-        msgs.error(QStringLiteral("TimeParamsRead Error"));
+        msgs.error(this, QStringLiteral("TimeParamsRead Error"));
 }
 
 void TAutoControl::FormPaint() {
-    if (!st.firstPaint)
+    if (!firstPaint)
         return;
     sendMessage(WindowMessage::PortNotInit);
-    if (st.portReady)
+    if (ready)
         postMessage(WindowMessage::DeviceExistCheck);
-    st.firstPaint = false;
+    firstPaint = false;
 }
 
 bool TAutoControl::event(QEvent *event) {
     const QEvent::Type type = event->type();
     if (type == messageType(WindowMessage::PortNotInit)) {
         if (!functions.Connect()) {
-            msgs.error(QStringLiteral("Port Initialization Error"));
+            msgs.error(this, QStringLiteral("Port Initialization Error"));
             return true;
         }
-        st.portReady = true;
+        ready = true;
     } else if (type == messageType(WindowMessage::ReadError)) {
         close();
+    } else {
+        for (const auto &[message, action] : messageActions)
+            if (type == messageType(message) && action) {
+                action();
+                return true;
+            }
     }
     return QMainWindow::event(event);
 }
@@ -232,38 +233,35 @@ void TAutoControl::FormClose() {
         logo.remove(file);
 }
 
-// --- Port selection
-// -------------------------------------------------------------------------------
+// --- Port selection -----------------------------------------------------------------------------
 
 void TAutoControl::Selectport1Click() {
     ui->Com11->setEnabled(true);
     ui->Com21->setEnabled(true);
-    if (portIndexOf(st.port.portName) == 0)
+    if (portIndexOf(port.portName) == 0)
         ui->Com11->setEnabled(false);
     else
         ui->Com21->setEnabled(false);
 }
 
 void TAutoControl::selectPort(const QString &name) {
-    const QString oldPort = st.port.portName, oldBaud = st.port.baudName;
-    st.port.portName = name;
+    const QString oldPort = port.portName, oldBaud = port.baudName;
+    port.portName = name;
     if (!functions.Connect()) {
-        st.port.portName = oldPort;
-        st.port.baudName = oldBaud;
+        port.portName = oldPort;
+        port.baudName = oldBaud;
         updatePortNotice();
-        msgs.error(QStringLiteral("Port Initialization Error"));
+        msgs.error(this, QStringLiteral("Port Initialization Error"));
         return;
     }
-    DeviceSettings::savePortParams(settingsFile, st.port.portName, st.port.baudName);
+    DeviceSettings::savePortParams(settingsPath(), port.portName, port.baudName);
 }
 
 void TAutoControl::updatePortNotice() {
-    const QString device = st.port.ports.device(portIndexOf(st.port.portName));
-    virtualNotice->setVisible(isVirtualDevice(device));
+    virtualNotice->setVisible(port.handle && port.handle->isStandIn());
 }
 
-// --- Menus, tool bar and keys
-// ---------------------------------------------------------------------
+// --- Menus, tool bar and keys -------------------------------------------------------------------
 
 void TAutoControl::bindKey(const QKeySequence &key, QAction *owner) {
     auto *shortcut = new QShortcut(key, this);
@@ -278,9 +276,9 @@ void TAutoControl::command(std::initializer_list<QAction *> entries, bool (Funct
     for (QAction *entry : entries)
         connect(entry, &QAction::triggered, this, [=, this] {
             if (!(functions.*operation)())
-                msgs.error(failure);
+                msgs.error(this, failure);
             else if (confirm)
-                msgs.information(QStringLiteral("Ok"));
+                msgs.information(this, QStringLiteral("Ok"));
         });
 }
 
@@ -308,7 +306,7 @@ void TAutoControl::configMenu(QMenu *menu, QAction *on, QAction *off, int bit,
         on->setEnabled(true);
         off->setEnabled(true);
         if (!readStateBlock(block)) {
-            msgs.error(failure);
+            msgs.error(this, failure);
             return;
         }
         if (block.switches() & (1 << bit))
@@ -319,24 +317,24 @@ void TAutoControl::configMenu(QMenu *menu, QAction *on, QAction *off, int bit,
 }
 
 void TAutoControl::markDelete() {
-    if (!msgs.confirm(QStringLiteral("Mark delete. Are You Sure?")))
+    if (!msgs.confirmDestructive(this, QStringLiteral("Mark delete. Are You Sure?")))
         return;
     if (functions.MarkDelete())
-        msgs.information(QStringLiteral("Ok"));
+        msgs.information(this, QStringLiteral("Ok"));
     else
-        msgs.error(QStringLiteral("Mark not delete"));
+        msgs.error(this, QStringLiteral("Mark not delete"));
 }
 
 void TAutoControl::loadDateTime() {
     const QDateTime now = QDateTime::currentDateTime();
     if (!functions.SetTime(now.time().toString(QStringLiteral("hhmmss")).toLatin1())) {
-        st.errorFlag = true;
-        msgs.error(QStringLiteral("Time Set Error"));
+        setErrorFlag(true);
+        msgs.error(this, QStringLiteral("Time Set Error"));
     } else if (!functions.SetDate(now.date().toString(QStringLiteral("ddMMyy")).toLatin1())) {
-        st.errorFlag = true;
-        msgs.error(QStringLiteral("Date Set Error"));
+        setErrorFlag(true);
+        msgs.error(this, QStringLiteral("Date Set Error"));
     } else {
-        msgs.information(QStringLiteral("Ok"));
+        msgs.information(this, QStringLiteral("Ok"));
     }
 }
 
@@ -376,17 +374,16 @@ void TAutoControl::wireEntries() {
     windowEntry({u.LogoPaste1, u.LogoPaste2, u.LogoToMarkAction}, Window::LogoToMark);
     windowEntry({u.LogoLoad1, u.ToolButton1, u.WriteLogiA}, Window::LogoLoad);
     windowEntry({u.LogoRead1, u.ToolButton2, u.ReadLogoA}, Window::LogoRead);
-    windowEntry({u.LogosView1}, Window::LogosView,
-                [this] { functions.ReadLogoNamesList(st.logoNames); });
+    windowEntry({u.LogosView1}, Window::LogosView, [this] { readLogoNames(); });
     windowEntry({u.ToolButton22}, Window::LogosView);
     windowEntry({u.MarkRead1, u.ToolButton6, u.StampRead__}, Window::MarkRead);
     windowEntry({u.ReadMSWordtext1}, Window::ClipboardImport);
     windowEntry({u.ToolButton24}, Window::ClipboardImportScaled);
-    windowEntry({u.MarkRead2, u.MarkReadA}, Window::MarkStorage, [this] { st.storageMode = 0; });
+    windowEntry({u.MarkRead2, u.MarkReadA}, Window::MarkStorage, [this] { setStorageMode(0); });
     windowEntry({u.Restore1, u.ToolButton8, u.MarkReadFromStorageA}, Window::MarkStorage,
-                [this] { st.storageMode = 1; });
+                [this] { setStorageMode(1); });
     windowEntry({u.Store1, u.ToolButton5, u.MarkWriteToStorageA}, Window::MarkStorage,
-                [this] { st.storageMode = 2; });
+                [this] { setStorageMode(2); });
     for (QAction *a : {u.Delete1, u.ToolButton9})
         connect(a, &QAction::triggered, this, &TAutoControl::markDelete);
 
@@ -412,10 +409,10 @@ void TAutoControl::wireEntries() {
 
     // Commands
     connect(u.AutoRunStop1, &QAction::triggered, this, [this] {
-        if (autoRunStop(1000))
-            msgs.information(QStringLiteral("Ok"));
+        if (autoRunStop(this, 1000))
+            msgs.information(this, QStringLiteral("Ok"));
         else
-            msgs.error(QStringLiteral("AutoRun Stop Error"));
+            msgs.error(this, QStringLiteral("AutoRun Stop Error"));
     });
     command({u.ToolButton16}, &Functions::AutoRunStop, QStringLiteral("AutoRun Stop Error"));
     command({u.RunningNumbersReset1, u.ToolButton17}, &Functions::RunningNumberReset,

@@ -1,10 +1,9 @@
 #pragma once
 // The main window: the program's hub and the owner of everything the windows share — the port,
 // the printer's state block copy, the logo and mark images — and of the window messages through
-// which dialogs hand work back to it.
+// which dialogs hand work back to it. Dialogs see it only as a Hub.
 
-#include "Functions.h"
-#include "Messages.h"
+#include "Hub.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -18,22 +17,8 @@ class QLabel;
 class QMenu;
 class ConnectionIndicator;
 
-// The registered window messages, and the logo-view-done notification.
-enum class WindowMessage {
-    ImageCompressOK,
-    ImageNotLoadOK,
-    DeviceExistCheck,
-    PortNotInit,
-    ShowStamp,
-    ReadError,
-    CloseShowStamp,
-    LogoReadOK,
-    ReadClpBoard_,
-    LogoViewDone,
-};
-
-// The windows the main window opens. Each is wired by the program entry; an entry whose window is
-// not wired stays disabled.
+// The windows the main window opens. Each is wired by the program's wiring; an entry whose window
+// is not wired stays disabled.
 enum class Window {
     About,
     PortForms,
@@ -58,42 +43,32 @@ enum class Window {
     Hydro,
 };
 
-// The state the main window keeps for every window.
-struct MainState {
-    PortState port;
-    bool firstActivation = false; // set once the printer search has run
-    bool firstPaint = true;
-    bool portReady = false;
-    int fontCount = 0;   // byte 14 of the state block, for the fragment editors
-    int storageMode = 0; // 0 read, 1 restore, 2 store
-    bool errorFlag = false;
-    LogoNames logoNames;
-};
-
-class TAutoControl : public QMainWindow {
+class TAutoControl : public QMainWindow, public Hub {
     Q_OBJECT
 
 public:
-    // settingsPath: the device settings file (the program's path with ".dev").
-    TAutoControl(Messages &messages, const QString &settingsPath, QWidget *parent = nullptr);
+    // settingsPath: the device settings file (the program's path with ".dev"). lines: how the
+    // ports' device names open (empty: system serial ports only).
+    TAutoControl(Messages &messages, const QString &settingsPath, LineFactory lines = {},
+                 QWidget *parent = nullptr);
     ~TAutoControl() override;
-
-    MainState &state() { return st; }
-    Functions &fn() { return functions; }
-    Messages &messages() { return msgs; }
-    const QString &settingsPath() const { return settingsFile; }
-
-    // Reads the state block and keeps its font count; false when the printer did not answer.
-    bool readStateBlock(StateBlock &block);
-    // AutoRunStop until it succeeds, at most `attempts` times.
-    bool autoRunStop(int attempts);
 
     void setWindowOpener(Window window, std::function<void()> open);
     void openWindow(Window window);
 
     static QEvent::Type messageType(WindowMessage message);
-    void postMessage(WindowMessage message);
-    void sendMessage(WindowMessage message);
+    void postMessage(WindowMessage message) override;
+    void sendMessage(WindowMessage message) override;
+    // What a window message does beyond what the main window itself does with it: set by the
+    // program's wiring for the messages that open windows.
+    void setMessageAction(WindowMessage message, std::function<void()> action);
+
+    // How start-up went, for the program's tests and the picture taker.
+    bool searched() const { return firstActivation; }
+    bool portReady() const { return ready; }
+    // A window shown without a printer search or a first connect.
+    void skipStartUp();
+    PortState &portState() { return port; }
 
     // The form's handlers, public so the program's tests can drive them as the system would.
     void FormActivate();
@@ -120,6 +95,7 @@ private:
                      std::function<void()> before = {});
     void configMenu(QMenu *menu, QAction *on, QAction *off, int bit, const QString &failure);
     void selectPort(const QString &name);
+    bool findPrinter();
     void markDelete();
     void loadDateTime();
     void openHelp();
@@ -128,13 +104,13 @@ private:
     void updateEntries();
 
     Ui::TAutoControl *ui;
-    Messages &msgs;
-    QString settingsFile;
-    MainState st;
-    Functions functions{st.port};
     ConnectionIndicator *Shape1 = nullptr;
     QLabel *virtualNotice = nullptr;
     bool started = false;
+    bool firstActivation = false; // set once the printer search has run
+    bool firstPaint = true;
+    bool ready = false; // the first connect succeeded
     std::map<Window, std::function<void()>> openers;
+    std::map<WindowMessage, std::function<void()>> messageActions;
     std::multimap<Window, QAction *> windowEntries;
 };

@@ -6,30 +6,42 @@
 #include <QMessageBox>
 #include <QUrl>
 
-void BoxMessages::show(const QString &caption, const QString &text) {
-    QMessageBox box(caption == QLatin1String("Error") ? QMessageBox::Critical
-                                                      : QMessageBox::Information,
-                    caption, text, QMessageBox::Ok, QApplication::activeWindow());
+namespace {
+// The window that asked, or the active one when none is named.
+QWidget *parentFor(QWidget *over) {
+    return over ? over->window() : QApplication::activeWindow();
+}
+} // namespace
+
+void BoxMessages::show(QWidget *over, Severity severity, const QString &caption,
+                       const QString &text, const QString &details) {
+    QMessageBox box(severity == Severity::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    caption, text, QMessageBox::Ok, parentFor(over));
+    if (!details.isEmpty())
+        box.setInformativeText(details);
     box.exec();
 }
 
-bool BoxMessages::ask(const QString &caption, const QString &text) {
-    return QMessageBox::question(QApplication::activeWindow(), caption, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+bool BoxMessages::ask(QWidget *over, const QString &caption, const QString &text,
+                      DefaultButton defaultButton) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parentFor(over));
+    box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void BoxMessages::beep() {
     QApplication::beep();
 }
 
-QString BoxMessages::openFileName(const QString &caption, const QString &directory,
+QString BoxMessages::openFileName(QWidget *over, const QString &caption, const QString &directory,
                                   const QString &filter) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, directory, filter);
+    return QFileDialog::getOpenFileName(parentFor(over), caption, directory, filter);
 }
 
-QString BoxMessages::saveFileName(const QString &caption, const QString &directory,
+QString BoxMessages::saveFileName(QWidget *over, const QString &caption, const QString &directory,
                                   const QString &filter) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, directory, filter);
+    return QFileDialog::getSaveFileName(parentFor(over), caption, directory, filter);
 }
 
 bool BoxMessages::openDocument(const QUrl &url) {

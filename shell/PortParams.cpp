@@ -1,14 +1,12 @@
 #include "PortParams.h"
 
-#include "DeviceSettings.h"
-#include "KvorMain.h"
+#include "Hub.h"
 #include "ui_PortParams.h"
 
-TPortForms::TPortForms(TAutoControl &m, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TPortForms), main(m) {
+TPortForms::TPortForms(Hub &h, QWidget *parent) : QDialog(parent), ui(new Ui::TPortForms), hub(h) {
     ui->setupUi(this);
-    ui->ComPortNum->setEditText(main.state().port.portName);
-    ui->SpeedCB->setEditText(main.state().port.baudName);
+    ui->ComPortNum->setEditText(hub.portName());
+    ui->SpeedCB->setEditText(hub.baudName());
     connect(ui->Button1, &QPushButton::clicked, this, &TPortForms::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TPortForms::Button2Click);
 }
@@ -18,12 +16,10 @@ TPortForms::~TPortForms() {
 }
 
 void TPortForms::Button1Click() {
-    PortState &port = main.state().port;
-    port.portName = ui->ComPortNum->currentText();
-    port.baudName = ui->SpeedCB->currentText();
-    DeviceSettings::savePortParams(main.settingsPath(), port.portName, port.baudName);
+    // The connect's result is not shown here: the next command tells.
+    const QString port = ui->ComPortNum->currentText(), baud = ui->SpeedCB->currentText();
     hide();
-    main.fn().Connect();
+    hub.choosePort(port, baud);
 }
 
 void TPortForms::Button2Click() {

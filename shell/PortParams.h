@@ -6,13 +6,13 @@
 namespace Ui {
 class TPortForms;
 }
-class TAutoControl;
+class Hub;
 
 class TPortForms : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TPortForms(TAutoControl &main, QWidget *parent = nullptr);
+    explicit TPortForms(Hub &hub, QWidget *parent = nullptr);
     ~TPortForms() override;
 
     void Button1Click(); // "Сохранить"
@@ -20,5 +20,5 @@ public:
 
 private:
     Ui::TPortForms *ui;
-    TAutoControl &main;
+    Hub &hub;
 };

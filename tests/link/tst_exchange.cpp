@@ -25,8 +25,8 @@ QList<int> hostRates(const ScriptedPrinter &printer) {
 // (ten bit times a byte) does not complete. Records every bound it was given.
 class TimedLine : public SerialLine {
 public:
-    TimedLine(std::shared_ptr<LinePeer> peer, QList<int> *bounds)
-        : inner(std::move(peer)), bounds(bounds) {}
+    TimedLine(std::shared_ptr<LinePeer> peer, QList<int> *boundsSeen)
+        : inner(std::move(peer)), bounds(boundsSeen) {}
     bool setLine(int baud) override {
         baud_ = baud;
         return inner.setLine(baud);
@@ -122,7 +122,7 @@ void ExchangeTest::connectReopensEveryTime() {
     QVERIFY(!missing.f.Connect());
     QVERIFY(!missing.f.Start());
     QCOMPARE(missing.printer->opens(), 0);
-    QVERIFY(!missing.state.portOpen);
+    QVERIFY(!missing.state.handle);
 }
 
 void ExchangeTest::connectWithNamesItDoesNotKnow() {
@@ -241,7 +241,6 @@ void ExchangeTest::findDeviceWithANameOfNoPort() {
     PortState state;
     attach(state, printers);
     state.handle = std::make_unique<InProcessLine>(held);
-    state.portOpen = true;
     state.portName.clear();
     Functions f(state);
     QVERIFY(f.FindDevice());

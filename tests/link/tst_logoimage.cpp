@@ -159,7 +159,7 @@ void LogoImageTest::saveAndLoadAgain() {
     for (int c = 0; c < 5; ++c)
         for (int k = 0; k < 3; ++k)
             QCOMPARE(loaded.dots[size_t(c)][size_t(k)],
-                     Functions::MirrorBits(read.dots[size_t(c)][size_t(k)]));
+                     MirrorBits(read.dots[size_t(c)][size_t(k)]));
 
     // A logo without a sensible size is not saved.
     LogoImage empty;

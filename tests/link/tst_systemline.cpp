@@ -96,7 +96,7 @@ void SystemLineTest::echoOverAPty() {
     state.ports.devices[1] = pty.slavePath() + QStringLiteral("-none");
     state.portName = QStringLiteral("Com2");
     QVERIFY(!f.Connect());
-    QVERIFY(!state.portOpen);
+    QVERIFY(!state.handle);
 }
 
 QTEST_GUILESS_MAIN(SystemLineTest)

@@ -2,9 +2,9 @@
 // The host's command set talking to the in-process virtual printer behind the device "virtual",
 // on a clock the test moves by hand.
 
+#include "Devices.h"
 #include "Functions.h"
 #include "PrinterRegistry.h"
-#include "VirtualLine.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -30,7 +30,7 @@ struct VirtualRig {
         port.baudName = "57600";
         // Only the virtual printer exists: no system port is ever touched.
         port.openLine = [](const QString &device) -> std::unique_ptr<SerialLine> {
-            return isVirtualDevice(device) ? openVirtualLine(device) : nullptr;
+            return devices::isVirtual(device) ? devices::open(device) : nullptr;
         };
     }
     ~VirtualRig() { printer->setClock({}); }

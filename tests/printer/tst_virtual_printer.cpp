@@ -596,6 +596,7 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
         port.ports.devices[0] = "virtual:" + path;
         port.portName = "Com1";
         port.baudName = "57600";
+        devices::install(port);
         Functions f(port);
         LogoImage image = packed({"#.#", ".#.", "#.#"});
         QVERIFY(f.WriteLogo(77, 1, 3, "CROSS", image));
@@ -629,7 +630,7 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
     QString error;
     QVERIFY(!other.useStateFile(broken, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(openVirtualLine("virtual:" + broken) == nullptr);
+    QVERIFY(devices::open("virtual:" + broken) == nullptr);
 }
 
 void TstVirtualPrinter::lineRateAndPrinterSearch() {
@@ -658,6 +659,7 @@ void TstVirtualPrinter::lineRateAndPrinterSearch() {
     other.ports.devices[1] = "virtual";
     other.portName = "Com2";
     other.baudName = "57600";
+    devices::install(other);
     Functions g(other);
     QVERIFY(g.WriteTextFragment(4, 4, "shared"));
     QCOMPARE(rig.state().cell(4, 4).text, QByteArray("shared"));

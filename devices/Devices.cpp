@@ -1,10 +1,12 @@
-#include "VirtualLine.h"
+#include "Devices.h"
 
 #include "InProcessLine.h"
 #include "PrinterRegistry.h"
+#include "SystemLine.h"
 
 #include <QDebug>
 
+namespace devices {
 namespace {
 
 // The host's end of the virtual printer: bytes sent at a rate other than the printer's own are
@@ -32,13 +34,13 @@ private:
 
 } // namespace
 
-bool isVirtualDevice(const QString &device) {
+bool isVirtual(const QString &device) {
     return device == QLatin1String("virtual") || device.startsWith(QLatin1String("virtual:"));
 }
 
-std::unique_ptr<SerialLine> openVirtualLine(const QString &device) {
-    if (!isVirtualDevice(device))
-        return nullptr;
+std::unique_ptr<SerialLine> open(const QString &device) {
+    if (!isVirtual(device))
+        return SystemLine::open(device);
     const QString stateFile = device.mid(int(qstrlen("virtual:")));
     QString error;
     auto printer = printer::sharedPrinter(device, stateFile, &error);
@@ -46,5 +48,13 @@ std::unique_ptr<SerialLine> openVirtualLine(const QString &device) {
         qWarning().noquote() << "virtual printer: cannot read" << stateFile << ":" << error;
         return nullptr;
     }
-    return std::make_unique<InProcessLine>(std::make_shared<VirtualPrinterPeer>(printer));
+    auto line = std::make_unique<InProcessLine>(std::make_shared<VirtualPrinterPeer>(printer));
+    line->setStandIn(true);
+    return line;
 }
+
+void install(PortState &port) {
+    port.openLine = open;
+}
+
+} // namespace devices

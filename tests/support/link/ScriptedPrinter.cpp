@@ -11,10 +11,7 @@ QString hexOf(const QByteArray &data) {
 }
 
 QByteArray nameWithChecksum(const QByteArray &name8) {
-    quint8 sum = 0;
-    for (char c : name8)
-        sum = quint8(sum + quint8(c));
-    return name8 + QByteArray(1, char(quint8(0x100 - sum)));
+    return name8 + QByteArray(1, char(nameChecksum(name8)));
 }
 
 ScriptedPrinter &ScriptedPrinter::add(Kind kind, const QByteArray &data, int waits) {

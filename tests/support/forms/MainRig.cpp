@@ -1,5 +1,6 @@
 #include "MainRig.h"
 
+#include "Devices.h"
 #include "PrinterRegistry.h"
 
 #include <QFile>
@@ -10,6 +11,29 @@ QString hex(const QByteArray &bytes) {
 
 QByteArray unhex(const QString &text) {
     return QByteArray::fromHex(text.toLatin1());
+}
+
+QStringList commandNamesOf(const Transcript &transcript, qsizetype from) {
+    QStringList result;
+    for (const auto &command : transcript.commands())
+        if (command.first >= from)
+            result << command.name;
+    return result;
+}
+
+QStringList commandBytesOf(const Transcript &transcript, qsizetype from) {
+    QStringList result;
+    const auto &bytes = transcript.bytes();
+    for (const auto &command : transcript.commands()) {
+        if (command.first < from)
+            continue;
+        QByteArray sent;
+        for (qsizetype i = command.first; i < command.end; ++i)
+            if (bytes[size_t(i)].fromHost)
+                sent.append(char(bytes[size_t(i)].value));
+        result << hex(sent);
+    }
+    return result;
 }
 
 MainRig::MainRig() {
@@ -23,7 +47,7 @@ MainRig::MainRig() {
                    .arg(device, path(QStringLiteral("no-such-port")))
                    .toUtf8());
     file.close();
-    main = std::make_unique<TAutoControl>(messages, settings);
+    main = std::make_unique<TAutoControl>(messages, settings, devices::open);
 }
 
 MainRig::~MainRig() = default;
@@ -38,30 +62,15 @@ std::shared_ptr<printer::VirtualPrinter> MainRig::printerOf(const QString &dev) 
 
 void MainRig::mark() {
     from = printer->transcript().size();
-    messages.log.clear();
+    messages.clear();
 }
 
 QStringList MainRig::commands() const {
-    QStringList result;
-    const auto &bytes = printer->transcript().bytes();
-    for (const auto &command : printer->transcript().commands()) {
-        if (command.first < from)
-            continue;
-        QByteArray sent;
-        for (qsizetype i = command.first; i < command.end; ++i)
-            if (bytes[size_t(i)].fromHost)
-                sent.append(char(bytes[size_t(i)].value));
-        result << hex(sent);
-    }
-    return result;
+    return commandBytesOf(printer->transcript(), from);
 }
 
 QStringList MainRig::commandNames() const {
-    QStringList result;
-    for (const auto &command : printer->transcript().commands())
-        if (command.first >= from)
-            result << command.name;
-    return result;
+    return commandNamesOf(printer->transcript(), from);
 }
 
 QByteArray MainRig::settingsText() const {

@@ -1,10 +1,11 @@
 #pragma once
 // A main window made over an in-process virtual printer, with a recorder for its messages: the
-// ground every window test stands on.
+// ground of the program's window tests.
 
 #include "KvorMain.h"
 #include "Recorder.h"
 #include "VirtualPrinter.h"
+#include "Widgets.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -49,3 +50,6 @@ private:
 QString hex(const QByteArray &bytes);
 // Bytes of a hex string.
 QByteArray unhex(const QString &text);
+// Commands of a transcript from index `from` on: by name, or as the host's bytes in hex.
+QStringList commandNamesOf(const Transcript &transcript, qsizetype from);
+QStringList commandBytesOf(const Transcript &transcript, qsizetype from);

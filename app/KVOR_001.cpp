@@ -1,6 +1,7 @@
 // The program entry: the application, its main window and its windows.
 
 #include "DeviceSettings.h"
+#include "Devices.h"
 #include "KvorMain.h"
 #include "Windows.h"
 
@@ -12,7 +13,8 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(STAMPLINE_VERSION));
 
     BoxMessages messages;
-    TAutoControl main(messages, DeviceSettings::pathFor(QApplication::applicationFilePath()));
+    TAutoControl main(messages, DeviceSettings::pathFor(QApplication::applicationFilePath()),
+                      devices::open);
     wireWindows(main);
 
     QObject::connect(&main, &TAutoControl::closed, &app, &QApplication::quit, Qt::QueuedConnection);

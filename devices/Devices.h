@@ -1,0 +1,17 @@
+#pragma once
+// The devices a port can name: a system serial port, or the built-in virtual printer behind the
+// names "virtual" and "virtual:FILE" (keeping its state in FILE). Each program installs this as
+// its ports' line factory; the printer link itself knows only system serial ports.
+
+#include "com_io.h"
+
+namespace devices {
+
+bool isVirtual(const QString &device);
+// A line to the device: the virtual printer of that name (every line opened on the same name
+// reaches the same printer, which lives until the program ends), or the system serial port.
+std::unique_ptr<SerialLine> open(const QString &device);
+// Makes `open` the line factory of the port state.
+void install(PortState &port);
+
+} // namespace devices

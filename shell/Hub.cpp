@@ -1,0 +1,39 @@
+#include "Hub.h"
+
+#include "DeviceSettings.h"
+
+Hub::Hub(Messages &messages, QString settingsPath)
+    : msgs(messages), settingsFile(std::move(settingsPath)),
+      markShare(std::make_unique<MarkShare>()), logoShare(std::make_unique<LogoShare>()) {}
+
+Hub::~Hub() = default;
+
+std::unique_ptr<LongWait> Hub::longWait(QWidget *over, const QString &label, int maximum) {
+    return std::make_unique<LongWait>(over, label, maximum, clk);
+}
+
+bool Hub::readStateBlock(StateBlock &block) {
+    const bool ok = functions.ReadTimeParams(block);
+    if (ok && block.received >= 14)
+        fonts = block.fontCount();
+    return ok;
+}
+
+bool Hub::autoRunStop(QWidget *over, int attempts) {
+    const auto wait = longWait(over, QStringLiteral("Stopping the auto-run…"), attempts);
+    for (int i = 0; i < attempts && wait->carryOn(i); ++i)
+        if (functions.AutoRunStop())
+            return true;
+    return false;
+}
+
+bool Hub::readLogoNames() {
+    return functions.ReadLogoNamesList(names);
+}
+
+bool Hub::choosePort(const QString &portName, const QString &baudName) {
+    port.portName = portName;
+    port.baudName = baudName;
+    DeviceSettings::savePortParams(settingsFile, portName, baudName);
+    return functions.Connect();
+}

@@ -1,0 +1,156 @@
+// stampctl in-process, against a scripted printer: its command line, its exit status, what it
+// prints from the printer's replies and the trace. The bytes of each operation are the link
+// tests'; the real serial stack is the end-to-end test's.
+
+#include "ScriptedPrinter.h"
+#include "Stampctl.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Run {
+    int exit = -1;
+    QByteArray out, err;
+};
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    std::shared_ptr<ScriptedPrinter> printer;
+
+    // stampctl ARGS with Com1 the scripted printer at 57600 and the other ports absent.
+    Run run(const QStringList &args) {
+        Run r;
+        const QString settings = dir.filePath(QStringLiteral("stampline.dev"));
+        QFile file(settings);
+        file.open(QIODevice::WriteOnly);
+        file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=printer\n");
+        file.close();
+        auto line = [this](const QString &device) -> std::unique_ptr<SerialLine> {
+            if (device != QLatin1String("printer"))
+                return nullptr;
+            return std::make_unique<InProcessLine>(printer);
+        };
+        r.exit = ctl::run(
+            args, settings, line,
+            {[&r](const QByteArray &b) { r.out += b; }, [&r](const QByteArray &b) { r.err += b; }});
+        return r;
+    }
+
+private slots:
+    void init() { printer = std::make_shared<ScriptedPrinter>(57600); }
+
+    void usageErrors_data();
+    void usageErrors();
+    void printsWhatThePrinterReplied();
+    void failureAndTrace();
+};
+
+void TestCli::usageErrors_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("no operation") << QStringList{} << QByteArray("no operation given");
+    QTest::newRow("unknown operation")
+        << QStringList{"jump"} << QByteArray("unknown operation \"jump\"");
+    QTest::newRow("camel case name")
+        << QStringList{"SetFont", "1", "1", "1"} << QByteArray("unknown operation");
+    QTest::newRow("row not a number")
+        << QStringList{"set-font", "3", "x", "2"} << QByteArray("ROW must be a number");
+    QTest::newRow("number with junk")
+        << QStringList{"place-logo", "12a", "1", "1"} << QByteArray("N must be a number");
+    QTest::newRow("row out of range")
+        << QStringList{"read-fragment", "5", "1"} << QByteArray("ROW must be 1 to 4");
+    QTest::newRow("logo out of range")
+        << QStringList{"delete-logo", "256"} << QByteArray("N must be 0 to 255");
+    QTest::newRow("period out of range")
+        << QStringList{"set-auto-run-period", "-1"} << QByteArray("PERIOD must be 0 to 255");
+    QTest::newRow("too few") << QStringList{"set-font", "1", "1"}
+                             << QByteArray("set-font takes 3 argument(s), not 2");
+    QTest::newRow("too many") << QStringList{"start", "now"}
+                              << QByteArray("start takes 0 argument(s), not 1");
+    QTest::newRow("optional over") << QStringList{"read-logo", "1", "a.bmp", "b"}
+                                   << QByteArray("read-logo takes 1 to 2 arguments, not 3");
+    QTest::newRow("letter") << QStringList{"read-param", "KK"}
+                            << QByteArray("L must be one letter");
+    QTest::newRow("time") << QStringList{"set-time", "12:30"}
+                          << QByteArray("HHMMSS must be 6 digits");
+    QTest::newRow("long text") << QStringList{"write-text-fragment", "1", "1",
+                                              QString(39, QLatin1Char('x'))}
+                               << QByteArray("TEXT must be at most 38 characters");
+    QTest::newRow("long name") << QStringList{"rename-logo", "1", "NINECHARS"}
+                               << QByteArray("NAME must be at most 8 characters");
+    QTest::newRow("outside the code page")
+        << QStringList{"write-counter-fragment", "1", "1", "日本"}
+        << QByteArray("TEXT holds characters the printer's code page");
+    QTest::newRow("mark file type") << QStringList{"read-mark-image", "mark.jpg"}
+                                    << QByteArray("FILE must end in .png or .bmp");
+    QTest::newRow("bad rate") << QStringList{"--baud", "4801", "start"}
+                              << QByteArray("--baud must be");
+    QTest::newRow("bad port") << QStringList{"--port", "Com5", "start"}
+                              << QByteArray("--port must be");
+    QTest::newRow("option without value")
+        << QStringList{"--device"} << QByteArray("--device needs a value");
+    QTest::newRow("unknown option")
+        << QStringList{"--fast", "start"} << QByteArray("unknown option --fast");
+}
+
+void TestCli::usageErrors() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, reason);
+    const Run r = run(args);
+    QCOMPARE(r.exit, int(ctl::Usage));
+    QVERIFY2(r.err.startsWith("stampctl: " + reason), r.err.constData());
+    QVERIFY2(r.err.contains("usage: stampctl"), r.err.constData());
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY(printer->hostBytes().isEmpty()); // nothing reaches the printer
+}
+
+void TestCli::printsWhatThePrinterReplied() {
+    // Texts come back from the printer's code page; every value ends its line.
+    printer->expect(bytes("11 31 32")).reply(bytes("03 C4 EE EC 02 FF"));
+    Run r = run({"read-fragment", "1", "2"});
+    QCOMPARE(r.exit, int(ctl::Success));
+    QCOMPARE(QString::fromUtf8(r.out), QStringLiteral("Дом\n2\n255\n"));
+
+    init();
+    const auto record = [](char slot, const QByteArray &name) {
+        return QByteArray(1, slot) + name.leftJustified(8, ' ') + QByteArray(1, '\0');
+    };
+    printer->expect(bytes("01 03"))
+        .reply(bytes("03") + record(5, " LOGO1") + record(7, bytes("CB EE E3 EE")) + record(9, ""));
+    r = run({"read-logo-names-list"});
+    QCOMPARE(QString::fromUtf8(r.out), QStringLiteral("5 LOGO1\n7 Лого\n9\n"));
+
+    init();
+    printer->expect(bytes("08")).reply(bytes("02 05 09"));
+    r = run({"read-time-params"});
+    QCOMPARE(r.out, QByteArray("5\n9\n")); // only the bytes the printer sent
+
+    init();
+    printer->expect(bytes("0D"));
+    r = run({"--port", "com1", "find-device"});
+    QCOMPARE(r.exit, int(ctl::Success));
+    QCOMPARE(r.out, QByteArray("Com1\n57600\n"));
+}
+
+void TestCli::failureAndTrace() {
+    printer->expect(bytes("0C 09")).reply(bytes("81")).expectRaw(bytes("12"));
+    Run r = run({"--trace", "read-byte-status"});
+    QCOMPARE(r.exit, int(ctl::Success));
+    QCOMPARE(r.out, QByteArray("129\n"));
+    QCOMPARE(r.err, QByteArray("> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
+
+    init();
+    printer->silentFrom(0);
+    r = run({"start"});
+    QCOMPARE(r.exit, int(ctl::Failed));
+    QCOMPARE(r.err, QByteArray("stampctl: Start failed\n"));
+    QCOMPARE(r.out, QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
