@@ -184,13 +184,12 @@ bool readMarkImage(Call &c) {
 }
 
 bool readFragment(Call &c) {
-    QByteArray text;
-    quint8 attr1 = 0, attr2 = 0;
-    if (!c.f.ReadFragment(c.number(0), c.number(1), text, attr1, attr2))
+    FragmentReply cell;
+    if (!c.f.ReadFragment(c.number(0), c.number(1), cell))
         return false;
-    c.print(fromWire(text));
-    c.print(attr1);
-    c.print(attr2);
+    c.print(fromWire(cell.text));
+    c.print(cell.font);
+    c.print(cell.kind);
     return true;
 }
 

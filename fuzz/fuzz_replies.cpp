@@ -51,11 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     switch (data[0] % 8) {
     case 0: {
-        QByteArray text;
-        quint8 a1 = 0, a2 = 0;
-        if (f.ReadFragment(1, 1, text, a1, a2))
-            require(text.size() <= 255);
-        fromWire(text);
+        FragmentReply cell;
+        if (f.ReadFragment(1, 1, cell))
+            require(cell.text.size() <= 255);
+        fromWire(cell.text);
         break;
     }
     case 1: {

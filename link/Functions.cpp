@@ -273,21 +273,21 @@ bool Functions::PlaceLogo(int logoNumber, int row, int column) {
     return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
 }
 
-bool Functions::ReadFragment(int row, int column, QByteArray &text, quint8 &attr1, quint8 &attr2) {
-    text.clear();
+bool Functions::ReadFragment(int row, int column, FragmentReply &reply) {
+    reply.text.clear();
     if (!command({0x11, digit(row), digit(column)}))
         return false;
     const auto count = io.ReadByte();
-    if (!count || !readText(*count, text))
+    if (!count || !readText(*count, reply.text))
         return false;
-    const auto a1 = io.ReadByte();
-    if (!a1)
+    const auto font = io.ReadByte();
+    if (!font)
         return false;
-    attr1 = *a1;
-    const auto a2 = io.ReadByte();
-    if (!a2)
+    reply.font = *font;
+    const auto kind = io.ReadByte();
+    if (!kind)
         return false;
-    attr2 = *a2;
+    reply.kind = *kind;
     return true;
 }
 

@@ -16,6 +16,13 @@
 int portIndexOf(const QString &portName);
 int baudIndexOf(const QString &baudName);
 
+// What ReadFragment returns of a cell: its text, the font byte and the kind byte.
+struct FragmentReply {
+    QByteArray text;
+    quint8 font = 0;
+    quint8 kind = 0;
+};
+
 class Functions {
 public:
     explicit Functions(PortState &state) : io(state) {}
@@ -67,7 +74,7 @@ public:
                                const QByteArray &text);
     bool WriteTextFragment(int row, int column, const QByteArray &text);
     bool PlaceLogo(int logoNumber, int row, int column);
-    bool ReadFragment(int row, int column, QByteArray &text, quint8 &attr1, quint8 &attr2);
+    bool ReadFragment(int row, int column, FragmentReply &reply);
     // Group, initial, finish, step, discrete step, fragment number.
     bool WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
                        const QByteArray &s, const QByteArray &p, const QByteArray &q);

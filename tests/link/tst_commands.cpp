@@ -177,43 +177,39 @@ void CommandsTest::readFragment() {
     {
         PrinterRig rig;
         rig.printer->expect(bytes("11 32 35")).reply(bytes("03 41 42 43 02 FF"));
-        QByteArray text = "old";
-        quint8 a1 = 0, a2 = 0;
-        QVERIFY(rig.f.ReadFragment(2, 5, text, a1, a2));
-        QCOMPARE(text, QByteArray("ABC"));
-        QCOMPARE(a1, quint8(2));
-        QCOMPARE(a2, quint8(255));
+        FragmentReply cell{"old", 0, 0};
+        QVERIFY(rig.f.ReadFragment(2, 5, cell));
+        QCOMPARE(cell.text, QByteArray("ABC"));
+        QCOMPARE(cell.font, quint8(2));
+        QCOMPARE(cell.kind, quint8(255));
         QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
     }
     {
         // A count of 0 still reads both attribute bytes; the text is cleared at the start.
         PrinterRig rig;
         rig.printer->expect(bytes("11 31 31")).reply(bytes("00 07 05"));
-        QByteArray text = "old";
-        quint8 a1 = 0, a2 = 0;
-        QVERIFY(rig.f.ReadFragment(1, 1, text, a1, a2));
-        QVERIFY(text.isEmpty());
-        QCOMPARE(a1, quint8(7));
-        QCOMPARE(a2, quint8(5));
+        FragmentReply cell{"old", 0, 0};
+        QVERIFY(rig.f.ReadFragment(1, 1, cell));
+        QVERIFY(cell.text.isEmpty());
+        QCOMPARE(cell.font, quint8(7));
+        QCOMPARE(cell.kind, quint8(5));
         QCOMPARE(hexOf(rig.hostRead), QStringLiteral("11 31 31 00 07 05"));
     }
     {
         // A reply cut short keeps the characters read up to the cut.
         PrinterRig rig;
         rig.printer->expect(bytes("11 34 38")).reply(bytes("05 41 42"));
-        QByteArray text = "old";
-        quint8 a1 = 9, a2 = 9;
-        QVERIFY(!rig.f.ReadFragment(4, 8, text, a1, a2));
-        QCOMPARE(text, QByteArray("AB"));
-        QCOMPARE(a1, quint8(9));
+        FragmentReply cell{"old", 9, 9};
+        QVERIFY(!rig.f.ReadFragment(4, 8, cell));
+        QCOMPARE(cell.text, QByteArray("AB"));
+        QCOMPARE(cell.font, quint8(9));
     }
     {
         // A missing second attribute fails the read.
         PrinterRig rig;
         rig.printer->expect(bytes("11 31 31")).reply(bytes("00 07"));
-        QByteArray text;
-        quint8 a1 = 0, a2 = 0;
-        QVERIFY(!rig.f.ReadFragment(1, 1, text, a1, a2));
+        FragmentReply cell;
+        QVERIFY(!rig.f.ReadFragment(1, 1, cell));
     }
 }
 
@@ -403,10 +399,9 @@ void CommandsTest::textCodePage() {
 
     PrinterRig rig;
     rig.printer->expect(bytes("11 31 31")).reply(bytes("06 CF F0 E8 E2 E5 F2 01 FF"));
-    QByteArray text;
-    quint8 a1 = 0, a2 = 0;
-    QVERIFY(rig.f.ReadFragment(1, 1, text, a1, a2));
-    QCOMPARE(fromWire(text), QStringLiteral("Привет"));
+    FragmentReply cell;
+    QVERIFY(rig.f.ReadFragment(1, 1, cell));
+    QCOMPARE(fromWire(cell.text), QStringLiteral("Привет"));
 }
 
 QTEST_GUILESS_MAIN(CommandsTest)

@@ -44,9 +44,8 @@ const std::vector<Case> &cases() {
         {"ReadFragment",
          [](ScriptedPrinter &p) { p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF")); },
          [](Functions &f) {
-             QByteArray text;
-             quint8 a1, a2;
-             return f.ReadFragment(1, 2, text, a1, a2);
+             FragmentReply cell;
+             return f.ReadFragment(1, 2, cell);
          }},
         {"ReadTimeParams",
          [](ScriptedPrinter &p) { p.expect(bytes("08")).reply(bytes("10") + QByteArray(16, 1)); },

@@ -13,15 +13,11 @@ using namespace printer;
 
 namespace {
 
-struct Cell {
-    QByteArray text;
-    quint8 font = 0;
-    quint8 kind = 0;
-};
+using Cell = FragmentReply;
 
 Cell readCell(Functions &f, int row, int column) {
     Cell cell;
-    if (!f.ReadFragment(row, column, cell.text, cell.font, cell.kind))
+    if (!f.ReadFragment(row, column, cell))
         QTest::qFail("ReadFragment failed", __FILE__, __LINE__);
     return cell;
 }
@@ -536,13 +532,12 @@ void TstVirtualPrinter::markPicture() {
 void TstVirtualPrinter::faultsFailOneOperation() {
     VirtualRig rig;
     Functions &f = rig.f;
-    QByteArray text;
-    quint8 a = 0, b = 0;
+    FragmentReply cell;
 
     rig.printer->silenceFrom(2); // the column byte
-    QVERIFY(!f.ReadFragment(1, 2, text, a, b));
-    QVERIFY(f.ReadFragment(1, 2, text, a, b));
-    QCOMPARE(text, QByteArray("STAMPLINE"));
+    QVERIFY(!f.ReadFragment(1, 2, cell));
+    QVERIFY(f.ReadFragment(1, 2, cell));
+    QCOMPARE(cell.text, QByteArray("STAMPLINE"));
 
     rig.printer->wrongEchoAt(3);
     QVERIFY(!f.SetFont(5, 1, 2));
@@ -740,9 +735,8 @@ void TstVirtualPrinter::transcriptNamesCommandsAndStaysBounded() {
     t.setLimit(200);
     for (int i = 0; i < 50; ++i)
         QVERIFY(rig.f.SetFont(i % 7, 1, 3));
-    QByteArray text;
-    quint8 font = 0, kind = 0;
-    QVERIFY(rig.f.ReadFragment(1, 2, text, font, kind));
+    FragmentReply cell;
+    QVERIFY(rig.f.ReadFragment(1, 2, cell));
     QVERIFY2(t.size() <= 200, qPrintable(QString::number(t.size())));
     const auto commands = t.commands();
     QCOMPARE(commands.front().first, 0);
