@@ -5,14 +5,17 @@
 #include "ByteStatusForm.h"
 #include "Hydro.h"
 #include "KvorMain.h"
+#include "NewTextFragmentInsertUnit_1.h"
 #include "ParamsFormUnit.h"
 #include "PortParams.h"
+#include "SetFontUnit.h"
 
 void wireWindows(TAutoControl &main) {
     // Made at start, in this order after the main window; they live as its children until the
     // program ends and are shown again and again.
     auto *about = new TAboutBox(&main);
     auto *portForms = new TPortForms(main, &main);
+    auto *textEditor = new TOKHelpRightDlg(main, &main);
     auto *params = new TParamsForm(main, &main);
     auto *byteStatus = new TByteStatusForm_(main, &main);
     auto *hydro = new THydroForm(main, &main);
@@ -22,6 +25,24 @@ void wireWindows(TAutoControl &main) {
     main.setWindowOpener(Window::Params, [params] { params->exec(); });
     main.setWindowOpener(Window::ByteStatus, [byteStatus] { byteStatus->exec(); });
     main.setWindowOpener(Window::Hydro, [hydro] { hydro->exec(); });
+    // The text editor: modal from the fragment menus, modeless from the read-write action. Both
+    // read the current cell as the editor becomes active.
+    main.setWindowOpener(Window::TextFragment, [textEditor] {
+        if (textEditor->isVisible() && !textEditor->isModal())
+            textEditor->hide();
+        textEditor->exec();
+    });
+    main.setWindowOpener(Window::TextFragmentReadWrite, [textEditor] {
+        textEditor->show();
+        textEditor->raise();
+        textEditor->activateWindow();
+    });
+
+    // Made anew at every click: modal.
+    main.setWindowOpener(Window::SetFont, [&main] {
+        TSetFontForm font(main, &main);
+        font.exec();
+    });
 
     // Made anew at every click, beside the main window.
     main.setWindowOpener(Window::AutoRunPeriod, [&main] {

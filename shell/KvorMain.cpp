@@ -364,8 +364,9 @@ void TAutoControl::wireEntries() {
 
     // Fragments, special functions, logos and the mark
     windowEntry({u.Frag1, u.FragEdit2, u.WriteTextFragment_, u.Fragment1, u.ReadTextFragment_},
-                Window::TextFragment);
-    windowEntry({u.FragEdit1, u.ToolButton4, u.ReadWriteTextAction}, Window::TextFragmentReadWrite);
+                Window::TextFragment, [this] { setTextWriteMode(false); });
+    windowEntry({u.FragEdit1, u.ToolButton4, u.ReadWriteTextAction}, Window::TextFragmentReadWrite,
+                [this] { setTextWriteMode(false); });
     windowEntry({u.Counter1, u.Counter2, u.ToolButton11, u.SetCounterA}, Window::Counter);
     windowEntry({u.TimeDate1, u.TimeDate2, u.ToolButton12, u.SetTimeA}, Window::Time);
     windowEntry({u.PostDate1, u.PostDate2, u.SetPostDateA}, Window::PostDate);
@@ -436,6 +437,7 @@ void TAutoControl::wireEntries() {
     connect(u.Help2, &QAction::triggered, this, &TAutoControl::openHelp);
     windowEntry({u.About1, u.HelpAbout1}, Window::About);
     windowEntry({u.EditCut1}, Window::PortForms);
+    windowEntry({u.SetFont, u.SetFontSizeAction}, Window::SetFont);
 
     // Keys: one entry receives each key. F1 goes to the text editor of the Tools menu, F9 to the
     // visible "SpecFunc" "Write", Ctrl+X to the port dialog (its only way in), Ctrl+C to the mark

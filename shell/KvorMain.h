@@ -24,6 +24,7 @@ enum class Window {
     PortForms,
     TextFragment,          // the text editor, modal
     TextFragmentReadWrite, // the text editor, modeless, reading its cell at once
+    SetFont,
     Counter,
     Time,
     PostDate,

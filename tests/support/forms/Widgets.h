@@ -1,7 +1,9 @@
 #pragma once
-// Finding a form's widgets by their names, as a test drives them.
+// Finding a form's widgets by their names, and clicking them, as a test drives them.
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QTest>
 #include <QWidget>
 
@@ -13,7 +15,12 @@ template <class T = QWidget> T *child(const QObject &parent, const char *name) {
     return w;
 }
 
-// A mouse click on the named button, as the operator makes it.
+// A mouse click on the named button, as the operator makes it: on a check box or a radio button,
+// on its indicator (its label may end long before the box does).
 inline void click(const QObject &parent, const char *name) {
-    QTest::mouseClick(child<QAbstractButton>(parent, name), Qt::LeftButton);
+    auto *button = child<QAbstractButton>(parent, name);
+    const bool indicator =
+        qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      indicator ? QPoint(6, button->height() / 2) : QPoint());
 }

@@ -1,0 +1,145 @@
+#include "Cell.h"
+
+#include "Hub.h"
+#include "WireText.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+
+CellKind classify(const FragmentReply &reply, int fontCount, GraphicRule rule) {
+    switch (reply.kind) {
+    case 255:
+        if (rule == GraphicRule::FontCount) {
+            if (reply.font < fontCount)
+                return CellKind::Text;
+            return reply.font == fontCount ? CellKind::Graphic : CellKind::Other;
+        }
+        if (reply.font < 7)
+            return CellKind::Text;
+        return reply.font == 7 || reply.font == 13 ? CellKind::Graphic : CellKind::Other;
+    case 5:
+        return CellKind::CounterDown;
+    case 6:
+        return CellKind::CounterUp;
+    case 0:
+        return CellKind::TimeDate;
+    case 2:
+        return CellKind::PostDate;
+    case 7:
+        return CellKind::SpecFunc;
+    default:
+        return CellKind::Other;
+    }
+}
+
+QString cellLabel(CellKind kind) {
+    switch (kind) {
+    case CellKind::Text:
+        return QStringLiteral("Text fragment");
+    case CellKind::Graphic:
+        return QStringLiteral("Graphic fragment");
+    case CellKind::CounterDown:
+    case CellKind::CounterUp:
+        return QStringLiteral("Counter fragment");
+    case CellKind::TimeDate:
+        return QStringLiteral("TimeDate fragment");
+    case CellKind::PostDate:
+        return QStringLiteral("PostDate fragment");
+    case CellKind::SpecFunc:
+        return QStringLiteral("SpecFunc fragment");
+    case CellKind::Other:
+        break;
+    }
+    return {};
+}
+
+std::optional<FragmentReply> readCell(Hub &hub, QWidget *over, int row, int column, int attempts) {
+    if (row > kMarkRows) {
+        hub.messages().error(over, QStringLiteral("Maximum Row value=4"));
+        return std::nullopt;
+    }
+    if (column > kMarkColumns) {
+        hub.messages().error(over, QStringLiteral("Maximum Column value=8"));
+        return std::nullopt;
+    }
+    const auto wait = hub.longWait(over, QStringLiteral("Reading the mark's cell…"), attempts);
+    FragmentReply reply;
+    for (int i = 0; i < attempts && wait->carryOn(i); ++i)
+        if (hub.fn().ReadFragment(row, column, reply))
+            return reply;
+    hub.messages().error(over, QStringLiteral("TextFragmentRead Error"));
+    return std::nullopt;
+}
+
+CellFields::CellFields(Hub &h, QLineEdit *v, QCheckBox *c, QLineEdit *f)
+    : hub(h), value(v), change(c), font(f) {
+    QObject::connect(change, &QCheckBox::toggled, value, [this](bool ticked) {
+        value->setEnabled(ticked);
+        if (ticked) {
+            value->clear();
+            text.clear();
+        }
+    });
+}
+
+std::optional<CellFields::Shown> CellFields::read(QWidget *over, int row, int column,
+                                                  const CellRules &rules, int attempts) {
+    value->clear();
+    const auto reply = readCell(hub, over, row, column, attempts);
+    if (!reply)
+        return std::nullopt;
+    {
+        const QSignalBlocker quiet(change); // hiding "Change" leaves the value field alone
+        change->setChecked(false);
+    }
+    change->hide();
+    value->setEnabled(true);
+
+    const CellKind kind = classify(*reply, hub.fontCount(), rules.rule);
+    if (font) {
+        if (kind != CellKind::Graphic || rules.graphicFont == GraphicFont::FontByte)
+            font->setText(QString::number(reply->font));
+        else if (rules.graphicFont == GraphicFont::LastFont)
+            font->setText(QString::number(hub.fontCount() - 1));
+        else if (rules.graphicFont == GraphicFont::One)
+            font->setText(QStringLiteral("1"));
+    }
+    if (rules.own && rules.own(kind)) {
+        value->setText(fromWire(reply->text));
+    } else if (kind != CellKind::Other) {
+        value->setText(cellLabel(kind));
+        value->setEnabled(false);
+        change->show();
+    }
+    text = value->text();
+    return Shown{*reply, kind};
+}
+
+bool CellFields::changeBlocks() const {
+    return !change->isHidden() && !change->isChecked();
+}
+
+int fieldNumber(const QLineEdit *field) {
+    return field->text().trimmed().toInt();
+}
+
+int stepField(QLineEdit *field, int delta, int low, int high) {
+    const int next = qBound(low, fieldNumber(field) + delta, qMax(low, high));
+    field->setText(QString::number(next));
+    return next;
+}
+
+void bindArrows(QAbstractButton *up, QAbstractButton *down, QLineEdit *field, int low,
+                std::function<int()> high, std::function<void()> moved,
+                std::function<bool()> before) {
+    for (const auto &[button, delta] : {std::pair{up, 1}, std::pair{down, -1}}) {
+        QObject::connect(button, &QAbstractButton::clicked, field, [=, d = delta] {
+            if (before && !before())
+                return;
+            stepField(field, d, low, high());
+            if (moved)
+                moved();
+        });
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The text fragment editor: walks the cells of the mark, shows what each holds, and writes a text
+// fragment with its font into the chosen cell. Made once at start; modal from the fragment menu,
+// modeless from the read-write action. Every activation reads the current cell again.
+
+#include "Cell.h"
+
+#include <QDialog>
+
+namespace Ui {
+class TOKHelpRightDlg;
+}
+class Hub;
+
+class TOKHelpRightDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxText = 38; // characters the dialog takes before it refuses
+
+    explicit TOKHelpRightDlg(Hub &hub, QWidget *parent = nullptr);
+    ~TOKHelpRightDlg() override;
+
+    void FormActivate();
+    void BtWriteTextClick(); // "Ok"
+    // The read-or-write step for the current cell: reads it when the hub's write mode is clear,
+    // writes `text` (bytes in the printer's code page) when it is set.
+    void readOrWrite(const QByteArray &text = {});
+
+protected:
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool offerToSave(); // before a move: "Text was changed. Save?"
+    void readCurrentCell();
+    int row() const;
+    int column() const;
+
+    Ui::TOKHelpRightDlg *ui;
+    Hub &hub;
+    CellFields cell;
+    bool textLoaded = false; // a cell has been read and not yet written
+};

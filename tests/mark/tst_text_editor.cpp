@@ -1,0 +1,253 @@
+// The text fragment editor and the font dialog over the virtual printer: what each cell shows,
+// the limits of a text, the "Change" gate, the save question, and failed reads and writes.
+
+#include "FormRig.h"
+#include "NewTextFragmentInsertUnit_1.h"
+#include "SetFontUnit.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QtTest>
+
+using printer::Fragment;
+
+namespace {
+QString field(const QWidget &form, const char *name) {
+    return child<QLineEdit>(form, name)->text();
+}
+
+void type(QWidget &form, const QString &text) {
+    auto *edit = child<QLineEdit>(form, "Fragtext");
+    edit->setText(text);
+}
+
+// The dialog as its activation leaves it: the current cell read.
+struct Editor {
+    FormRig rig;
+    TOKHelpRightDlg dialog{rig};
+    Editor() {
+        dialog.show();
+        dialog.FormActivate();
+        rig.mark();
+    }
+    QString text() const { return field(dialog, "Fragtext"); }
+    bool textEnabled() const { return child<QLineEdit>(dialog, "Fragtext")->isEnabled(); }
+    bool changeShown() const { return !child<QCheckBox>(dialog, "Ch_")->isHidden(); }
+};
+} // namespace
+
+class TestTextEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachCellShowsWhatItHolds();
+    void arrowsKeepToTheMark();
+    void textLimits();
+    void changeGate();
+    void saveQuestion();
+    void failures();
+    void fontDialog();
+};
+
+void TestTextEditor::eachCellShowsWhatItHolds() {
+    Editor e;
+    // Cell 1,1 of a new printer holds a logo: its label, the last font, "Change" offered.
+    QCOMPARE(e.text(), QStringLiteral("Graphic fragment"));
+    QVERIFY(!e.textEnabled());
+    QVERIFY(e.changeShown());
+    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
+
+    click(e.dialog, "BitBtn1"); // 1,2: a text with its font
+    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("ReadFragment")});
+    QCOMPARE(e.text(), QStringLiteral("STAMPLINE"));
+    QVERIFY(e.textEnabled());
+    QVERIFY(!e.changeShown());
+    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("3"));
+
+    e.rig.state().cell(2, 2).text = "\xCF\xF0\xE8\xE2\xE5\xF2"; // in the printer's code page
+    const std::pair<const char *, const char *> cells[] = {
+        {"LogoNumInc", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"}, // 2,2: "Привет"
+        {"BitBtn1", "Counter fragment"},                                    // 2,3
+        {"BitBtn2", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+        {"BitBtn2", "TimeDate fragment"}, // 2,1
+    };
+    for (const auto &[arrow, shown] : cells) {
+        click(e.dialog, arrow);
+        QCOMPARE(e.text(), QString::fromUtf8(shown));
+    }
+    QVERIFY(e.changeShown());
+    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("1")); // a date's own font
+    QVERIFY(e.rig.messages.log.isEmpty());
+}
+
+void TestTextEditor::arrowsKeepToTheMark() {
+    Editor e;
+    for (int i = 0; i < 5; ++i)
+        click(e.dialog, "LogoNumInc");
+    for (int i = 0; i < 9; ++i)
+        click(e.dialog, "BitBtn1");
+    QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("4"));
+    QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("8"));
+    for (int i = 0; i < 5; ++i)
+        click(e.dialog, "LogoNumDec");
+    QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("1"));
+    // Every step reads its cell; the font arrows read nothing and stay within the fonts.
+    QCOMPARE(e.rig.commandNames().size(), 19);
+    e.rig.mark();
+    for (int i = 0; i < 9; ++i)
+        click(e.dialog, "BitBtn3");
+    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
+    for (int i = 0; i < 9; ++i)
+        click(e.dialog, "BitBtn4");
+    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("0"));
+    QVERIFY(e.rig.commandNames().isEmpty());
+}
+
+void TestTextEditor::textLimits() {
+    Editor e;
+    click(e.dialog, "BitBtn1"); // a text cell, 1,2
+    click(e.dialog, "BitBtn3"); // font 4
+    e.rig.mark();
+
+    // 37 characters with blanks around them are written whole, then the font.
+    const QString text = QStringLiteral("  ") + QString(37, QLatin1Char('a')) + QStringLiteral(" ");
+    type(e.dialog, text.left(38));
+    click(e.dialog, "BtWriteText");
+    QCOMPARE(e.rig.commandNames(),
+             (QStringList{QStringLiteral("WriteTextFragment"), QStringLiteral("SetFont")}));
+    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(e.rig.state().cell(1, 2).text, text.left(38).toLatin1());
+    QCOMPARE(e.rig.state().cell(1, 2).font, quint8(4));
+
+    // 38 characters that count: refused, but the font still goes out.
+    e.rig.mark();
+    type(e.dialog, QString(38, QLatin1Char('b')));
+    click(e.dialog, "BtWriteText");
+    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("SetFont")});
+    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Error: Maximum Fragment Length=37")});
+
+    // 39: refused with a beep, nothing sent; typing past 38 beeps without cutting the text.
+    e.rig.mark();
+    type(e.dialog, QString(38, QLatin1Char('c')));
+    QTest::keyClick(child<QLineEdit>(e.dialog, "Fragtext"), Qt::Key_D);
+    QCOMPARE(e.text().size(), 39);
+    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("beep")});
+    e.rig.mark();
+    click(e.dialog, "BtWriteText");
+    QVERIFY(e.rig.commandNames().isEmpty());
+    QCOMPARE(e.rig.messages.log,
+             (QStringList{QStringLiteral("Error: Fragment text length <=37 symbols"),
+                          QStringLiteral("beep")}));
+
+    // An empty text empties the cell.
+    e.rig.mark();
+    type(e.dialog, QString());
+    click(e.dialog, "BtWriteText");
+    QVERIFY(e.rig.state().cell(1, 2).text.isEmpty());
+}
+
+void TestTextEditor::changeGate() {
+    Editor e; // 1,1 holds a logo
+    type(e.dialog, QStringLiteral("over the logo"));
+    click(e.dialog, "BtWriteText");
+    QVERIFY(e.rig.commandNames().isEmpty());
+    QCOMPARE(e.rig.messages.log,
+             (QStringList{QStringLiteral("Error: Select \"Change\" mode, if you want Text insert"),
+                          QStringLiteral("beep")}));
+    QCOMPARE(e.rig.messages.over.value(0), &e.dialog);
+
+    click(e.dialog, "Ch_");
+    QVERIFY(e.textEnabled());
+    QVERIFY(e.text().isEmpty());
+    type(e.dialog, QStringLiteral("LOGO GONE"));
+    e.rig.mark();
+    click(e.dialog, "BtWriteText");
+    QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::Text);
+    QCOMPARE(e.rig.state().cell(1, 1).text, QByteArray("LOGO GONE"));
+    click(e.dialog, "Ch_");
+    QVERIFY(!e.textEnabled());
+}
+
+void TestTextEditor::saveQuestion() {
+    Editor e;
+    // "Change" ticked over the logo and nothing typed: no question.
+    click(e.dialog, "Ch_");
+    click(e.dialog, "BitBtn1");
+    QCOMPARE(e.rig.messages.log, QStringList{});
+
+    // A changed text: Yes writes it (and its font) into the cell it was typed for, then moves.
+    type(e.dialog, QStringLiteral("NEW"));
+    e.rig.mark();
+    click(e.dialog, "BitBtn1");
+    QCOMPARE(e.rig.messages.log,
+             (QStringList{QStringLiteral("Question Confirm: Text was changed. Save?"),
+                          QStringLiteral("Information: Ok")}));
+    QCOMPARE(e.rig.commandNames(),
+             (QStringList{QStringLiteral("WriteTextFragment"), QStringLiteral("SetFont"),
+                          QStringLiteral("ReadFragment")}));
+    QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
+    QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("3"));
+
+    // No leaves the printer alone.
+    click(e.dialog, "BitBtn2");
+    type(e.dialog, QStringLiteral("DROPPED"));
+    e.rig.mark();
+    e.rig.messages.answers = {false};
+    click(e.dialog, "BitBtn2");
+    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("ReadFragment")});
+    QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
+}
+
+void TestTextEditor::failures() {
+    Editor e;
+    click(e.dialog, "BitBtn1");
+    // A printer that stops answering: ten reads, the message, and the program is told to end.
+    e.rig.switchOff();
+    e.rig.mark();
+    click(e.dialog, "BitBtn1");
+    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Error: TextFragmentRead Error")});
+    QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+    QVERIFY(e.text().isEmpty());
+
+    // A write that fails says so, ends the program, and the font is still tried.
+    e.rig.mark();
+    type(e.dialog, QStringLiteral("X"));
+    click(e.dialog, "BtWriteText");
+    QCOMPARE(e.rig.messages.log, (QStringList{QStringLiteral("Error: TextFragmentWrite Error"),
+                                              QStringLiteral("Error: Font Set Error")}));
+    QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+    int fonts = 0;
+    for (const auto &b : e.rig.printer->transcript().bytes())
+        fonts += b.fromHost && b.lost && b.value == 0x1B;
+    QCOMPARE(fonts, 1);
+}
+
+void TestTextEditor::fontDialog() {
+    FormRig rig;
+    TSetFontForm dialog(rig);
+    QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("0"));
+    for (int i = 0; i < 3; ++i)
+        click(dialog, "LogoNumDec"); // this dialog's row reaches 0
+    for (int i = 0; i < 12; ++i)
+        click(dialog, "BitBtn3");
+    QCOMPARE(field(dialog, "RowStr"), QStringLiteral("0"));
+    QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("9"));
+    click(dialog, "LogoNumInc");
+    for (int i = 0; i < 4; ++i)
+        click(dialog, "BitBtn4");
+    click(dialog, "BitBtn1");
+    rig.mark();
+    click(dialog, "BtWriteText"); // font 5 for cell 1,2; only the font changes
+    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("SetFont")});
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.state().cell(1, 2).font, quint8(5));
+    QCOMPARE(rig.state().cell(1, 2).text, QByteArray("STAMPLINE"));
+
+    rig.switchOff();
+    rig.mark();
+    click(dialog, "BtWriteText");
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Font Set Error")});
+}
+
+QTEST_MAIN(TestTextEditor)
+#include "tst_text_editor.moc"
