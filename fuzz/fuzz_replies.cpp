@@ -84,6 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const bool ok = f.ReadMarkImage(*mark, [&](int position) {
             require(position >= 0 && position <= 20);
             last = position;
+            return true;
         });
         if (ok) {
             require(mark->height >= 0 && mark->height <= 4);

@@ -404,7 +404,8 @@ bool Functions::ReadLogoNamesList(LogoNames &names) {
     return readText(*count * 10, names.records);
 }
 
-bool Functions::ReadMarkImage(MarkImage &image, const std::function<void(int)> &progress) {
+bool Functions::ReadMarkImage(MarkImage &image, const std::function<bool(int)> &progress) {
+    const auto goOn = [&progress](int position) { return !progress || progress(position); };
     for (auto &column : image.dots)
         column.fill(0xFF);
     if (!command({0x07, 0x08, 0x08}))
@@ -428,8 +429,8 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<void(int)> &
     image.length = length;
     const int bytes = height * length;
     if (bytes > 0) {
-        if (progress)
-            progress(0);
+        if (!goOn(0))
+            return false;
         if (!readBytesInto(bytes, [&](int i, quint8 b) {
                 image.dots[size_t(i / height)][size_t(i % height)] = quint8(255 - b);
             }))
@@ -437,21 +438,17 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<void(int)> &
     }
     int position = bytes / 256;
     int counter = position;
-    if (progress)
-        progress(position);
+    if (!goOn(position))
+        return false;
     for (int i = bytes; i < MarkImage::kImageBytes; ++i) {
         if (++counter > 256) {
             counter = 0;
             ++position;
         }
-        if (!io.ReadByte())
+        if (!io.ReadByte() || !goOn(position))
             return false;
-        if (progress)
-            progress(position);
     }
-    if (progress)
-        progress(20);
-    return true;
+    return goOn(20);
 }
 
 // --- Logos --------------------------------------------------------------------------------------

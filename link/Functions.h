@@ -88,8 +88,9 @@ public:
     bool ReadScript(QByteArray &text);
     bool ReadHydroStatus(QByteArray &text);
     bool ReadLogoNamesList(LogoNames &names);
-    // progress(position 0..20) runs after the picture data and after every padding byte.
-    bool ReadMarkImage(MarkImage &image, const std::function<void(int)> &progress = {});
+    // progress(position 0..20) runs before and after the picture data and after every padding
+    // byte; when it returns false the read stops there and fails.
+    bool ReadMarkImage(MarkImage &image, const std::function<bool(int)> &progress = {});
 
     // Logos.
     bool ReadLogoPreview(int number, LogoImage &image);

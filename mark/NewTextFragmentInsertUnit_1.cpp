@@ -16,7 +16,7 @@ const CellRules kTextRules{GraphicRule::FontCount, GraphicFont::LastFont, [](Cel
 } // namespace
 
 TOKHelpRightDlg::TOKHelpRightDlg(Hub &h, QWidget *parent)
-    : QDialog(parent), ui(setUpUi<Ui::TOKHelpRightDlg>(this)), hub(h),
+    : ActivatedDialog(parent), ui(setUpUi<Ui::TOKHelpRightDlg>(this)), hub(h),
       cell(h, ui->Fragtext, ui->Ch_, ui->EFontSize) {
     ui->Ch_->hide();
     const auto moved = [this] { readCurrentCell(); };
@@ -43,18 +43,12 @@ int TOKHelpRightDlg::column() const {
     return fieldNumber(ui->ColStr);
 }
 
-void TOKHelpRightDlg::changeEvent(QEvent *event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isOwnActivation(this))
-        FormActivate();
-}
-
 bool TOKHelpRightDlg::eventFilter(QObject *watched, QEvent *event) {
     // Typing past the limit beeps; the text is not cut.
     if (watched == ui->Fragtext && event->type() == QEvent::KeyRelease &&
         ui->Fragtext->text().size() > kMaxText)
         hub.messages().beep();
-    return QDialog::eventFilter(watched, event);
+    return ActivatedDialog::eventFilter(watched, event);
 }
 
 void TOKHelpRightDlg::FormActivate() {

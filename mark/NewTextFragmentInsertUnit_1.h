@@ -3,16 +3,15 @@
 // fragment with its font into the chosen cell. Made once at start; modal from the fragment menu,
 // modeless from the read-write action. Every activation reads the current cell again.
 
+#include "Activation.h"
 #include "Cell.h"
-
-#include <QDialog>
 
 namespace Ui {
 class TOKHelpRightDlg;
 }
 class Hub;
 
-class TOKHelpRightDlg : public QDialog {
+class TOKHelpRightDlg : public ActivatedDialog {
     Q_OBJECT
 
 public:
@@ -21,14 +20,13 @@ public:
     explicit TOKHelpRightDlg(Hub &hub, QWidget *parent = nullptr);
     ~TOKHelpRightDlg() override;
 
-    void FormActivate();
+    void FormActivate() override;
     void BtWriteTextClick(); // "Ok"
     // The read-or-write step for the current cell: reads it when the hub's write mode is clear,
     // writes `text` (bytes in the printer's code page) when it is set.
     void readOrWrite(const QByteArray &text = {});
 
 protected:
-    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

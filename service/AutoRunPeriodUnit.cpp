@@ -6,7 +6,7 @@
 #include "ui_AutoRunPeriodUnit.h"
 
 TAutoRunPeriodForm::TAutoRunPeriodForm(Hub &h, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TAutoRunPeriodForm), hub(h) {
+    : ActivatedDialog(parent), ui(new Ui::TAutoRunPeriodForm), hub(h) {
     ui->setupUi(this);
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TAutoRunPeriodForm::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &TAutoRunPeriodForm::CancelBtnClick);
@@ -14,12 +14,6 @@ TAutoRunPeriodForm::TAutoRunPeriodForm(Hub &h, QWidget *parent)
 
 TAutoRunPeriodForm::~TAutoRunPeriodForm() {
     delete ui;
-}
-
-void TAutoRunPeriodForm::changeEvent(QEvent *event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isOwnActivation(this))
-        FormActivate();
 }
 
 bool TAutoRunPeriodForm::stopAutoRun() {

@@ -49,3 +49,9 @@ bool isOwnActivation(const QWidget *window) {
     // first activation with no window before it is no coming back.
     return last.window && last.window != window->windowHandle() && !last.passingBox;
 }
+
+void ActivatedDialog::changeEvent(QEvent *event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isOwnActivation(this))
+        FormActivate();
+}

@@ -10,3 +10,18 @@ class QWidget;
 // another of the program's own windows: not a message box or a system dialog, not the window
 // itself (the operator coming back from another program), and not none (the first activation).
 bool isOwnActivation(const QWidget *window);
+
+#include <QDialog>
+
+// A dialog that runs FormActivate at every activation that is the operator coming to it (the
+// first showing included), as isOwnActivation tells.
+class ActivatedDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    using QDialog::QDialog;
+    virtual void FormActivate() = 0;
+
+protected:
+    void changeEvent(QEvent *event) override;
+};

@@ -117,7 +117,10 @@ void MarkReadTest::progressPositions() {
         rig.printer->expect(kCommand).reply(head + filler(5120));
         auto image = std::make_unique<MarkImage>();
         QList<int> positions;
-        QVERIFY(rig.f.ReadMarkImage(*image, [&](int p) { positions.append(p); }));
+        QVERIFY(rig.f.ReadMarkImage(*image, [&](int p) {
+            positions.append(p);
+            return true;
+        }));
         const int start = pictureBytes / 256;
         QList<int> expected;
         if (pictureBytes > 0)
@@ -128,6 +131,14 @@ void MarkReadTest::progressPositions() {
         expected << 20;
         QCOMPARE(positions, expected);
     }
+
+    // A progress that says stop ends the read there, as a failed one: nothing more is read.
+    PrinterRig rig;
+    rig.printer->expect(kCommand).reply(bytes("01 02 00") + filler(5120));
+    auto image = std::make_unique<MarkImage>();
+    int calls = 0;
+    QVERIFY(!rig.f.ReadMarkImage(*image, [&](int) { return ++calls < 3; }));
+    QCOMPARE(rig.hostRead.size(), 3 + 3 + 2 + 1); // the command's echoes, the header, 2 + 1 bytes
 }
 
 void MarkReadTest::missingHeightKeepsThePreviousOne() {
