@@ -19,17 +19,6 @@
 #include <QtTest>
 
 namespace {
-template <class T> T *child(QWidget &form, const char *name) {
-    auto *w = form.findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
-void click(QWidget &form, const char *name) {
-    QTest::mouseClick(child<QAbstractButton>(form, name), Qt::LeftButton);
-}
-
 quint8 &parameter(MainRig &rig, char letter) {
     return rig.printer->state().parameters[size_t(printer::parameterIndex(quint8(letter)))];
 }
@@ -411,12 +400,18 @@ void TestService::windowsAreWired() {
 
     // "ParamsValue" shows the parameters modally and lists them as it opens.
     rig.mark();
-    QTimer::singleShot(200, [] {
-        if (QWidget *modal = QApplication::activeModalWidget())
+    QStringList readsWhileOpen;
+    QWidget *shown = nullptr;
+    onNextModal(
+        [&](QWidget *modal) {
+            shown = modal;
+            readsWhileOpen = rig.commands();
             modal->close();
-    });
+        },
+        [&] { return rig.commands().size() >= 13; });
     rig.main->findChild<QAction *>(QStringLiteral("ParamsValue2"))->trigger();
-    QCOMPARE(rig.commands().mid(0, 13), allReads());
+    QVERIFY(qobject_cast<TParamsForm *>(shown));
+    QCOMPARE(readsWhileOpen, allReads());
 }
 
 QTEST_MAIN(TestService)

@@ -44,6 +44,7 @@ private slots:
     void returnsFromMessageBoxesAreNoActivations();
     void markDeleteAsksFirst();
     void autoRunStopAttempts();
+    void longWaitsShowProgressAndCancel();
     void loadDateTimeSendsTimeThenDate();
     void configSubmenusFollowTheSwitches();
     void portSwitchByMenu();
@@ -241,6 +242,43 @@ void TestMain::autoRunStopAttempts() {
     QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
     entry(*rig.main, "ToolButton16")->trigger();
     QCOMPARE(lostBytes(*rig.printer, 0x0B), 1001);
+}
+
+void TestMain::longWaitsShowProgressAndCancel() {
+    // With the printer off, the search and "AutoRun Stop" go on for long: after half a second
+    // (a clock the test moves) their progress shows, and Cancel ends them as running out of
+    // attempts does — same message, same state, far fewer bytes.
+    MainRig rig;
+    rig.switchOff();
+    qint64 now = 0;
+    rig.main->setClock([&now] { return now += 100; });
+    bool shown = false;
+    cancelNextLongWait(&shown);
+    QSignalSpy closed(rig.main.get(), &TAutoControl::closed);
+    rig.main->FormActivate();
+    QVERIFY(shown);
+    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(lostBytes(*rig.printer, 0x0D) < 3 * 2 * 4);
+
+    MainRig stop;
+    stop.main->FormActivate();
+    stop.switchOff();
+    stop.main->setClock([&now] { return now += 100; });
+    stop.mark();
+    shown = false;
+    cancelNextLongWait(&shown);
+    entry(*stop.main, "AutoRunStop1")->trigger();
+    QVERIFY(shown);
+    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    QVERIFY(lostBytes(*stop.printer, 0x0B) < 1000);
+
+    // A wait shorter than half a second shows nothing.
+    stop.switchOn();
+    stop.mark();
+    entry(*stop.main, "AutoRunStop1")->trigger();
+    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 void TestMain::loadDateTimeSendsTimeThenDate() {

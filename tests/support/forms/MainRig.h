@@ -31,6 +31,7 @@ public:
     QStringList commandNames() const;
     // A printer that does not answer at all (it listens at another rate).
     void switchOff() { printer->setLineRate(4800); }
+    void switchOn() { printer->setLineRate(57600); }
 
     // The settings file as it is on disk.
     QByteArray settingsText() const;
