@@ -14,14 +14,15 @@ std::unique_ptr<SystemLine> SystemLine::open(const QString &device) {
 
 bool SystemLine::setLine(int baud) {
     const bool ok = port.setBaudRate(baud) && port.setDataBits(QSerialPort::Data8) &&
-                    port.setParity(QSerialPort::NoParity) &&
-                    port.setStopBits(QSerialPort::OneStop);
+                    port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop);
     if (ok)
         baud_ = baud;
     return ok;
 }
 
-void SystemLine::purgeInput() { port.clear(QSerialPort::Input); }
+void SystemLine::purgeInput() {
+    port.clear(QSerialPort::Input);
+}
 
 bool SystemLine::write(const QByteArray &bytes, int boundMs) {
     if (port.write(bytes) != bytes.size())
@@ -55,4 +56,6 @@ std::optional<quint8> SystemLine::read(int boundMs) {
     return quint8(c);
 }
 
-void SystemLine::pause(int ms) { QThread::msleep(ulong(qMax(ms, 0))); }
+void SystemLine::pause(int ms) {
+    QThread::msleep(ulong(qMax(ms, 0)));
+}

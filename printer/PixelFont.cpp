@@ -226,7 +226,8 @@ void drawGlyph(const Glyph &glyph, int height, std::vector<quint32> &columns) {
         quint32 word = 0;
         for (int y = 0; y < height; ++y) {
             const int sourceRow = (2 * y + 1) * baseHeight / (2 * height);
-            if (glyph.rows[sourceRow][sourceColumn] == '#') word |= quint32(1) << y;
+            if (glyph.rows[sourceRow][sourceColumn] == '#')
+                word |= quint32(1) << y;
         }
         columns.push_back(word);
     }
@@ -247,7 +248,8 @@ std::vector<quint32> renderText(const QString &text, int font) {
     std::vector<quint32> columns;
     bool first = true;
     for (const char32_t code : text.toUcs4()) {
-        if (!first) columns.push_back(0); // one blank column between characters
+        if (!first)
+            columns.push_back(0); // one blank column between characters
         first = false;
         drawGlyph(glyphFor(code), height, columns);
     }

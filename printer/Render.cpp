@@ -32,7 +32,8 @@ Placed prepare(const RenderItem &item) {
         for (size_t c = 0; c < item.logo.size() && c < size_t(markMaxColumns); ++c)
             placed.dots.push_back(item.logo[c] & mask);
     }
-    if (placed.dots.empty() || placed.height <= 0) return {};
+    if (placed.dots.empty() || placed.height <= 0)
+        return {};
     return placed;
 }
 
@@ -44,11 +45,14 @@ MarkPicture renderMark(const std::vector<RenderItem> &items) {
     for (int row = 1; row <= 4 && top < markMaxDots; ++row) {
         std::vector<Placed> cells;
         for (const RenderItem &item : items) {
-            if (item.row != row || item.column < 1 || item.column > 8) continue;
+            if (item.row != row || item.column < 1 || item.column > 8)
+                continue;
             Placed placed = prepare(item);
-            if (!placed.dots.empty()) cells.push_back(std::move(placed));
+            if (!placed.dots.empty())
+                cells.push_back(std::move(placed));
         }
-        if (cells.empty()) continue;
+        if (cells.empty())
+            continue;
         std::stable_sort(cells.begin(), cells.end(),
                          [](const Placed &a, const Placed &b) { return a.column < b.column; });
 
@@ -60,18 +64,23 @@ MarkPicture renderMark(const std::vector<RenderItem> &items) {
         const quint32 visible = ~lowBits(top) & lowBits(std::min(top + rowHeight, markMaxDots));
         int x = 0;
         for (const Placed &cell : cells) {
-            if (x > 0) ++x; // one blank column between cells
-            if (x >= markMaxColumns) break;
+            if (x > 0)
+                ++x; // one blank column between cells
+            if (x >= markMaxColumns)
+                break;
             const int shift = top + rowHeight - cell.height; // bottom-aligned within the row
             for (size_t c = 0; c < cell.dots.size() && x < markMaxColumns; ++c, ++x) {
-                if (size_t(x) >= picture.columns.size()) picture.columns.resize(x + 1, 0);
-                if (shift < 32) picture.columns[x] |= (cell.dots[c] << shift) & visible;
+                if (size_t(x) >= picture.columns.size())
+                    picture.columns.resize(x + 1, 0);
+                if (shift < 32)
+                    picture.columns[x] |= (cell.dots[c] << shift) & visible;
             }
         }
         top += rowHeight;
     }
     const int height = std::min(top, markMaxDots);
-    if (picture.columns.empty() || height == 0) return {};
+    if (picture.columns.empty() || height == 0)
+        return {};
     picture.bands = (height + 7) / 8;
     return picture;
 }

@@ -115,7 +115,8 @@ void TestRender::glyphs() {
                 const QString what = QString("U+%1 font %2").arg(c.unicode(), 4, 16).arg(font);
                 QVERIFY2(!blank(glyph), qPrintable(what));
                 QVERIFY2(glyph != box, qPrintable(what));
-                if (c != QChar(0x2116)) QVERIFY2(int(glyph.size()) == width, qPrintable(what));
+                if (c != QChar(0x2116))
+                    QVERIFY2(int(glyph.size()) == width, qPrintable(what));
                 // No two characters of one alphabet look alike.
                 QVERIFY2(drawings.insert(glyph).second, qPrintable(what));
             }
@@ -200,8 +201,10 @@ void TestRender::rowsStack() {
     QCOMPARE(picture.columns.size(), last.size());
     for (size_t x = 0; x < picture.columns.size(); ++x) {
         quint32 expected = last[x] << (h0 + h1);
-        if (x < a.size()) expected |= a[x];
-        if (x < b.size()) expected |= b[x] << h0;
+        if (x < a.size())
+            expected |= a[x];
+        if (x < b.size())
+            expected |= b[x] << h0;
         if (x > b.size() && x - b.size() - 1 < c.size())
             expected |= c[x - b.size() - 1] << (h0 + h1 - h0); // on the bottom line of row 3
         QVERIFY2(picture.columns[x] == expected, qPrintable(QString("column %1").arg(x)));
