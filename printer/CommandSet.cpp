@@ -495,13 +495,15 @@ ByteTask CommandSet::markSwitch() {
         quint8 bit;
         bool on;
     };
+    // A set bit is the normal way of printing: forward, no break-point correction, no rotation.
+    // The host's menus grey out "Off" when the bit is set, so the entry in force is the grey one.
     static const std::map<quint8, Switch> switches{
-        {0x14, {"MarkPrintForward", 0x01, false}},
-        {0x13, {"MarkPrintBack", 0x01, true}},
-        {0x15, {"BreakPointCorrectionOn", 0x02, true}},
-        {0x16, {"BreakPointCorrectionOff", 0x02, false}},
-        {'D', {"MarkRotateOn", 0x04, true}},
-        {'U', {"MarkRotateOff", 0x04, false}},
+        {0x14, {"MarkPrintForward", 0x01, true}},
+        {0x13, {"MarkPrintBack", 0x01, false}},
+        {0x15, {"BreakPointCorrectionOn", 0x02, false}},
+        {0x16, {"BreakPointCorrectionOff", 0x02, true}},
+        {'D', {"MarkRotateOn", 0x04, false}},
+        {'U', {"MarkRotateOff", 0x04, true}},
     };
     const quint8 which = co_await line.acked();
     const auto it = switches.find(which);

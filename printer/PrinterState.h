@@ -92,7 +92,9 @@ struct PrinterState {
     int postDays = 0;
     quint8 autoRunPeriod = 0;
     quint16 axl = 0;
-    quint8 switches = 0; // bit 0 print back, bit 1 break-point correction, bit 2 rotation
+    // Set bits are the normal way: bit 0 forward print, bit 1 no break-point correction, bit 2
+    // no rotation.
+    quint8 switches = 0x07;
     bool countUp = true; // the running-number direction for counters written from now on
     Script script;
     qint64 specialValue = 0;  // the expanding counter's current value

@@ -146,7 +146,7 @@ PrinterState fromJson(const QJsonObject &root) {
     s.postDays = qBound(0, root["postDays"].toInt(), 0xFFFF);
     s.autoRunPeriod = quint8(qBound(0, root["autoRunPeriod"].toInt(), 255));
     s.axl = quint16(qBound(0, root["axl"].toInt(), 0xFFFF));
-    s.switches = quint8(root["switches"].toInt() & 0x07);
+    s.switches = quint8(root["switches"].toInt(0x07) & 0x07);
     s.countUp = root["countUp"].toBool(true);
     const QJsonObject script = root["script"].toObject();
     s.script.hasCounter = script["counter"].toBool();

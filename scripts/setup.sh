@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs on a fresh Debian/Ubuntu machine, configures and builds into build/.
+# Installs what the build needs on a fresh Debian/Ubuntu machine, configures and builds.
+# STAMP_PRESET names the CMake preset (default: "default", which builds into build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+preset=${STAMP_PRESET:-default}
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev libxkbcommon-dev qt6-qpa-plugins)
+          libgl-dev libxkbcommon-dev qt6-qpa-plugins ${STAMP_EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -17,5 +19,5 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-cmake --preset default >/dev/null
-cmake --build --preset default -j"$(nproc)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$(nproc)"

@@ -99,17 +99,18 @@ void TstVirtualPrinter::runAndSwitchCommands() {
     QVERIFY(!rig.state().started && !rig.state().highVoltage);
     QCOMPARE(rig.printer->transcript().hostBytesOf("Reset").size(), size_t(1));
 
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0));
+    // A set switch bit is the normal way: forward, no correction, no rotation.
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
     QVERIFY(rig.f.MarkPrintBack());
     QVERIFY(rig.f.BreakPointCorrectionOn());
     QVERIFY(rig.f.MarkRotateOn());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
-    QVERIFY(rig.f.MarkPrintForward());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x06));
-    QVERIFY(rig.f.BreakPointCorrectionOff());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x04));
-    QVERIFY(rig.f.MarkRotateOff());
     QCOMPARE(readBlock(rig.f).switches(), quint8(0x00));
+    QVERIFY(rig.f.MarkPrintForward());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x01));
+    QVERIFY(rig.f.BreakPointCorrectionOff());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x03));
+    QVERIFY(rig.f.MarkRotateOff());
+    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
     QCOMPARE(rig.printer->transcript().hostBytesOf("MarkRotateOff").front(), bytes("1E 55 0D"));
 }
 
