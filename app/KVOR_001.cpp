@@ -19,5 +19,6 @@ int main(int argc, char *argv[]) {
 
     QObject::connect(&main, &TAutoControl::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     main.show();
-    return app.exec();
+    const int result = app.exec();
+    return result ? result : main.exitStatus();
 }

@@ -61,7 +61,7 @@ void handshakeTable(PtyDevice &device, int bytes) {
     }
 
     PortState state;
-    state.openLine = [](const QString &) {
+    state.openLine = [](const QString &, QString *) {
         return std::make_unique<InProcessLine>(std::make_shared<EchoPeer>());
     };
     aim(state, QStringLiteral("in-process"), 57600);

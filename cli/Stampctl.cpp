@@ -126,6 +126,8 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
                               QLatin1Char('\n') + noteLines(*op));
 
     const DeviceSettings settings = DeviceSettings::load(settingsPath);
+    if (!settings.problem.isEmpty())
+        console.err((QStringLiteral("stampctl: ") + settings.problem + QLatin1Char('\n')).toUtf8());
     port.portName = o.port.value_or(settings.portName);
     port.baudName = o.baud.value_or(settings.baudName);
     port.ports = settings.ports;
@@ -150,9 +152,15 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         };
 
     if (!op->run(call)) {
-        const QString message = call.failure.isEmpty()
-                                    ? QString::fromLatin1(op->name) + QStringLiteral(" failed")
-                                    : call.failure;
+        QString message = call.failure.isEmpty()
+                              ? QString::fromLatin1(op->name) + QStringLiteral(" failed")
+                              : call.failure;
+        // The cause in one line: the last thing that went wrong.
+        if (call.failure.isEmpty() && !port.causes.isEmpty()) {
+            message += QStringLiteral(": ") + port.causes.last();
+            if (port.causes.last().endsWith(QLatin1String("the printer did not answer")))
+                message += QStringLiteral("; try find-device");
+        }
         console.err((QStringLiteral("stampctl: ") + message + QLatin1Char('\n')).toUtf8());
         return Failed;
     }

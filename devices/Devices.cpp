@@ -4,8 +4,6 @@
 #include "PrinterRegistry.h"
 #include "SystemLine.h"
 
-#include <QDebug>
-
 namespace devices {
 namespace {
 
@@ -38,18 +36,14 @@ bool isVirtual(const QString &device) {
     return device == QLatin1String("virtual") || device.startsWith(QLatin1String("virtual:"));
 }
 
-std::unique_ptr<SerialLine> open(const QString &device) {
+std::unique_ptr<SerialLine> open(const QString &device, QString *why) {
     if (!isVirtual(device))
-        return SystemLine::open(device);
-    const QString stateFile = device.mid(int(qstrlen("virtual:")));
-    QString error;
-    auto printer = printer::sharedPrinter(device, stateFile, &error);
-    if (!printer) {
-        qWarning().noquote() << "virtual printer: cannot read" << stateFile << ":" << error;
-        return nullptr;
-    }
+        return SystemLine::open(device, why);
+    QString notice;
+    auto printer = printer::sharedPrinter(device, device.mid(int(qstrlen("virtual:"))), &notice);
     auto line = std::make_unique<InProcessLine>(std::make_shared<VirtualPrinterPeer>(printer));
     line->setStandIn(true);
+    line->notice = notice;
     return line;
 }
 

@@ -9,8 +9,9 @@ namespace devices {
 
 bool isVirtual(const QString &device);
 // A line to the device: the virtual printer of that name (every line opened on the same name
-// reaches the same printer, which lives until the program ends), or the system serial port.
-std::unique_ptr<SerialLine> open(const QString &device);
+// reaches the same printer, which lives until the program ends), or the system serial port; the
+// reason in `why` when it cannot open.
+std::unique_ptr<SerialLine> open(const QString &device, QString *why = nullptr);
 // Makes `open` the line factory of the port state.
 void install(PortState &port);
 

@@ -44,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     const auto peer = std::make_shared<ReplyPeer>(data + 1, size - 1);
     PortState state;
-    state.openLine = [peer](const QString &) { return std::make_unique<InProcessLine>(peer); };
+    state.openLine = [peer](const QString &, QString *) {
+        return std::make_unique<InProcessLine>(peer);
+    };
     state.portName = QStringLiteral("Com1");
     state.baudName = QStringLiteral("57600");
     Functions f(state);

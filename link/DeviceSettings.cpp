@@ -34,6 +34,12 @@ QString DeviceSettings::pathFor(const QString &programPath) {
 DeviceSettings DeviceSettings::load(const QString &path) {
     DeviceSettings result;
     QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        result.problem = QStringLiteral("the settings file %1 is not a readable INI file; the "
+                                        "defaults (com1, 9600 baud, /dev/ttyS0..3) are used")
+                             .arg(path);
+        return result;
+    }
     settings.beginGroup(QStringLiteral("PortParams"));
     result.portName = trimBlanks(
         settings.value(keyLike(settings, QStringLiteral("Com")), result.portName).toString());

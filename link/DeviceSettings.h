@@ -10,6 +10,8 @@ struct DeviceSettings {
     QString portName = QStringLiteral("com1");
     QString baudName = QStringLiteral("9600");
     PortTable ports;
+    // Why the file could not be read (it is then as if there were none); empty when it could.
+    QString problem;
 
     // The settings file beside a program: its path with the extension replaced by ".dev".
     static QString pathFor(const QString &programPath);

@@ -5,6 +5,10 @@
 namespace {
 constexpr quint8 CR = 0x0D;
 
+QString hexByte(quint8 byte) {
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
 quint8 digit(int n) {
     return quint8(0x30 + n);
 }
@@ -32,12 +36,31 @@ int baudIndexOf(const QString &baudName) {
 
 // --- The exchange -------------------------------------------------------------------------
 
+QString Functions::where() const {
+    const PortState &s = io.state();
+    const int port = portIndexOf(s.portName);
+    const QString label = port >= 0 ? s.portLabel(port) : QStringLiteral("the port held");
+    return s.handle ? label + QStringLiteral(" at %1 baud").arg(s.handle->baud()) : label;
+}
+
+bool Functions::fail(const QString &what) {
+    io.state().causes << where() + QStringLiteral(": ") + what;
+    io.state().tell(false);
+    return false;
+}
+
 bool Functions::SendByte(quint8 byte) {
     io.PurgeInput();
     if (!io.WriteByte(byte))
-        return false;
+        return fail(QStringLiteral("the byte %1 could not be sent").arg(hexByte(byte)));
     const auto echo = io.ReadByte();
-    return echo && *echo == byte;
+    if (!echo)
+        return fail(QStringLiteral("the printer did not answer"));
+    if (*echo != byte)
+        return fail(
+            QStringLiteral("the printer echoed %1 for %2").arg(hexByte(*echo), hexByte(byte)));
+    io.state().tell(true);
+    return true;
 }
 
 std::optional<quint8> Functions::ReceiveByte() {
@@ -47,23 +70,33 @@ std::optional<quint8> Functions::ReceiveByte() {
         if (!byte)
             io.Wait(10);
     }
-    if (!byte || !io.WriteByte(*byte))
+    if (!byte) {
+        fail(QStringLiteral("the printer did not acknowledge"));
         return std::nullopt;
+    }
+    if (!io.WriteByte(*byte)) {
+        fail(QStringLiteral("the acknowledgement could not be sent back"));
+        return std::nullopt;
+    }
+    return byte;
+}
+
+std::optional<quint8> Functions::reply() {
+    const auto byte = io.ReadByte();
+    if (!byte)
+        fail(QStringLiteral("the printer's reply stopped short"));
     return byte;
 }
 
 bool Functions::Connect() {
     PortState &s = state();
+    s.causes.clear();
     const int port = portIndexOf(s.portName);
-    if (port >= 0) {
-        if (!io.OpenPort(port))
-            return false;
-        if (s.portOpened)
-            s.portOpened();
-    }
+    if (port >= 0 && !io.OpenPort(port))
+        return false;
     const int baud = baudIndexOf(s.baudName);
     if (baud >= 0 && !io.SetLine(baud))
-        return false;
+        return fail(QStringLiteral("the line could not be set to %1 baud").arg(s.baudName));
     io.SetStandardTimeouts();
     io.PurgeInput();
     // A port name that is none of the four keeps the port already held; with none held there is
@@ -85,8 +118,10 @@ bool Functions::SetProbeTimeouts() {
 
 bool Functions::DetectBaudRate(const CarryOn &carryOn) {
     for (int index = int(kBaudTable.size()) - 1; index >= 3; --index) { // 57600 down to 9600
-        if (carryOn && !carryOn())
+        if (carryOn && !carryOn()) {
+            state().causes << QStringLiteral("the search was cancelled");
             return false;
+        }
         if (io.SetLine(index) && SendByte(CR)) {
             state().baudName = QString::number(kBaudTable[size_t(index)]);
             return true;
@@ -95,28 +130,35 @@ bool Functions::DetectBaudRate(const CarryOn &carryOn) {
     return false;
 }
 
+bool Functions::probe(const CarryOn &carryOn) {
+    // One line for the port, not one a rate.
+    const qsizetype before = state().causes.size();
+    const QString label = where().section(QStringLiteral(" at "), 0, 0);
+    if (DetectBaudRate(carryOn))
+        return true;
+    state().causes.resize(before);
+    state().causes << label + QStringLiteral(": no answer at 57600, 38400, 19200 or 9600 baud; is "
+                                             "the printer on and its cable in this port?");
+    return false;
+}
+
 bool Functions::FindDevice(const CarryOn &carryOn) {
     PortState &s = state();
+    s.causes.clear();
     const int named = portIndexOf(s.portName);
-    bool namedUnusable = false;
-    if (named >= 0) {
-        if (io.OpenPort(named)) {
-            if (s.portOpened)
-                s.portOpened();
-        } else {
-            namedUnusable = true;
-        }
-    }
-    if (!namedUnusable && SetProbeTimeouts() && DetectBaudRate(carryOn))
+    const bool namedUnusable = named >= 0 && !io.OpenPort(named);
+    if (!namedUnusable && SetProbeTimeouts() && probe(carryOn))
         return true;
 
     for (int port = 0; port < 4; ++port) {
         if (carryOn && !carryOn())
             return false;
+        if (port == named && namedUnusable)
+            continue; // its reason is told already
         if (!io.OpenPort(port))
             continue;
         SetProbeTimeouts();
-        const bool found = DetectBaudRate(carryOn);
+        const bool found = probe(carryOn);
         if (s.handle)
             s.handle->setTimeouts(s.savedTimeouts);
         if (found) {
@@ -153,7 +195,7 @@ bool Functions::command(std::initializer_list<quint8> bytes) {
 
 bool Functions::readBytesInto(int count, std::function<void(int, quint8)> store) {
     for (int i = 0; i < count; ++i) {
-        const auto b = io.ReadByte();
+        const auto b = reply();
         if (!b)
             return false;
         store(i, *b);
@@ -273,21 +315,21 @@ bool Functions::PlaceLogo(int logoNumber, int row, int column) {
     return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
 }
 
-bool Functions::ReadFragment(int row, int column, FragmentReply &reply) {
-    reply.text.clear();
+bool Functions::ReadFragment(int row, int column, FragmentReply &cell) {
+    cell.text.clear();
     if (!command({0x11, digit(row), digit(column)}))
         return false;
-    const auto count = io.ReadByte();
-    if (!count || !readText(*count, reply.text))
+    const auto count = reply();
+    if (!count || !readText(*count, cell.text))
         return false;
-    const auto font = io.ReadByte();
+    const auto font = reply();
     if (!font)
         return false;
-    reply.font = *font;
-    const auto kind = io.ReadByte();
+    cell.font = *font;
+    const auto kind = reply();
     if (!kind)
         return false;
-    reply.kind = *kind;
+    cell.kind = *kind;
     return true;
 }
 
@@ -324,7 +366,7 @@ bool Functions::ReadTimeParams(StateBlock &block) {
     block.received = 0;
     if (!command({0x08}))
         return false;
-    const auto count = io.ReadByte();
+    const auto count = reply();
     if (!count)
         return false;
     // The first 14 bytes fill the block; any further ones are read and dropped so the exchange
@@ -340,7 +382,7 @@ bool Functions::ReadTimeParams(StateBlock &block) {
 bool Functions::ReadParam(quint8 code, quint8 &value) {
     if (!command({0x0C, code, 0x05}))
         return false;
-    const auto b = io.ReadByte();
+    const auto b = reply();
     if (!b)
         return false;
     value = *b;
@@ -350,7 +392,7 @@ bool Functions::ReadParam(quint8 code, quint8 &value) {
 bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
     if (!command({0x0C, code, step, 0x05}))
         return false;
-    const auto b = io.ReadByte();
+    const auto b = reply();
     if (!b)
         return false;
     value = *b;
@@ -367,7 +409,7 @@ bool Functions::DecreaseParam(quint8 code, quint8 &value) {
 bool Functions::ReadByteStatus(quint8 &status) {
     if (!command({0x0C, 0x09}))
         return false;
-    const auto b = io.ReadByte();
+    const auto b = reply();
     if (!b)
         return false;
     status = *b;
@@ -378,7 +420,7 @@ bool Functions::ReadScript(QByteArray &text) {
     text.clear();
     if (!command({0x01, 0x05}))
         return false;
-    const auto count = io.ReadByte();
+    const auto count = reply();
     return count && readText(*count, text);
 }
 
@@ -397,7 +439,7 @@ bool Functions::ReadLogoNamesList(LogoNames &names) {
     if (!command({0x01, 0x03}))
         return false;
     Pause(100);
-    const auto count = io.ReadByte();
+    const auto count = reply();
     if (!count)
         return false;
     names.count = *count;
@@ -412,10 +454,10 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<bool(int)> &
         return false;
     if (const auto h = io.ReadByteWithin(1000))
         image.height = *h;
-    const auto low = io.ReadByte();
+    const auto low = reply();
     if (!low)
         return false;
-    const auto high = io.ReadByte();
+    const auto high = reply();
     if (!high)
         return false;
     const int length = *low + 255 * *high;
@@ -424,7 +466,7 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<bool(int)> &
     // the image is left describing no mark rather than a size it cannot hold.
     if (height < 0 || height > 4 || height * length > MarkImage::kImageBytes) {
         image.height = image.length = 0;
-        return false;
+        return fail(QStringLiteral("the printer sent a mark larger than any mark can be"));
     }
     image.length = length;
     const int bytes = height * length;
@@ -445,7 +487,7 @@ bool Functions::ReadMarkImage(MarkImage &image, const std::function<bool(int)> &
             counter = 0;
             ++position;
         }
-        if (!io.ReadByte() || !goOn(position))
+        if (!reply() || !goOn(position))
             return false;
     }
     return goOn(20);
@@ -459,10 +501,10 @@ bool Functions::ReadLogoPreview(int number, LogoImage &image) {
         return false;
     if (const auto b = io.ReadByteWithin(1000)) {
         if (*b > 4) // the image holds 4 bytes a column: keep it within what it can hold
-            return false;
+            return fail(QStringLiteral("the printer sent a logo taller than any logo can be"));
         image.bytesPerColumn = *b;
     }
-    const auto c = io.ReadByte();
+    const auto c = reply();
     if (!c)
         return false;
     int B = image.bytesPerColumn, C = *c;
@@ -485,15 +527,15 @@ bool Functions::ReadLogoPreview(int number, LogoImage &image) {
 }
 
 bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
-    const auto b = io.ReadByte();
+    const auto b = reply();
     if (!b)
         return false;
-    const auto c = io.ReadByte();
+    const auto c = reply();
     if (!c)
         return false;
     int B = *b, C = *c;
     if (B > 4) // the image holds 4 bytes a column: refused before its size is taken
-        return false;
+        return fail(QStringLiteral("the printer sent a logo taller than any logo can be"));
     while (B * C > LogoImage::kDataBytes)
         --C;
     image.bytesPerColumn = B;
@@ -532,7 +574,9 @@ bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame
     if (io.WriteBlock(frame) != frame.size())
         return false;
     const auto ack = ReceiveByte();
-    return ack && *ack == 's';
+    if (ack && *ack != 's')
+        return fail(QStringLiteral("the printer refused the logo"));
+    return ack.has_value();
 }
 
 bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,

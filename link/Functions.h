@@ -74,7 +74,7 @@ public:
                                const QByteArray &text);
     bool WriteTextFragment(int row, int column, const QByteArray &text);
     bool PlaceLogo(int logoNumber, int row, int column);
-    bool ReadFragment(int row, int column, FragmentReply &reply);
+    bool ReadFragment(int row, int column, FragmentReply &cell);
     // Group, initial, finish, step, discrete step, fragment number.
     bool WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
                        const QByteArray &s, const QByteArray &p, const QByteArray &q);
@@ -101,6 +101,10 @@ public:
     bool DeleteLogo(int number, LogoImage &image);
 
 private:
+    QString where() const;          // the port, its device and rate, for the causes
+    bool fail(const QString &what); // notes the cause of a failure; false
+    std::optional<quint8> reply();  // one byte of a reply; a missing one is a failure
+    bool probe(const CarryOn &carryOn);
     bool send(std::initializer_list<quint8> bytes);
     bool send(const QByteArray &bytes);
     bool command(std::initializer_list<quint8> bytes); // Connect, then the bytes

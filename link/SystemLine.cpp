@@ -3,11 +3,33 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-std::unique_ptr<SystemLine> SystemLine::open(const QString &device) {
+namespace {
+QString reasonOf(const QSerialPort &port) {
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("no such device; name the right one for this port in the section "
+                              "[PortDevices] of the settings file");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("permission denied; add yourself to the dialout group "
+                              "(sudo usermod -aG dialout $USER) and log in again");
+    case QSerialPort::OpenError:
+        return QStringLiteral("the port is held by another program; close it and try again");
+    default:
+        return port.errorString() +
+               QStringLiteral("; this is not a serial port, name the right device in the section "
+                              "[PortDevices] of the settings file");
+    }
+}
+} // namespace
+
+std::unique_ptr<SystemLine> SystemLine::open(const QString &device, QString *why) {
     auto line = std::make_unique<SystemLine>();
     line->port.setPortName(device);
-    if (!line->port.open(QIODevice::ReadWrite))
+    if (!line->port.open(QIODevice::ReadWrite)) {
+        if (why)
+            *why = reasonOf(line->port);
         return nullptr;
+    }
     line->baud_ = int(line->port.baudRate());
     return line;
 }

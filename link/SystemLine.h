@@ -7,8 +7,9 @@
 
 class SystemLine : public SerialLine {
 public:
-    // Opens the device for reading and writing, unshared; nullptr when the system refuses.
-    static std::unique_ptr<SystemLine> open(const QString &device);
+    // Opens the device for reading and writing, unshared; nullptr when the system refuses, with
+    // its reason and what to do about it in `why` (when given).
+    static std::unique_ptr<SystemLine> open(const QString &device, QString *why = nullptr);
 
     bool setLine(int baud) override;
     void purgeInput() override;

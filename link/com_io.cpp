@@ -34,12 +34,19 @@ QString PortTable::device(int index) const {
     return index >= 0 && index < 4 ? devices[size_t(index)] : QString();
 }
 
+QString PortState::portLabel(int index) const {
+    return QStringLiteral("Com%1 (%2)").arg(index + 1).arg(ports.device(index));
+}
+
 bool ComIo::OpenPort(int index) {
     s.handle.reset(); // the port is opened unshared: the old handle goes first
     const QString device = s.ports.device(index);
-    if (device.isEmpty())
-        return false;
-    s.handle = s.openLine ? s.openLine(device) : SystemLine::open(device);
+    QString why = QStringLiteral("no device is named for this port");
+    if (!device.isEmpty())
+        s.handle = s.openLine ? s.openLine(device, &why) : SystemLine::open(device, &why);
+    if (!s.handle)
+        s.causes << s.portLabel(index) + QStringLiteral(": ") + why;
+    s.tell(s.handle != nullptr);
     return s.handle != nullptr;
 }
 

@@ -44,6 +44,8 @@ public:
     // A stand-in for a printer (the virtual printer), not a real line.
     bool isStandIn() const { return standIn; }
     void setStandIn(bool on) { standIn = on; }
+    // Something the device has to tell the operator once, when it first opens (empty: nothing).
+    QString notice;
     const CommTimeouts &timeouts() const { return timeouts_; }
     bool setTimeouts(const CommTimeouts &t) {
         timeouts_ = t;
@@ -58,7 +60,8 @@ private:
     bool standIn = false;
 };
 
-using LineFactory = std::function<std::unique_ptr<SerialLine>(const QString &device)>;
+// Opens a line to the device; nullptr when it cannot, with the reason in `why` (when given).
+using LineFactory = std::function<std::unique_ptr<SerialLine>(const QString &device, QString *why)>;
 
 // Port index 0..3 ("Com1".."Com4") to the device name the system opens.
 struct PortTable {
@@ -83,8 +86,21 @@ struct PortState {
 
     PortTable ports;
     LineFactory openLine;                              // empty: system serial ports only
-    std::function<void()> portOpened;                  // paints the connection indicator
     std::function<void(bool sent, quint8 byte)> trace; // every byte on the wire
+    // Told of every port opened or refused and of every answer the printer gave or did not give:
+    // the connection indicator.
+    std::function<void(bool good)> lineState;
+
+    // Why the last search or exchange failed, in the operator's words: each device that did not
+    // open with the system's reason, or what the printer did not do. Cleared as each begins.
+    QStringList causes;
+
+    // "Com1 (/dev/ttyS0)": the port and its device, for the causes.
+    QString portLabel(int index) const;
+    void tell(bool good) const {
+        if (lineState)
+            lineState(good);
+    }
 };
 
 class ComIo {
@@ -105,6 +121,7 @@ public:
     void Wait(int ms);
 
     PortState &state() { return s; }
+    const PortState &state() const { return s; }
 
 private:
     PortState &s;

@@ -10,8 +10,10 @@
 namespace printer {
 
 // The printer of that name, made at first use. With a state file, the printer loads it at first
-// use and keeps its state there; nullptr (with the reason) when the file cannot be read.
+// use and keeps its state there. A state file that cannot be read is kept aside as FILE.damaged
+// and the printer starts from its first state; `notice` then says so (only at that first use),
+// as does standard error.
 std::shared_ptr<VirtualPrinter> sharedPrinter(const QString &name, const QString &stateFile = {},
-                                              QString *error = nullptr);
+                                              QString *notice = nullptr);
 
 } // namespace printer

@@ -16,6 +16,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
+#include <QtDebug>
 
 // The connection indicator: a small circle at the top of the window, painted green by every port
 // that opens.
@@ -62,12 +63,15 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, Line
 
     // FormCreate: the port and rate from the settings file; the messages; the flags.
     const DeviceSettings settings = DeviceSettings::load(settingsPath);
+    if (!settings.problem.isEmpty())
+        qWarning().noquote() << settings.problem;
     port.portName = settings.portName;
     port.baudName = settings.baudName;
     port.ports = settings.ports;
     port.openLine = std::move(lines);
-    port.portOpened = [this] {
-        Shape1->setColour(QColor(0, 128, 0));
+    // Green for a port that opens or a printer that answers, red for the opposite.
+    port.lineState = [this](bool good) {
+        Shape1->setColour(good ? QColor(0, 128, 0) : QColor(192, 0, 0));
         updatePortNotice();
     };
     messageType(WindowMessage::PortNotInit); // registers the messages
@@ -178,7 +182,8 @@ void TAutoControl::FormActivate() {
         firstActivation = true;
         updatePortNotice();
         if (!found) {
-            msgs.error(this, QStringLiteral("Device not found"));
+            status = 1;
+            msgs.error(this, QStringLiteral("Device not found"), causes());
             close();
             return;
         }
@@ -201,7 +206,7 @@ bool TAutoControl::event(QEvent *event) {
     const QEvent::Type type = event->type();
     if (type == messageType(WindowMessage::PortNotInit)) {
         if (!functions.Connect()) {
-            msgs.error(this, QStringLiteral("Port Initialization Error"));
+            msgs.error(this, QStringLiteral("Port Initialization Error"), causes());
             return true;
         }
         ready = true;
@@ -251,14 +256,30 @@ void TAutoControl::selectPort(const QString &name) {
         port.portName = oldPort;
         port.baudName = oldBaud;
         updatePortNotice();
-        msgs.error(this, QStringLiteral("Port Initialization Error"));
+        msgs.error(this, QStringLiteral("Port Initialization Error"), causes());
         return;
     }
     DeviceSettings::savePortParams(settingsPath(), port.portName, port.baudName);
 }
 
 void TAutoControl::updatePortNotice() {
-    virtualNotice->setVisible(port.handle && port.handle->isStandIn());
+    if (!port.handle) {
+        virtualNotice->hide();
+        return;
+    }
+    // What the device had to say when it first opened stays beside the notice.
+    if (!port.handle->notice.isEmpty())
+        deviceNotice = std::exchange(port.handle->notice, QString());
+    QString text =
+        port.handle->isStandIn() ? tr("Virtual printer: no real printer is attached") : QString();
+    if (!deviceNotice.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral(" — ")) + deviceNotice;
+    virtualNotice->setText(text);
+    virtualNotice->setVisible(!text.isEmpty());
+}
+
+QString TAutoControl::causes() const {
+    return port.causes.join(QLatin1Char('\n'));
 }
 
 // --- Menus, tool bar and keys -------------------------------------------------------------------

@@ -66,6 +66,8 @@ public:
 
     // How start-up went, for the program's tests and the picture taker.
     bool searched() const { return firstActivation; }
+    // The program's exit status: 1 once no printer was found.
+    int exitStatus() const { return status; }
     bool portReady() const { return ready; }
     // A window shown without a printer search or a first connect.
     void skipStartUp();
@@ -102,6 +104,7 @@ private:
     void openHelp();
     void FormClose();
     void updatePortNotice();
+    QString causes() const; // why the last search or exchange failed, a line each
     void updateEntries();
 
     Ui::TAutoControl *ui;
@@ -111,6 +114,8 @@ private:
     bool firstActivation = false; // set once the printer search has run
     bool firstPaint = true;
     bool ready = false; // the first connect succeeded
+    int status = 0;
+    QString deviceNotice;
     std::map<Window, std::function<void()>> openers;
     std::map<WindowMessage, std::function<void()>> messageActions;
     std::multimap<Window, QAction *> windowEntries;

@@ -30,7 +30,7 @@ private:
         file.open(QIODevice::WriteOnly);
         file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=printer\n");
         file.close();
-        auto line = [this](const QString &device) -> std::unique_ptr<SerialLine> {
+        auto line = [this](const QString &device, QString *) -> std::unique_ptr<SerialLine> {
             if (device != QLatin1String("printer"))
                 return nullptr;
             return std::make_unique<InProcessLine>(printer);
@@ -148,7 +148,8 @@ void TestCli::failureAndTrace() {
     printer->silentFrom(0);
     r = run({"start"});
     QCOMPARE(r.exit, int(ctl::Failed));
-    QCOMPARE(r.err, QByteArray("stampctl: Start failed\n"));
+    QCOMPARE(r.err, QByteArray("stampctl: Start failed: Com1 (printer) at 57600 baud: the printer "
+                               "did not answer; try find-device\n"));
     QCOMPARE(r.out, QByteArray());
 }
 

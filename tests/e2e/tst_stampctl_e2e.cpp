@@ -182,7 +182,9 @@ private slots:
         silent.silent = true;
         Run r = run({"start"}, silent);
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err, QByteArray("stampctl: Start failed\n"));
+        QVERIFY2(r.err.startsWith("stampctl: Start failed: Com1 ("), r.err.constData());
+        QVERIFY2(r.err.endsWith("at 57600 baud: the printer did not answer; try find-device\n"),
+                 r.err.constData());
         QCOMPARE(r.out, QByteArray());
         QCOMPARE(r.sent, hex("17"));
 
@@ -196,12 +198,23 @@ private slots:
         QCOMPARE(r.err, QByteArray("stampctl: Image is not valid...\n"));
         QCOMPARE(r.sent, QByteArray());
 
-        QProcess p; // a device that cannot be opened fails at once
-        p.start(QStringLiteral(STAMPCTL_PATH),
-                {"--device", file("no-such-device"), "--port", "Com3", "read-script"});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 1);
-        QCOMPARE(p.readAllStandardError(), QByteArray("stampctl: ReadScript failed\n"));
+        // A device that cannot be opened fails at once, naming the device and the system's reason.
+        const std::pair<QString, QByteArray> devices[] = {
+            {file("no-such-device"), "no such device; name the right one for this port"},
+            {file("dot.bmp"), "this is not a serial port"},
+            {QStringLiteral("/dev/null"), "this is not a serial port"},
+        };
+        for (const auto &[path, reason] : devices) {
+            QProcess p;
+            p.start(QStringLiteral(STAMPCTL_PATH),
+                    {"--device", path, "--port", "Com3", "read-script"});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 1);
+            const QByteArray err = p.readAllStandardError();
+            QVERIFY2(err.startsWith("stampctl: ReadScript failed: Com3 (" + path.toUtf8() + "): "),
+                     err.constData());
+            QVERIFY2(err.contains(reason), err.constData());
+        }
     }
 
     // A usage error exits 2 and sends nothing; the reasons are tst_cli's.

@@ -98,13 +98,13 @@ void ExchangeTest::receiveByteTriesTenTimes() {
 
 void ExchangeTest::connectReopensEveryTime() {
     PrinterRig rig;
-    int painted = 0;
-    rig.state.portOpened = [&] { ++painted; };
+    QList<bool> painted;
+    rig.state.lineState = [&](bool good) { painted << good; };
     rig.printer->expect(bytes("17 02"));
     QVERIFY(rig.f.Start());
     QVERIFY(rig.f.Stop());
     QCOMPARE(rig.printer->opens(), 2);
-    QCOMPARE(painted, 2);
+    QCOMPARE(painted, (QList<bool>{true, true, true, true})); // each open, each echo
     QCOMPARE(rig.state.handle->timeouts(), kStandardTimeouts);
     QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
 
@@ -163,13 +163,13 @@ void ExchangeTest::findDeviceOnTheNamedPort() {
     state.portName = QStringLiteral(" com2 ");
     state.baudName = QStringLiteral("1200");
     int painted = 0;
-    state.portOpened = [&] { ++painted; };
+    state.lineState = [&](bool good) { painted += good; };
     Functions f(state);
     QVERIFY(f.FindDevice());
     QVERIFY2(printer->done(), qPrintable(printer->problem()));
     QCOMPARE(hexOf(printer->hostBytes()), QStringLiteral("0D"));
     QCOMPARE(printer->opens(), 1);
-    QCOMPARE(painted, 1);
+    QCOMPARE(painted, 2);                               // the open and the echo
     QCOMPARE(state.portName, QStringLiteral(" com2 ")); // kept as named
     QCOMPARE(state.baudName, QStringLiteral("57600"));
     // The probe time-outs stay in force until the next Connect.
@@ -282,7 +282,7 @@ void ExchangeTest::blockWriteWaitsForTheLine() {
         auto printer = std::make_shared<ScriptedPrinter>(rate);
         PortState state;
         attachPorts(state, {printer, nullptr, nullptr, nullptr});
-        state.openLine = [&](const QString &) {
+        state.openLine = [&](const QString &, QString *) {
             return std::make_unique<TimedLine>(printer, &bounds);
         };
         state.portName = QStringLiteral("Com1");

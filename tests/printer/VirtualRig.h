@@ -29,8 +29,8 @@ struct VirtualRig {
         port.portName = "Com1";
         port.baudName = "57600";
         // Only the virtual printer exists: no system port is ever touched.
-        port.openLine = [](const QString &device) -> std::unique_ptr<SerialLine> {
-            return devices::isVirtual(device) ? devices::open(device) : nullptr;
+        port.openLine = [](const QString &device, QString *why) -> std::unique_ptr<SerialLine> {
+            return devices::isVirtual(device) ? devices::open(device, why) : nullptr;
         };
     }
     ~VirtualRig() { printer->setClock({}); }

@@ -616,7 +616,8 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
     QCOMPARE(kept.script.text(), QByteArray("Q34N00000005E00000009S0001P0001G2"));
     QCOMPARE(kept.clock(restarted.now()).date(), QDate(2007, 6, 5));
 
-    // A file that is not a state is refused with a reason, and the device does not open.
+    // A file that is not a state is refused with a reason. The device still opens: the damaged
+    // file is kept aside, the printer starts afresh, and the line says so once.
     const QString broken = dir.filePath("broken.json");
     QFile file(broken);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -626,7 +627,21 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
     QString error;
     QVERIFY(!other.useStateFile(broken, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(devices::open("virtual:" + broken) == nullptr);
+    const auto line = devices::open("virtual:" + broken);
+    QVERIFY(line);
+    QVERIFY(line->notice.contains(broken + ".damaged"));
+    QVERIFY(devices::open("virtual:" + broken)->notice.isEmpty());
+    QFile aside(broken + ".damaged");
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), QByteArray("not json"));
+    PortState fresh;
+    fresh.ports.devices[0] = "virtual:" + broken;
+    fresh.portName = "Com1";
+    fresh.baudName = "57600";
+    devices::install(fresh);
+    Functions g(fresh);
+    QVERIFY(g.WriteTextFragment(1, 1, "afresh"));
+    QVERIFY(QFile::exists(broken)); // the new state is kept where the old one was
 }
 
 void TstVirtualPrinter::lineRateAndPrinterSearch() {

@@ -35,7 +35,7 @@ inline void click(const QObject &parent, const char *name) {
 inline void onNextModal(
     std::function<void(QWidget *)> act, std::function<bool()> ready = [] { return true; }) {
     auto *watch = new QTimer;
-    watch->setInterval(5);
+    watch->setInterval(0);
     QObject::connect(watch, &QTimer::timeout, watch, [watch, act, ready] {
         QWidget *modal = QApplication::activeModalWidget();
         if (modal && ready()) {

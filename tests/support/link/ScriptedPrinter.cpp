@@ -136,7 +136,7 @@ QString ScriptedPrinter::problem() const {
 void attachPorts(PortState &state, const std::array<std::shared_ptr<LinePeer>, 4> &peers) {
     for (int i = 0; i < 4; ++i)
         state.ports.devices[size_t(i)] = QStringLiteral("scripted:COM%1").arg(i + 1);
-    state.openLine = [peers](const QString &device) -> std::unique_ptr<SerialLine> {
+    state.openLine = [peers](const QString &device, QString *) -> std::unique_ptr<SerialLine> {
         for (int i = 0; i < 4; ++i)
             if (peers[size_t(i)] && device == QStringLiteral("scripted:COM%1").arg(i + 1))
                 return std::make_unique<InProcessLine>(peers[size_t(i)]);
