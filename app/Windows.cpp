@@ -3,12 +3,15 @@
 #include "About.h"
 #include "AutoRunPeriodUnit.h"
 #include "ByteStatusForm.h"
+#include "CounterUnit.h"
 #include "Hydro.h"
 #include "KvorMain.h"
 #include "NewTextFragmentInsertUnit_1.h"
 #include "ParamsFormUnit.h"
 #include "PortParams.h"
 #include "SetFontUnit.h"
+#include "SetPostDateUnit.h"
+#include "SetTimeUnit.h"
 
 void wireWindows(TAutoControl &main) {
     // Made at start, in this order after the main window; they live as its children until the
@@ -43,6 +46,14 @@ void wireWindows(TAutoControl &main) {
         TSetFontForm font(main, &main);
         font.exec();
     });
+    main.setWindowOpener(Window::Time, [&main] {
+        TTimeForm time(main, &main);
+        time.exec();
+    });
+    main.setWindowOpener(Window::PostDate, [&main] {
+        TPostDateForm postDate(main, &main);
+        postDate.exec();
+    });
 
     // Made anew at every click, beside the main window.
     main.setWindowOpener(Window::AutoRunPeriod, [&main] {
@@ -50,5 +61,11 @@ void wireWindows(TAutoControl &main) {
         period->setAttribute(Qt::WA_DeleteOnClose);
         period->show();
         period->activateWindow();
+    });
+    main.setWindowOpener(Window::Counter, [&main] {
+        auto *counter = new TCounterForm(main, &main);
+        counter->setAttribute(Qt::WA_DeleteOnClose);
+        counter->show();
+        counter->activateWindow();
     });
 }

@@ -1,0 +1,160 @@
+#include "SetTimeUnit.h"
+
+#include "FormUi.h"
+#include "Hub.h"
+#include "WireText.h"
+#include "ui_SetTimeUnit.h"
+
+#include <QDateTime>
+
+namespace {
+bool isTimeDate(CellKind kind) {
+    return kind == CellKind::TimeDate;
+}
+
+// The first read tells a logo by the font count and leaves the font field alone for it; the
+// reads after a move tell it by the fixed fonts 7 and 13, and show its font as 1 after a row move
+// but as its font byte after a column move.
+const CellRules kFirstRead{GraphicRule::FontCount, GraphicFont::Unchanged, isTimeDate};
+const CellRules kAfterRowMove{GraphicRule::FixedFonts, GraphicFont::One, isTimeDate};
+const CellRules kAfterColumnMove{GraphicRule::FixedFonts, GraphicFont::FontByte, isTimeDate};
+
+// A packed BCD byte of the printer's clock as two decimal digits (59h is "59").
+QString bcdText(quint8 byte) {
+    return QStringLiteral("%1").arg((byte >> 4) * 10 + (byte & 0x0F), 2, 10, QLatin1Char('0'));
+}
+
+struct ClockField {
+    QLineEdit *edit;
+    int low, high;
+};
+} // namespace
+
+TTimeForm::TTimeForm(Hub &h, QWidget *parent)
+    : QDialog(parent), ui(setUpUi<Ui::TTimeForm>(this)), hub(h),
+      editor(h, this, editorWidgets(ui, ui->DateFormat), [this](Move m) { readMovedCell(m); }) {
+    connect(ui->BtWriteText, &QPushButton::clicked, this, &TTimeForm::BtWriteTextClick);
+    connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->SetSystemDateTime, &QCheckBox::toggled, this, &TTimeForm::SetSystemDateTimeClick);
+    whenFirstShown(this, [this] { FormCreate(); });
+}
+
+TTimeForm::~TTimeForm() {
+    delete ui;
+}
+
+void TTimeForm::FormCreate() {
+    if (!editor.read(kFirstRead))
+        return;
+    showPrinterClock();
+    ui->SetSystemDateTime->setChecked(false);
+}
+
+void TTimeForm::readMovedCell(Move move) {
+    editor.read(move == Move::Row ? kAfterRowMove : kAfterColumnMove);
+}
+
+void TTimeForm::showPrinterClock() {
+    StateBlock block;
+    // A block cut short of the clock bytes counts as no block: the fields stay empty rather
+    // than show a clock the printer never sent.
+    if (!hub.readStateBlock(block) || block.received < 10) {
+        hub.messages().error(this, QStringLiteral("TimeParamsRead Error"));
+        return;
+    }
+    const std::pair<QLineEdit *, quint8> fields[] = {
+        {ui->EDay, block.day()},    {ui->EMonth, block.month()}, {ui->EYear, block.year()},
+        {ui->EHour, block.hours()}, {ui->EMin, block.minutes()}, {ui->ESec, block.seconds()},
+    };
+    for (const auto &[edit, byte] : fields)
+        edit->setText(bcdText(byte));
+}
+
+void TTimeForm::SetSystemDateTimeClick(bool on) {
+    if (!on)
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString date = now.toString(QStringLiteral("ddMMyy"));
+    const QString time = now.toString(QStringLiteral("hhmmss"));
+    const std::pair<QLineEdit *, QString> fields[] = {
+        {ui->EDay, date.mid(0, 2)},  {ui->EMonth, date.mid(2, 2)}, {ui->EYear, date.mid(4, 2)},
+        {ui->EHour, time.mid(0, 2)}, {ui->EMin, time.mid(2, 2)},   {ui->ESec, time.mid(4, 2)},
+    };
+    for (const auto &[edit, text] : fields)
+        edit->setText(text);
+}
+
+void TTimeForm::BtWriteTextClick() {
+    if (!editor.mayOverwrite(QStringLiteral("DateTimeFormat")))
+        return;
+    if (ui->SetSystemDateTime->isChecked())
+        setClockFromPc();
+    else
+        writeFragmentAndClock();
+}
+
+void TTimeForm::setClockFromPc() {
+    if (!hub.messages().confirm(this, QStringLiteral("System DateTime insert only. Continue?")))
+        return;
+    // One reading of the PC's clock for both, so that midnight cannot fall between them.
+    const QDateTime now = QDateTime::currentDateTime();
+    if (setTime(now.toString(QStringLiteral("hhmmss")).toLatin1()) &&
+        setDate(now.toString(QStringLiteral("ddMMyy")).toLatin1()))
+        hub.messages().information(this, QStringLiteral("Ok"));
+}
+
+void TTimeForm::writeFragmentAndClock() {
+    if (ui->DateFormat->text().isEmpty()) {
+        ui->DateFormat->setFocus();
+        return;
+    }
+    if (!hub.fn().WriteTimeDateFragment(editor.row(), editor.column(),
+                                        toWire(ui->DateFormat->text()))) {
+        hub.messages().error(this, QStringLiteral("Time Format Set Error"));
+        return;
+    }
+    const auto clock = typedClock();
+    if (!clock || !setDate(clock->date) || !setTime(clock->time))
+        return;
+    if (hub.fn().SetFont(editor.font(), editor.row(), editor.column()))
+        hub.messages().information(this, QStringLiteral("Ok"));
+    else
+        hub.messages().error(this, QStringLiteral("Font Set Error"));
+}
+
+std::optional<TTimeForm::TypedClock> TTimeForm::typedClock() {
+    // The hour may be 24.
+    const ClockField fields[] = {
+        {ui->EDay, 1, 31},  {ui->EMonth, 1, 12}, {ui->EYear, 0, 99},
+        {ui->EHour, 0, 24}, {ui->EMin, 0, 59},   {ui->ESec, 0, 59},
+    };
+    QByteArray digits;
+    for (const auto &[edit, low, high] : fields) {
+        bool isNumber = false;
+        const int value = trimBlanks(edit->text()).toInt(&isNumber, 10);
+        if (!isNumber || value < low || value > high) {
+            hub.messages().beep();
+            edit->setFocus();
+            return std::nullopt;
+        }
+        // The number checked is the number sent: "7" goes out as "07", and "007" as "07" too.
+        digits += QByteArray::number(value).rightJustified(2, '0');
+    }
+    return TypedClock{digits.left(6), digits.mid(6)};
+}
+
+bool TTimeForm::setDate(const QByteArray &ddmmyy) {
+    if (hub.fn().SetDate(ddmmyy))
+        return true;
+    hub.setErrorFlag(true);
+    hub.messages().error(this, QStringLiteral("Date Set Error"));
+    return false;
+}
+
+bool TTimeForm::setTime(const QByteArray &hhmmss) {
+    if (hub.fn().SetTime(hhmmss))
+        return true;
+    hub.setErrorFlag(true);
+    hub.messages().error(this, QStringLiteral("Time Set Error"));
+    return false;
+}
