@@ -6,9 +6,12 @@
 #include "Hydro.h"
 #include "KvorMain.h"
 #include "NewTextFragmentInsertUnit_1.h"
+#include "NotCurrentMarkReadWriteUnit.h"
 #include "ParamsFormUnit.h"
 #include "PortParams.h"
+#include "ScriptReadUnit.h"
 #include "SetFontUnit.h"
+#include "SpecFuncUnit.h"
 
 void wireWindows(TAutoControl &main) {
     // Made at start, in this order after the main window; they live as its children until the
@@ -50,5 +53,24 @@ void wireWindows(TAutoControl &main) {
         period->setAttribute(Qt::WA_DeleteOnClose);
         period->show();
         period->activateWindow();
+    });
+    main.setWindowOpener(Window::SpecFunc, [&main] {
+        auto *special = new TSpecFuncForm(main, &main);
+        special->setAttribute(Qt::WA_DeleteOnClose);
+        special->show();
+        special->activateWindow();
+    });
+    main.setWindowOpener(Window::ScriptRead, [&main] {
+        auto *script = new TScriptReadForm(main, &main);
+        script->setAttribute(Qt::WA_DeleteOnClose);
+        script->show();
+        script->activateWindow();
+    });
+    // The storage window in the mode the main window has just set.
+    main.setWindowOpener(Window::MarkStorage, [&main] {
+        auto *storage = new TMarkNotCusrrent(main, &main);
+        storage->setAttribute(Qt::WA_DeleteOnClose);
+        storage->show();
+        storage->activateWindow();
     });
 }
