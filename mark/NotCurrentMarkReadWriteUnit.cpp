@@ -12,7 +12,7 @@ QString modeName(int mode) {
         return QStringLiteral("MarkReadFromStorage");
     case 2:
         return QStringLiteral("MarkWriteToStorage");
-    default: // 0: the printer brings the place back, as in mode 1
+    default: // 0, the hidden read entry: the printer brings the place back, as in mode 1
         return QStringLiteral("MarkRead");
     }
 }
@@ -22,17 +22,22 @@ TMarkNotCusrrent::TMarkNotCusrrent(Hub &h, QWidget *parent)
     : ActivatedDialog(parent), ui(setUpUi<Ui::TMarkNotCusrrent>(this)), hub(h) {
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TMarkNotCusrrent::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    takeMode();
 }
 
 TMarkNotCusrrent::~TMarkNotCusrrent() {
     delete ui;
 }
 
-void TMarkNotCusrrent::FormActivate() {
+void TMarkNotCusrrent::takeMode() {
     // The mode is kept with its caption, so "Ok" does what the window says.
     mode = hub.storageMode();
-    ui->MarkNum->clear();
     ui->GB->setTitle(modeName(mode));
+}
+
+void TMarkNotCusrrent::FormActivate() {
+    ui->MarkNum->clear();
+    takeMode();
 }
 
 void TMarkNotCusrrent::BtWriteTextClick() {

@@ -23,6 +23,8 @@ public:
     void BtWriteTextClick(); // "Ok"
 
 private:
+    void takeMode(); // the main window's mode, and its caption
+
     Ui::TMarkNotCusrrent *ui;
     Hub &hub;
     int mode = 0; // as the group's caption shows it: 0 read, 1 restore, 2 store
