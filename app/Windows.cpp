@@ -7,11 +7,30 @@
 #include "Hydro.h"
 #include "KvorMain.h"
 #include "NewTextFragmentInsertUnit_1.h"
+#include "NotCurrentMarkReadWriteUnit.h"
 #include "ParamsFormUnit.h"
 #include "PortParams.h"
+#include "ScriptReadUnit.h"
 #include "SetFontUnit.h"
 #include "SetPostDateUnit.h"
 #include "SetTimeUnit.h"
+#include "SpecFuncUnit.h"
+
+namespace {
+// A window made anew at every click and shown modally over the main window.
+template <class Form> void openModal(TAutoControl &main) {
+    Form form(main, &main);
+    form.exec();
+}
+
+// A window made anew at every click and shown beside the main window; it goes when it closes.
+template <class Form> void openBeside(TAutoControl &main) {
+    auto *form = new Form(main, &main);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
+    form->activateWindow();
+}
+} // namespace
 
 void wireWindows(TAutoControl &main) {
     // Made at start, in this order after the main window; they live as its children until the
@@ -41,31 +60,14 @@ void wireWindows(TAutoControl &main) {
         textEditor->activateWindow();
     });
 
-    // Made anew at every click: modal.
-    main.setWindowOpener(Window::SetFont, [&main] {
-        TSetFontForm font(main, &main);
-        font.exec();
-    });
-    main.setWindowOpener(Window::Time, [&main] {
-        TTimeForm time(main, &main);
-        time.exec();
-    });
-    main.setWindowOpener(Window::PostDate, [&main] {
-        TPostDateForm postDate(main, &main);
-        postDate.exec();
-    });
-
-    // Made anew at every click, beside the main window.
-    main.setWindowOpener(Window::AutoRunPeriod, [&main] {
-        auto *period = new TAutoRunPeriodForm(main, &main);
-        period->setAttribute(Qt::WA_DeleteOnClose);
-        period->show();
-        period->activateWindow();
-    });
-    main.setWindowOpener(Window::Counter, [&main] {
-        auto *counter = new TCounterForm(main, &main);
-        counter->setAttribute(Qt::WA_DeleteOnClose);
-        counter->show();
-        counter->activateWindow();
-    });
+    // Made anew at every click.
+    main.setWindowOpener(Window::SetFont, [&main] { openModal<TSetFontForm>(main); });
+    main.setWindowOpener(Window::Time, [&main] { openModal<TTimeForm>(main); });
+    main.setWindowOpener(Window::PostDate, [&main] { openModal<TPostDateForm>(main); });
+    main.setWindowOpener(Window::AutoRunPeriod, [&main] { openBeside<TAutoRunPeriodForm>(main); });
+    main.setWindowOpener(Window::Counter, [&main] { openBeside<TCounterForm>(main); });
+    main.setWindowOpener(Window::SpecFunc, [&main] { openBeside<TSpecFuncForm>(main); });
+    main.setWindowOpener(Window::ScriptRead, [&main] { openBeside<TScriptReadForm>(main); });
+    // The storage window in the mode the main window has just set.
+    main.setWindowOpener(Window::MarkStorage, [&main] { openBeside<TMarkNotCusrrent>(main); });
 }
