@@ -1,5 +1,7 @@
 #include "Windows.h"
 
+#include "Wiring.h"
+
 #include "About.h"
 #include "AutoRunPeriodUnit.h"
 #include "ByteStatusForm.h"
@@ -70,4 +72,6 @@ void wireWindows(TAutoControl &main) {
     main.setWindowOpener(Window::ScriptRead, [&main] { openBeside<TScriptReadForm>(main); });
     // The storage window in the mode the main window has just set.
     main.setWindowOpener(Window::MarkStorage, [&main] { openBeside<TMarkNotCusrrent>(main); });
+
+    wireMarkRead(main);
 }

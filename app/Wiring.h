@@ -1,0 +1,7 @@
+#pragma once
+// The wiring of the windows that hand work to each other through window messages, a subsystem a
+// file; wireWindows calls each.
+
+class TAutoControl;
+
+void wireMarkRead(TAutoControl &main);

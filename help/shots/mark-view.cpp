@@ -1,0 +1,32 @@
+// The manual's pictures of the mark read: the progress window part-way, and the mark view of the
+// virtual printer's mark with the grid on.
+
+#include "KvorMain.h"
+#include "Mark.h"
+#include "MarkProgress.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProgressBar>
+
+void takeMarkViewPictures(TAutoControl &main, const QDir &out) {
+    {
+        TMarkProgreesForm progress(main, &main);
+        progress.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->setValue(8);
+        progress.show();
+        QApplication::processEvents();
+        progress.grab().save(out.filePath(QStringLiteral("mark-reading.png")));
+    }
+
+    // The view as a read leaves it.
+    main.fn().ReadMarkImage(main.mark().image);
+    const bool grid = main.mark().grid;
+    main.mark().grid = true;
+    main.mark().redrawRequested = true;
+    TMarkForm view(main, &main);
+    view.show();
+    view.FormActivate();
+    QApplication::processEvents();
+    view.grab().save(out.filePath(QStringLiteral("mark-view.png")));
+    main.mark().grid = grid;
+}

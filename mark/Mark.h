@@ -1,0 +1,34 @@
+#pragma once
+// The mark view: the mark picture as last read, magnified, with its size and an optional dot
+// grid. Modeless beside the main window; each read makes a new one. It draws when it becomes
+// active after a read asked for a redraw; its "Read" asks the main window for a new read.
+
+#include "Activation.h"
+
+namespace Ui {
+class TMarkForm;
+}
+class Hub;
+
+class TMarkForm : public ActivatedDialog {
+    Q_OBJECT
+
+public:
+    explicit TMarkForm(Hub &hub, QWidget *parent = nullptr);
+    ~TMarkForm() override;
+
+    void FormActivate() override;
+    void GridsBoxClick(bool checked); // "Grids"
+    void ReadBtnClick();              // "Read"
+
+signals:
+    // "Read" was pressed: this view is the one the main window closes for the new read.
+    void readAsked();
+
+private:
+    void drawMark();
+    void fitTo(int scrollBoxHeight);
+
+    Ui::TMarkForm *ui;
+    Hub &hub;
+};
