@@ -3,12 +3,15 @@
 #include "About.h"
 #include "AutoRunPeriodUnit.h"
 #include "ByteStatusForm.h"
+#include "ClipBrdRead.h"
 #include "Hydro.h"
 #include "KvorMain.h"
 #include "NewTextFragmentInsertUnit_1.h"
 #include "ParamsFormUnit.h"
 #include "PortParams.h"
 #include "SetFontUnit.h"
+
+#include <QCoreApplication>
 
 void wireWindows(TAutoControl &main) {
     // Made at start, in this order after the main window; they live as its children until the
@@ -42,6 +45,27 @@ void wireWindows(TAutoControl &main) {
     main.setWindowOpener(Window::SetFont, [&main] {
         TSetFontForm font(main, &main);
         font.exec();
+    });
+
+    // The image editor: opened empty from the menu and the tool button (which also chooses the
+    // "32" text height); made anew to read the clipboard when it asks for that itself.
+    const auto openImageEditor = [&main] {
+        TClipBrdReadForm editor(main, &main);
+        editor.exec();
+    };
+    main.setWindowOpener(Window::ClipboardImport, [&main, openImageEditor] {
+        main.logo().readAtStart = false;
+        openImageEditor();
+    });
+    main.setWindowOpener(Window::ClipboardImportScaled, [&main, openImageEditor] {
+        main.logo().readAtStart = false;
+        main.logo().textHeightIndex = TClipBrdReadForm::kScaledIndex;
+        openImageEditor();
+    });
+    main.setMessageAction(WindowMessage::ReadClpBoard_, [&main, openImageEditor] {
+        main.logo().readAtStart = true;
+        QCoreApplication::processEvents(); // the window that asked closes first
+        openImageEditor();
     });
 
     // Made anew at every click, beside the main window.
