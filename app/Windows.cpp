@@ -74,4 +74,5 @@ void wireWindows(TAutoControl &main) {
     main.setWindowOpener(Window::MarkStorage, [&main] { openBeside<TMarkNotCusrrent>(main); });
 
     wireMarkRead(main);
+    wireImageEditor(main);
 }

@@ -5,3 +5,4 @@
 class TAutoControl;
 
 void wireMarkRead(TAutoControl &main);
+void wireImageEditor(TAutoControl &main);
