@@ -6,6 +6,7 @@
 #include "StateBlock.h"
 #include "WireText.h"
 
+#include <QDate>
 #include <QFileInfo>
 #include <QImage>
 #include <memory>
@@ -77,6 +78,25 @@ std::optional<QString> check(const Param &p, const QString &arg, int &number) {
         if (arg.isEmpty())
             return QStringLiteral("%1 must name a file").arg(name);
         return std::nullopt;
+    case ArgKind::Existing:
+        if (!QFileInfo(arg).isFile())
+            return QStringLiteral("no such file: %1").arg(arg);
+        return std::nullopt;
+    case ArgKind::Time:
+    case ArgKind::Date: {
+        const bool time = p.kind == ArgKind::Time;
+        if (arg.size() != 6 || !isDigits(arg))
+            return QStringLiteral("%1 must be 6 digits").arg(name);
+        const int a = arg.left(2).toInt(), b = arg.mid(2, 2).toInt(), c = arg.right(2).toInt();
+        const bool possible =
+            time ? a <= 24 && b <= 59 && c <= 59 : QDate(2000 + c, b, a).isValid();
+        if (!possible)
+            return time ? QStringLiteral("%1 is no time of day: hours 00-24, minutes and seconds "
+                                         "00-59, not \"%2\"")
+                              .arg(name, arg)
+                        : QStringLiteral("%1 is no day of the calendar, not \"%2\"").arg(name, arg);
+        return std::nullopt;
+    }
     case ArgKind::Picture: {
         const QString suffix = QFileInfo(arg).suffix().toLower();
         if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp"))
@@ -116,17 +136,19 @@ Operation oneValue(const char *name, bool (Functions::*op)(quint8, quint8 &)) {
             }};
 }
 
-Operation clockText(const char *name, const char *param,
+Operation clockText(const char *name, const char *param, ArgKind kind,
                     bool (Functions::*op)(const QByteArray &)) {
-    return {name, {{param, ArgKind::Digits, 6, 6}}, 0, "", [op](Call &c) {
-                return (c.f.*op)(c.wire(0));
-            }};
+    return {name, {{param, kind}}, 0, "", [op](Call &c) { return (c.f.*op)(c.wire(0)); }};
 }
 
 bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
-    // An empty slot answers no size (read as 32 x 32 with no dots): it has no picture to save.
-    if (!c.has(fileArg) || image.bytesPerColumn > 4)
+    if (!c.has(fileArg))
         return true;
+    // An empty slot answers no size (read as 32 x 32 with no dots): it has no picture to save.
+    if (image.bytesPerColumn > 4) {
+        c.note(QStringLiteral("the slot is empty: no picture written to %1").arg(c.text(fileArg)));
+        return true;
+    }
     if (!SaveLogoToBitmap(c.text(fileArg), image))
         return c.fail(QStringLiteral("cannot save the logo to %1").arg(c.text(fileArg)));
     return true;
@@ -279,8 +301,8 @@ std::vector<Operation> makeTable() {
         plain("BreakPointCorrectionOff", &F::BreakPointCorrectionOff),
         plain("MarkRotateOn", &F::MarkRotateOn),
         plain("MarkRotateOff", &F::MarkRotateOff),
-        clockText("SetTime", "HHMMSS", &F::SetTime),
-        clockText("SetDate", "DDMMYY", &F::SetDate),
+        clockText("SetTime", "HHMMSS", ArgKind::Time, &F::SetTime),
+        clockText("SetDate", "DDMMYY", ArgKind::Date, &F::SetDate),
         plain("KeyboardSelect", &F::KeyboardSelect),
         plain("KeyboardOff", &F::KeyboardOff),
         {"SetFont",
@@ -341,7 +363,7 @@ std::vector<Operation> makeTable() {
          "prints B and C; FILE.bmp gets the picture",
          readLogoPreview},
         {"WriteLogo",
-         {kLogo, {"FILE.bmp", ArgKind::File}, kName},
+         {kLogo, {"FILE.bmp", ArgKind::Existing}, kName},
          1,
          "FILE.bmp is a 1-bit bitmap",
          writeLogo},

@@ -15,12 +15,15 @@ namespace ctl {
 struct Operation;
 
 enum class ArgKind {
-    Number,  // a decimal number in [min, max]
-    Letter,  // one ASCII letter, passed on as its code
-    Digits,  // min to max decimal digits (min 0: may be empty)
-    Text,    // any text the printer's code page can carry, at most max bytes there (0: no limit)
-    File,    // a file name
-    Picture, // a file name ending in .png or .bmp
+    Number,   // a decimal number in [min, max]
+    Letter,   // one ASCII letter, passed on as its code
+    Digits,   // min to max decimal digits (min 0: may be empty)
+    Text,     // any text the printer's code page can carry, at most max bytes there (0: no limit)
+    File,     // a file name
+    Picture,  // a file name ending in .png or .bmp
+    Time,     // HHMMSS, a time of day; hour 24 is the printer's midnight
+    Date,     // DDMMYY, a day of the calendar (20YY)
+    Existing, // the name of a file that exists
 };
 
 struct Param {
@@ -43,6 +46,8 @@ public:
     QByteArray wire(int i) const; // the text in the printer's code page
 
     void print(const QString &line) { out.append(line); }
+    // A line for stderr beside a success.
+    void note(const QString &line) { notes.append(line); }
     void print(int value) { out.append(QString::number(value)); }
     // Replaces the standard "<Operation> failed" line.
     bool fail(const QString &message) {
@@ -51,6 +56,7 @@ public:
     }
 
     QStringList out;
+    QStringList notes;
     QString failure;
 
 private:

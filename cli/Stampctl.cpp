@@ -166,6 +166,8 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
     }
     for (const QString &line : call.out)
         console.out((line + QLatin1Char('\n')).toUtf8());
+    for (const QString &line : call.notes)
+        console.err((QStringLiteral("stampctl: ") + line + QLatin1Char('\n')).toUtf8());
     return Success;
 }
 

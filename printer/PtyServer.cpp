@@ -85,7 +85,8 @@ bool PtyServer::open(const QString &linkPath, QString *error) {
     slave = QString::fromLocal8Bit(name);
     slaveFd = ::open(name, O_RDWR | O_NOCTTY);
     if (slaveFd < 0) {
-        *error = systemError("open slave");
+        *error = QStringLiteral("cannot open %1: %2")
+                     .arg(slave, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     // Raw from the start, so the line discipline never echoes or edits what the host sends.
@@ -95,7 +96,8 @@ bool PtyServer::open(const QString &linkPath, QString *error) {
     cfsetispeed(&t, codeOf(printer.lineRate()));
     cfsetospeed(&t, codeOf(printer.lineRate()));
     if (tcsetattr(slaveFd, TCSANOW, &t) != 0) {
-        *error = systemError("tcsetattr");
+        *error = QStringLiteral("cannot set %1 raw: %2")
+                     .arg(slave, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
@@ -108,7 +110,8 @@ bool PtyServer::open(const QString &linkPath, QString *error) {
         return false;
     }
     if (::symlink(name, QFile::encodeName(linkPath).constData()) != 0) {
-        *error = systemError("symlink");
+        *error = QStringLiteral("cannot make the link %1 to %2: %3")
+                     .arg(linkPath, slave, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     link = linkPath;

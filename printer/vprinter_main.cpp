@@ -27,8 +27,8 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption logOption(
         QStringLiteral("log"), QStringLiteral("Print the name of every command as it arrives."));
     parser.addOptions({linkOption, baudOption, stateOption, paceOption, logOption});
-    parser.process(app);
 
+    // Every usage error ends with status 2 (the parser's own handling would end with 1).
     const auto usage = [](const QString &problem) {
         std::fprintf(stderr,
                      "stampline-vprinter: %s\nusage: stampline-vprinter --link PATH "
@@ -36,6 +36,12 @@ int main(int argc, char *argv[]) {
                      qPrintable(problem));
         return 2;
     };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usage(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
     if (!parser.positionalArguments().isEmpty())
         return usage(QStringLiteral("unexpected argument ") + parser.positionalArguments()[0]);
     if (!parser.isSet(linkOption) || parser.value(linkOption).isEmpty())

@@ -78,6 +78,16 @@ void TestCli::usageErrors_data() {
                             << QByteArray("L must be one letter");
     QTest::newRow("time") << QStringList{"set-time", "12:30"}
                           << QByteArray("HHMMSS must be 6 digits");
+    QTest::newRow("no time") << QStringList{"set-time", "256199"}
+                             << QByteArray("HHMMSS is no time of day");
+    QTest::newRow("no minute") << QStringList{"set-time", "126000"}
+                               << QByteArray("HHMMSS is no time of day");
+    QTest::newRow("no date") << QStringList{"set-date", "999999"}
+                             << QByteArray("DDMMYY is no day of the calendar");
+    QTest::newRow("no leap day") << QStringList{"set-date", "290223"}
+                                 << QByteArray("DDMMYY is no day of the calendar");
+    QTest::newRow("missing picture") << QStringList{"write-logo", "1", "/no/such/file.bmp"}
+                                     << QByteArray("no such file: /no/such/file.bmp");
     QTest::newRow("long text") << QStringList{"write-text-fragment", "1", "1",
                                               QString(39, QLatin1Char('x'))}
                                << QByteArray("TEXT must be at most 38 characters");
@@ -129,6 +139,14 @@ void TestCli::printsWhatThePrinterReplied() {
     printer->expect(bytes("08")).reply(bytes("02 05 09"));
     r = run({"read-time-params"});
     QCOMPARE(r.out, QByteArray("5\n9\n")); // only the bytes the printer sent
+
+    // Midnight as hour 24 and a leap day are taken.
+    for (const auto &[op, value] : {std::pair{"set-time", "240000"}, {"set-date", "290224"}}) {
+        init();
+        printer->expect(bytes(op == QLatin1String("set-time") ? "1A 54" : "1A 44") +
+                        QByteArray(value) + bytes("0D"));
+        QCOMPARE(run({op, value}).exit, int(ctl::Success));
+    }
 
     init();
     printer->expect(bytes("0D"));

@@ -163,6 +163,7 @@ private slots:
         r = run({"read-logo", "7", file("empty.bmp")}, logo);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("\n32\n32\n"));
+        QVERIFY2(r.err.contains("the slot is empty: no picture written"), r.err.constData());
         QVERIFY(!QFile::exists(file("empty.bmp")));
 
         // The picture read back is one a later write-logo takes as it is.

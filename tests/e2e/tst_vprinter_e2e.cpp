@@ -79,6 +79,7 @@ private slots:
     void logoThroughBitmapFiles();
     void fragmentsInTheMarkPicture();
     void stateKeptAcrossRestart();
+    void usageAndSystemErrors();
 
 private:
     QTemporaryDir dir;
@@ -222,6 +223,27 @@ void TstVprinterE2e::stateKeptAcrossRestart() {
     QCOMPARE(ok(link, {"read-fragment", "4", "8"}).value(0), QStringLiteral("kept"));
     QCOMPARE(ok(link, {"read-fragment", "4", "7"}).value(1), QStringLiteral("7"));
     QCOMPARE(ok(link, {"read-time-params"}).value(0), QStringLiteral("3")); // rotation on
+}
+
+void TstVprinterE2e::usageAndSystemErrors() {
+    // Every usage error exits 2; a system error exits 1 and names the path it is about.
+    const auto run = [](const QStringList &args) {
+        QProcess p;
+        p.start(kBin + QStringLiteral("/stampline-vprinter"), args);
+        p.waitForFinished(60000);
+        return std::pair{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    };
+    for (const QStringList &args :
+         {QStringList{"--fast"}, QStringList{}, QStringList{"--link"},
+          QStringList{"--link", "x", "--baud", "300"}, QStringList{"--link", "x", "extra"}}) {
+        const auto [status, err] = run(args);
+        QVERIFY2(status == 2, qPrintable(args.join(' ') + ": " + err));
+        QVERIFY2(err.contains("usage: stampline-vprinter"), qPrintable(err));
+    }
+    const QString nowhere = dir.filePath("no-such-folder/printer");
+    const auto [status, err] = run({"--link", nowhere});
+    QCOMPARE(status, 1);
+    QVERIFY2(err.contains(nowhere), qPrintable(err));
 }
 
 QTEST_GUILESS_MAIN(TstVprinterE2e)
