@@ -3,6 +3,7 @@
 #include "Activation.h"
 #include "Artwork.h"
 #include "DeviceSettings.h"
+#include "HelpWindow.h"
 #include "ui_KvorMain.h"
 
 #include <QCloseEvent>
@@ -18,19 +19,23 @@
 #include <QUrl>
 #include <QtDebug>
 
-// The connection indicator: a small circle at the top of the window, painted green by every port
-// that opens.
+// The connection indicator: a small circle at the top of the window, green while ports open and
+// the printer answers, red once a port does not open or the printer does not answer.
 class ConnectionIndicator : public QWidget {
 public:
     explicit ConnectionIndicator(QWidget *parent) : QWidget(parent) {
         setObjectName(QStringLiteral("Shape1"));
         setFixedSize(18, 18);
+        setAccessibleName(QStringLiteral("Connection"));
+        tell(true);
     }
-    void setColour(const QColor &c) {
-        colour = c;
+    void tell(bool good) {
+        colour = good ? QColor(0, 128, 0) : QColor(192, 0, 0);
+        setAccessibleDescription(good ? QStringLiteral("the printer answers")
+                                      : QStringLiteral("no answer from the printer"));
+        setToolTip(accessibleDescription());
         update();
     }
-    QColor colourShown() const { return colour; }
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -42,7 +47,7 @@ protected:
     }
 
 private:
-    QColor colour = QColor(0, 128, 0);
+    QColor colour;
 };
 
 QEvent::Type TAutoControl::messageType(WindowMessage message) {
@@ -71,7 +76,7 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, Line
     port.openLine = std::move(lines);
     // Green for a port that opens or a printer that answers, red for the opposite.
     port.lineState = [this](bool good) {
-        Shape1->setColour(good ? QColor(0, 128, 0) : QColor(192, 0, 0));
+        Shape1->tell(good);
         updatePortNotice();
     };
     messageType(WindowMessage::PortNotInit); // registers the messages
@@ -364,7 +369,19 @@ void TAutoControl::openHelp() {
     QString path = QDir::current().filePath(QStringLiteral("help.html"));
     if (!QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.html"));
-    msgs.openDocument(QUrl::fromLocalFile(path));
+    if (!QFileInfo::exists(path)) {
+        msgs.error(this, QStringLiteral("help.html is missing"),
+                   QStringLiteral("Neither the current folder nor the program's folder (%1) holds "
+                                  "the manual.")
+                       .arg(QCoreApplication::applicationDirPath()));
+        return;
+    }
+    // The system's viewer when there is one; our own window when there is none or it fails.
+    if (msgs.openDocument(QUrl::fromLocalFile(path)))
+        return;
+    auto *help = new HelpWindow(path, this);
+    help->show();
+    help->activateWindow();
 }
 
 void TAutoControl::wireEntries() {

@@ -1,6 +1,8 @@
 // The main window over the virtual printer, used as an operator uses it: start-up, every direct
 // command, the configuration submenus, the port switch, the port dialog and closing.
 
+#include "Devices.h"
+#include "HelpWindow.h"
 #include "MainRig.h"
 #include "PortParams.h"
 
@@ -12,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QtTest>
 
 namespace {
@@ -51,6 +54,8 @@ private slots:
     void portDialogSavesAndConnects();
     void closingDeletesWorkingLogoFilesOnly();
     void windowsAndHelp();
+    void indicatorAndNotices();
+    void boxesAskOverTheirWindowWithSafeDefaults();
 };
 
 void TestMain::startUpFindsThePrinterAndReadsTheStateBlock() {
@@ -87,6 +92,16 @@ void TestMain::startUpWithoutPrinterEndsTheProgram() {
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
     QVERIFY(!rig.main->isVisible());
+    QCOMPARE(rig.main->exitStatus(), 1);
+    // The box says what was tried and why each failed.
+    const QString details = rig.messages.details.value(0);
+    QVERIFY2(details.contains(QStringLiteral("Com1 (%1): no answer at 57600, 38400, 19200 or 9600 "
+                                             "baud")
+                                  .arg(rig.device)),
+             qPrintable(details));
+    QVERIFY2(details.contains(QStringLiteral("Com2 (%1): no such device")
+                                  .arg(rig.path(QStringLiteral("no-such-port")))),
+             qPrintable(details));
     // Three searches, each probing the named port and then COM1 at the four rates; the other
     // ports do not open.
     QCOMPARE(lostBytes(*rig.printer, 0x0D), 3 * 2 * 4);
@@ -378,7 +393,8 @@ void TestMain::portDialogSavesAndConnects() {
     auto *speed = dialog.findChild<QComboBox *>(QStringLiteral("SpeedCB"));
     QCOMPARE(port->currentText(), QStringLiteral("com1"));
     QCOMPARE(speed->currentText(), QStringLiteral("57600"));
-    QCOMPARE(speed->count(), 6); // 1200 .. 38400; a faster rate is typed
+    QCOMPARE(speed->count(), 7);
+    QCOMPARE(speed->itemText(6), QStringLiteral("57600")); // the rate the search finds first
 
     // "Выйти" changes nothing.
     dialog.show();
@@ -456,6 +472,85 @@ void TestMain::windowsAndHelp() {
     entry(*rig.main, "Help2")->trigger();
     QCOMPARE(rig.messages.documents.size(), 1);
     QVERIFY(rig.messages.documents.first().toLocalFile().endsWith(QStringLiteral("/help.html")));
+    QVERIFY(!rig.main->findChild<HelpWindow *>());
+
+    // With no viewer for it, the manual opens in a window of the program's own, with pictures.
+    rig.messages.documentsOpen = false;
+    entry(*rig.main, "Help2")->trigger();
+    auto *help = rig.main->findChild<HelpWindow *>();
+    QVERIFY(help && help->isVisible());
+    QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Stampline")));
+    QVERIFY(rig.messages.log.isEmpty());
+}
+
+void TestMain::indicatorAndNotices() {
+    const auto colour = [](TAutoControl &main) {
+        return child<QWidget>(main, "Shape1")->grab().toImage().pixelColor(9, 9);
+    };
+    const QColor green(0, 128, 0), red(192, 0, 0);
+    MainRig rig;
+    rig.main->FormActivate();
+    QCOMPARE(colour(*rig.main), green);
+    rig.switchOff();
+    entry(*rig.main, "HighVoltageTurn1")->trigger();
+    QCOMPARE(colour(*rig.main), red);
+    rig.switchOn();
+    entry(*rig.main, "HighVoltageTurn1")->trigger();
+    QCOMPARE(colour(*rig.main), green);
+    entry(*rig.main, "Com21")->trigger(); // nothing on COM2: the port does not open
+    QCOMPARE(colour(*rig.main), red);
+    QVERIFY(rig.messages.details.last().contains(QStringLiteral("no such device")));
+
+    // A damaged virtual printer state is kept aside; the program starts and says so.
+    const QString state = rig.path(QStringLiteral("damaged.json"));
+    QFile file(state);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("{ not a state");
+    file.close();
+    const QString settings = rig.path(QStringLiteral("damaged.dev"));
+    QFile dev(settings);
+    QVERIFY(dev.open(QIODevice::WriteOnly));
+    dev.write(
+        QStringLiteral("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:%1\n")
+            .arg(state)
+            .toUtf8());
+    dev.close();
+    Recorder messages;
+    TAutoControl main(messages, settings, devices::open);
+    main.FormActivate();
+    QVERIFY(messages.log.isEmpty());
+    QVERIFY(QFile::exists(state + QStringLiteral(".damaged")));
+    QVERIFY(
+        child<QLabel>(main, "VirtualNotice")->text().contains(state + QStringLiteral(".damaged")));
+}
+
+void TestMain::boxesAskOverTheirWindowWithSafeDefaults() {
+    // The real boxes: each opens over the window that asked; Enter in a question before
+    // something is destroyed answers No, in another question Yes.
+    BoxMessages boxes;
+    QWidget window;
+    window.show();
+    QWidget *parent = nullptr;
+    const auto pressEnter = [&](QWidget *box) {
+        parent = box->parentWidget();
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    onNextModal(pressEnter);
+    QVERIFY(!boxes.confirmDestructive(&window, QStringLiteral("Mark delete. Are You Sure?")));
+    QCOMPARE(parent, &window);
+    onNextModal(pressEnter);
+    QVERIFY(boxes.confirm(&window, QStringLiteral("Text was changed. Save?")));
+    onNextModal(pressEnter);
+    boxes.error(&window, QStringLiteral("Start Command Error"));
+    QCOMPARE(parent, &window);
+
+    // The main window's own destructive question is asked that way.
+    MainRig rig;
+    rig.main->FormActivate();
+    rig.messages.answers = {false};
+    entry(*rig.main, "Delete1")->trigger();
+    QCOMPARE(rig.messages.defaults, QList<DefaultButton>{DefaultButton::No});
+    QCOMPARE(rig.messages.over.value(0), rig.main.get());
 }
 
 QTEST_MAIN(TestMain)
