@@ -86,9 +86,9 @@ private slots:
         click(s.form, "BitBtn3");
         click(s.form, "BtWriteText");
         const Script &kept = s.rig.state().script;
-        const printer::Fragment &cell = s.rig.state().cell(kept.row(), kept.column());
         const bool written = s.rig.messages.log == QStringList{"Information: Ok"};
-        QTEST(written ? kept.text() + '|' + cell.text + '|' + text(s.form, "InitValue")
+        QTEST(written ? kept.text() + '|' + s.rig.state().cell(kept.row(), kept.column()).text +
+                            '|' + text(s.form, "InitValue")
                       : s.rig.messages.log.join(',') + '|' + s.form.focusWidget()->objectName(),
               "outcome");
         if (!written) {
@@ -100,6 +100,7 @@ private slots:
                               "WriteSpecFunc", "SetFont"}));
         if (QTest::currentDataTag() == QLatin1String("1 to 500"))
             QCOMPARE(s.rig.commands().value(3), hex("\x01QIQ12N00000001E00000500S0001P0001\r"));
+        const printer::Fragment &cell = s.rig.state().cell(kept.row(), kept.column());
         QVERIFY(cell.kind == printer::Fragment::Kind::Counter && cell.font == 2);
     }
 
