@@ -5,6 +5,7 @@
 // the font field. Also the arrows that step a read-only number field within its limits. The
 // editors differ only in the data they give these pieces, never in copies of them.
 
+#include "FragmentKind.h"
 #include "Functions.h"
 
 #include <QString>
@@ -16,24 +17,6 @@ class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QWidget;
-
-inline constexpr int kMarkRows = 4;
-inline constexpr int kMarkColumns = 8;
-
-enum class CellKind { Text, Graphic, CounterDown, CounterUp, TimeDate, PostDate, SpecFunc, Other };
-
-// How a cell of kind 255 tells text from graphic.
-enum class GraphicRule {
-    FontCount,  // text below the font count, graphic at the font count
-    FixedFonts, // text below 7, graphic at 7 or 13 (the date/time editor's later reads, post-date)
-};
-
-CellKind classify(const FragmentReply &reply, int fontCount, GraphicRule rule);
-// "Text fragment", "Graphic fragment", "Counter fragment", ...; empty for Other.
-QString cellLabel(CellKind kind);
-inline bool isCounter(CellKind kind) {
-    return kind == CellKind::CounterDown || kind == CellKind::CounterUp;
-}
 
 // The shared cell read: "Maximum Row value=4" / "Maximum Column value=8" for a cell out of the
 // mark (nothing sent), then up to `attempts` ReadFragment exchanges under a long wait, and
