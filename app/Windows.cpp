@@ -75,4 +75,5 @@ void wireWindows(TAutoControl &main) {
 
     wireMarkRead(main);
     wireImageEditor(main);
+    wireLogoReadWrite(main);
 }

@@ -1,0 +1,384 @@
+// The logo window over the virtual printer: a 1-bit picture loaded into a slot, a slot read and
+// shown, renamed, deleted and saved, the number and name checks, zoom and grid, failed transfers,
+// and how the main window opens and closes it.
+
+#include "FormRig.h"
+#include "LogoReadWriteUnit.h"
+#include "MainRig.h"
+#include "Windows.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+using Dots = std::function<bool(int x, int y)>;
+
+// Whether `same` holds for every dot of `columns` × `rows`.
+bool everyDot(int columns, int rows, const Dots &same) {
+    for (int c = 0; c < columns; ++c)
+        for (int r = 0; r < rows; ++r)
+            if (!same(c, r))
+                return false;
+    return true;
+}
+
+// A picture's dots: a diagonal weave, with a dot in the top row and in the last column.
+bool weave(int x, int y) {
+    return (x * 7 + y * 3) % 5 == 0 || y == 0;
+}
+
+QString writeBitmap(const QString &path, int width, int height, const Dots &dot,
+                    QImage::Format format = QImage::Format_Mono) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, dot(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    picture.convertTo(format);
+    picture.save(path, "BMP");
+    return path;
+}
+
+// The weave, `columns` wide and 8 × B rows high, written into a slot.
+void putWeave(Hub &hub, int slot, int B, int columns, const QByteArray &name) {
+    LogoImage image;
+    LogoDots staging{};
+    PackColumns(image, staging, 8 * B, columns, weave);
+    QVERIFY(hub.fn().WriteLogo(slot, B, columns, name, image));
+}
+
+struct LogoWindow {
+    FormRig rig;
+    std::unique_ptr<TLogoReadWriteForm> form;
+
+    // Made as the main window makes it for the mode.
+    void open(LogoMode mode, const QString &picture = {}) {
+        rig.logo().mode = mode;
+        rig.logo().pictureFile = picture;
+        rig.logo().cell = LogoShare::kDefaultCell;
+        rig.mark();
+        form = std::make_unique<TLogoReadWriteForm>(rig);
+        form->show();
+    }
+    QString picture(const QString &name) { return rig.dir.filePath(name); }
+    void type(const char *edit, const QString &text) {
+        child<QLineEdit>(*form, edit)->setText(text);
+    }
+    QString text(const char *edit) { return child<QLineEdit>(*form, edit)->text(); }
+    QString size() { return child<QLabel>(*form, "Label1")->text(); }
+    LogoPicture *image() { return child<LogoPicture>(*form, "Image1"); }
+    // Whether the picture shows exactly these dots, `rows` high, `columns` wide.
+    bool shows(const Dots &dot, int columns, int rows) {
+        const QImage drawn = image()->grab().toImage();
+        const int cell = rig.logo().cell;
+        return !image()->isHidden() && drawn.size() == QSize(columns, rows) * cell &&
+               everyDot(columns, rows, [&](int c, int r) {
+                   return (drawn.pixelColor(c * cell + cell / 2, r * cell + cell / 2) ==
+                           Qt::black) == dot(c, r);
+               });
+    }
+};
+
+bool slotHolds(const printer::Logo &logo, const Dots &dot) {
+    return everyDot(logo.columns, 8 * logo.bytesPerColumn,
+                    [&](int c, int y) { return logo.dot(c, y) == dot(c, y); });
+}
+} // namespace
+
+class TestLogoWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loadWritesThePicture_data();
+    void loadWritesThePicture();
+    void readShowsTheSlot_data();
+    void readShowsTheSlot();
+    void renameSaveAndClear();
+    void numberChecks_data();
+    void numberChecks();
+    void zoomAndGrid();
+    void nameFilter();
+    void failedTransfers_data();
+    void failedTransfers();
+    void mainWindowOpensAndCloses();
+};
+
+void TestLogoWindow::loadWritesThePicture_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("shown"); // columns in the window
+    QTest::addColumn<int>("sent");  // columns that reach the slot
+    QTest::newRow("12 rows: 2 bytes a column") << 40 << 12 << 40 << 40;
+    QTest::newRow("32 rows: 125 columns fill the frame") << 130 << 32 << 125 << 125;
+    // Under 8 rows a picture of up to 4000 dots may be wider than the image: the image keeps
+    // its 512 columns and shows them, a write carries the first 255.
+    QTest::newRow("4 rows, 600 columns") << 600 << 4 << 512 << 255;
+}
+
+void TestLogoWindow::loadWritesThePicture() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, shown);
+    QFETCH(int, sent);
+    LogoWindow w;
+    w.open(LogoMode::Load, writeBitmap(w.picture(QStringLiteral("p.bmp")), width, height, weave));
+    const int B = (height + 7) / 8, below = 8 * B - height; // the picture sits on the bottom
+    const Dots picture = [&](int c, int y) { return y >= below && weave(c, y - below); };
+    QCOMPARE(w.size(), QStringLiteral("Col:%1*Row:%2").arg(shown).arg(8 * B));
+    QCOMPARE(child<QPushButton>(*w.form, "OKBtn")->text(), QStringLiteral("Load"));
+    QVERIFY(w.shows(picture, shown, 8 * B));
+
+    w.type("RowStr", QStringLiteral("7"));
+    w.type("Edit1", QStringLiteral("LOGO7"));
+    click(*w.form, "OKBtn");
+    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
+    QCOMPARE(w.rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    const printer::Logo &slot = w.rig.state().logos[7];
+    QCOMPARE(slot.bytesPerColumn, B);
+    QCOMPARE(slot.columns, sent);
+    QVERIFY(slotHolds(slot, picture));
+    QCOMPARE(slot.name, QByteArray("LOGO7   "));
+}
+
+void TestLogoWindow::readShowsTheSlot_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key"); // an arrow key pressed in the number edit, or 0 for "Read"
+    QTest::newRow("Read") << "7" << 0;
+    QTest::newRow("a negative number reads its low byte") << "-249" << 0;
+    QTest::newRow("arrow up") << "6" << int(Qt::Key_Up);
+    QTest::newRow("arrow down") << "8" << int(Qt::Key_Down);
+}
+
+void TestLogoWindow::readShowsTheSlot() {
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    LogoWindow w;
+    putWeave(w.rig, 7, 3, 20, "SEVEN");
+    w.open(LogoMode::Read);
+    QVERIFY(w.image()->isHidden());
+    w.type("RowStr", typed);
+    if (key)
+        QTest::keyClick(child<QLineEdit>(*w.form, "RowStr"), Qt::Key(key));
+    else
+        click(*w.form, "OKBtn");
+    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("ReadLogo")});
+    QVERIFY(w.rig.messages.log.isEmpty());
+    QVERIFY(w.shows(weave, 20, 24));
+    QCOMPARE(w.size(), QStringLiteral("Col:20*Row:24"));
+    QCOMPARE(w.text("Edit1"), QStringLiteral("SEVEN"));
+}
+
+void TestLogoWindow::renameSaveAndClear() {
+    LogoWindow w;
+    putWeave(w.rig, 7, 2, 30, "OLD");
+    w.open(LogoMode::Read);
+    w.type("RowStr", QStringLiteral("7"));
+    w.type("Edit1", QStringLiteral("NEWNAME"));
+    click(*w.form, "BtRename");
+    QCOMPARE(w.rig.commandNames(), (QStringList{"ReadLogo", "WriteLogo"}));
+    const printer::Logo &slot = w.rig.state().logos[7];
+    QVERIFY(slotHolds(slot, weave));
+    QCOMPARE(slot.name, QByteArray("NEWNAME "));
+    QVERIFY(w.shows(weave, 30, 16)); // the slot, shown under its new name
+    QCOMPARE(w.text("Edit1"), QStringLiteral("NEWNAME"));
+
+    // Saved as a 1-bit bitmap with ".bmp" in place of the extension chosen.
+    w.rig.messages.fileNames = {w.picture(QStringLiteral("saved.logo"))};
+    click(*w.form, "BtSaveToFile");
+    const QImage saved(w.picture(QStringLiteral("saved.bmp")));
+    QCOMPARE(saved.depth(), 1);
+    QCOMPARE(saved.size(), QSize(30, 16));
+    QVERIFY(everyDot(30, 16, [&](int x, int y) {
+        return (saved.pixelColor(x, y) == Qt::black) == weave(x, y);
+    }));
+
+    // No keeps the slot; Yes deletes it; the deleted logo is not saved.
+    w.rig.mark();
+    w.rig.messages.answers = {false, true};
+    click(*w.form, "Button1");
+    QCOMPARE(w.rig.commandNames(), QStringList{});
+    click(*w.form, "Button1");
+    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
+    const QString question = QStringLiteral("Question Confirm: Logo delete. Are You Sure?");
+    QCOMPARE(w.rig.messages.log, (QStringList{question, question, "Information: Ok"}));
+    QCOMPARE(w.rig.messages.defaults, (QList<DefaultButton>{DefaultButton::No, DefaultButton::No}));
+    QVERIFY(slot.isEmpty()); // the printer took the blank column as a deletion
+    QCOMPARE(w.size(), QStringLiteral("Col:1*Row:32"));
+    click(*w.form, "BtSaveToFile");
+    QCOMPARE(w.rig.messages.fileDialogs, 1);
+}
+
+void TestLogoWindow::numberChecks_data() {
+    QTest::addColumn<LogoMode>("mode");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    const QString maximum = QStringLiteral("Error: Maximum Fragment №=255");
+    const QString notASlot = QStringLiteral("Error: Fragment № must be a number from 0 to 255");
+    const auto row = [](const char *name, LogoMode mode, const char *button, const char *typed,
+                        const QString &shown) {
+        QTest::newRow(name) << mode << QString::fromLatin1(button) << QString::fromLatin1(typed)
+                            << shown;
+    };
+    row("Read 300", LogoMode::Read, "OKBtn", "300", maximum);
+    row("Read abc", LogoMode::Read, "OKBtn", "abc", QStringLiteral("beep"));
+    row("Load -1", LogoMode::Load, "OKBtn", "-1", notASlot);
+    row("Clear nothing", LogoMode::Read, "Button1", "", notASlot);
+    row("Clear -1", LogoMode::Read, "Button1", "-1", notASlot);
+    row("Rename x1", LogoMode::Read, "BtRename", "x1", notASlot);
+}
+
+void TestLogoWindow::numberChecks() {
+    QFETCH(LogoMode, mode);
+    QFETCH(QString, button);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    LogoWindow w;
+    w.open(mode, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 10, weave));
+    w.type("RowStr", typed);
+    click(*w.form, button.toLatin1().constData());
+    QCOMPARE(w.rig.messages.log, QStringList{shown});
+    QCOMPARE(w.rig.commandNames(), QStringList{});
+}
+
+void TestLogoWindow::zoomAndGrid() {
+    // Nothing read: the zoom does nothing, not even a beep.
+    LogoWindow w;
+    w.open(LogoMode::Read);
+    click(*w.form, "ToolButton4");
+    click(*w.form, "ToolButton9");
+    QVERIFY(w.rig.messages.log.isEmpty());
+    QCOMPARE(w.rig.logo().cell, LogoShare::kDefaultCell);
+
+    // A loaded picture: out at the default beeps; in and out double and halve, to the closest.
+    w.open(LogoMode::Load, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 16, weave));
+    click(*w.form, "ToolButton9");
+    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    click(*w.form, "ToolButton4");
+    QCOMPARE(w.rig.logo().cell, 8);
+    QVERIFY(w.shows(weave, 10, 16));
+    click(*w.form, "ToolButton9");
+    QVERIFY(w.shows(weave, 10, 16));
+    QCOMPARE(w.rig.logo().cell, 4);
+    for (int cell = 8; cell <= TLogoReadWriteForm::kMaxCell; cell *= 2)
+        click(*w.form, "ToolButton4");
+    QVERIFY(w.rig.messages.log.isEmpty());
+    click(*w.form, "ToolButton4");
+    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    QCOMPARE(w.rig.logo().cell, TLogoReadWriteForm::kMaxCell);
+
+    // The grid goes on and off at once and is ticked again at the next opening.
+    click(*w.form, "DrawGrids_");
+    QVERIFY(w.image()->grid());
+    QVERIFY(w.rig.logo().gridShown);
+    w.open(LogoMode::Load, w.rig.logo().pictureFile);
+    QVERIFY(child<QCheckBox>(*w.form, "DrawGrids_")->isChecked());
+    QVERIFY(w.image()->grid());
+    click(*w.form, "DrawGrids_");
+    QVERIFY(!w.image()->grid());
+    QVERIFY(w.rig.commandNames().isEmpty());
+}
+
+void TestLogoWindow::nameFilter() {
+    LogoWindow w;
+    w.open(LogoMode::Read);
+    auto *edit = child<QLineEdit>(*w.form, "Edit1");
+    QTest::keyClicks(edit, QStringLiteral("AB-C D"));
+    QCOMPARE(edit->text(), QStringLiteral("ABCD")); // a hyphen and a space dropped
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("ABCDEFGHIJ"));
+    QCOMPARE(edit->text(), QStringLiteral("ABCDEFGH"));
+}
+
+void TestLogoWindow::failedTransfers_data() {
+    QTest::addColumn<LogoMode>("mode");
+    QTest::addColumn<int>("silentFrom"); // host byte from which the printer hears nothing; -1 off
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("a read tried again")
+        << LogoMode::Read << -1 << QStringList{"ReadLogo", "ReadLogo"} << QStringList{};
+    // The second read never gets its slot number to the printer.
+    QTest::newRow("a read failing twice")
+        << LogoMode::Read << 5 << QStringList{"ReadLogo", "Unknown"}
+        << QStringList{"Error: Logo Read Error"};
+    QTest::newRow("a load failing")
+        << LogoMode::Load << 0 << QStringList{} << QStringList{"Error: Logo Load Error"};
+}
+
+void TestLogoWindow::failedTransfers() {
+    QFETCH(LogoMode, mode);
+    QFETCH(int, silentFrom);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, shown);
+    LogoWindow w;
+    putWeave(w.rig, 7, 1, 12, "SEVEN");
+    w.open(mode, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 8, weave));
+    const QString before = w.size();
+    const LogoDots dotsBefore = w.rig.logo().image.dots;
+    w.type("RowStr", QStringLiteral("7"));
+    if (mode == LogoMode::Read)
+        w.rig.printer->wrongEchoAt(2); // the slot number of the first read
+    if (silentFrom >= 0)
+        w.rig.printer->silenceFrom(silentFrom);
+    click(*w.form, "OKBtn");
+    QCOMPARE(w.rig.commandNames(), commands);
+    QCOMPARE(w.rig.messages.log, shown);
+    QCOMPARE(w.rig.errorFlag(), !shown.isEmpty());
+    QVERIFY(w.form->isVisible());
+    // A failed transfer leaves the window as it was; one read that succeeds shows its slot.
+    QCOMPARE(w.size(), shown.isEmpty() ? QStringLiteral("Col:12*Row:8") : before);
+    if (!shown.isEmpty())
+        QVERIFY(w.rig.logo().image.dots == dotsBefore);
+}
+
+void TestLogoWindow::mainWindowOpensAndCloses() {
+    MainRig rig;
+    rig.main->FormActivate(); // the printer found
+    wireWindows(*rig.main);
+    // Whatever a window shows, it is closed, so a failing check cannot leave it open.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    guard.start(3000);
+
+    // A cancelled picture choice opens nothing; a refused picture closes the window again.
+    rig.main->openWindow(Window::LogoLoad);
+    QCOMPARE(rig.messages.fileDialogs, 1);
+    QVERIFY(rig.messages.log.isEmpty());
+    rig.messages.fileNames = {
+        rig.path(QStringLiteral("missing.bmp")),
+        writeBitmap(rig.path(QStringLiteral("colour.bmp")), 8, 8, weave, QImage::Format_RGB888)};
+    QElapsedTimer took;
+    took.start();
+    rig.main->openWindow(Window::LogoLoad);
+    rig.main->openWindow(Window::LogoLoad);
+    QVERIFY(took.elapsed() < 2000); // not closed by the guard
+    QCOMPARE(rig.messages.log, (QStringList{"Information: Image is not valid...",
+                                            "Information: Image is not monochrome..."}));
+
+    // "LogoRead": a blank logo at the default zoom; a read shows the slot in the same window.
+    putWeave(*rig.main, 9, 1, 16, "NINE");
+    rig.main->logo().cell = 16;
+    rig.messages.clear();
+    QString size;
+    onNextModal([&](QWidget *modal) {
+        auto *form = qobject_cast<TLogoReadWriteForm *>(modal);
+        QVERIFY(form);
+        QCOMPARE(rig.main->logo().cell, LogoShare::kDefaultCell);
+        QCOMPARE(rig.main->logo().image.columnCount, 32);
+        QVERIFY(!rig.main->logo().image.hasDots());
+        child<QLineEdit>(*form, "RowStr")->setText(QStringLiteral("9"));
+        click(*form, "OKBtn");
+        size = child<QLabel>(*form, "Label1")->text();
+        form->close();
+    });
+    rig.main->openWindow(Window::LogoRead);
+    QCOMPARE(size, QStringLiteral("Col:16*Row:8"));
+    QVERIFY(rig.messages.log.isEmpty());
+}
+
+QTEST_MAIN(TestLogoWindow)
+#include "tst_logo_window.moc"
