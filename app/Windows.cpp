@@ -75,4 +75,5 @@ void wireWindows(TAutoControl &main) {
 
     wireMarkRead(main);
     wireImageEditor(main);
+    wireLogoPlacement(main);
 }

@@ -6,3 +6,4 @@ class TAutoControl;
 
 void wireMarkRead(TAutoControl &main);
 void wireImageEditor(TAutoControl &main);
+void wireLogoPlacement(TAutoControl &main);
