@@ -76,4 +76,5 @@ void wireWindows(TAutoControl &main) {
     wireMarkRead(main);
     wireImageEditor(main);
     wireLogoReadWrite(main);
+    wireLogoPlacement(main);
 }

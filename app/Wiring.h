@@ -7,3 +7,4 @@ class TAutoControl;
 void wireMarkRead(TAutoControl &main);
 void wireImageEditor(TAutoControl &main);
 void wireLogoReadWrite(TAutoControl &main);
+void wireLogoPlacement(TAutoControl &main);

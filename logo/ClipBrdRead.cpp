@@ -1,5 +1,7 @@
 #include "ClipBrdRead.h"
 
+#include "BitmapFiles.h"
+
 #include "Artwork.h"
 #include "BandView.h"
 #include "ClipboardFit.h"
@@ -16,19 +18,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
-
-namespace {
-const QString kBitmapFilter = QStringLiteral("Bitmap files (*.bmp)");
-
-// The chosen name with ".bmp" in place of any extension it had.
-QString withBitmapExtension(QString name) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf('\\'));
-    if (dot > slash)
-        name.truncate(dot);
-    return name + QStringLiteral(".bmp");
-}
-} // namespace
 
 TClipBrdReadForm::TClipBrdReadForm(Hub &h, QWidget *parent)
     : QDialog(parent), ui(setUpUi<Ui::TClipBrdReadForm>(this)), hub(h),
@@ -154,12 +143,8 @@ void TClipBrdReadForm::ToolButton7Click() {
 }
 
 void TClipBrdReadForm::saveBitmap(const QImage &bitmap) {
-    const QString name = hub.messages().saveFileName(this, QStringLiteral("Save to File"),
-                                                     startDirectory, kBitmapFilter);
-    if (name.isEmpty())
-        return;
-    if (!bitmap.save(withBitmapExtension(name), "BMP"))
-        hub.messages().error(this, QStringLiteral("Save to File Error"));
+    saveBitmapAs(hub, this, QStringLiteral("Save to File"), startDirectory,
+                 [&bitmap](const QString &file) { return bitmap.save(file, "BMP"); });
 }
 
 // --- The pop-up menu ----------------------------------------------------------------------------
@@ -205,7 +190,7 @@ void TClipBrdReadForm::SavetoFile1Click() {
 
 void TClipBrdReadForm::PastefromFile1Click() {
     const QString name = hub.messages().openFileName(this, QStringLiteral("Paste from File"),
-                                                     startDirectory, kBitmapFilter);
+                                                     startDirectory, bitmapFilter());
     if (name.isEmpty())
         return;
     LogoImage image;

@@ -1,5 +1,7 @@
 #include "LogoReadWriteUnit.h"
 
+#include "BitmapFiles.h"
+
 #include "Artwork.h"
 #include "Cell.h"
 #include "FormUi.h"
@@ -17,7 +19,6 @@
 
 namespace {
 constexpr int kLastSlot = 255;
-const QString kBitmapFilter = QStringLiteral("Bitmap files (*.bmp)");
 const QString kNotASlot = QStringLiteral("Fragment № must be a number from 0 to 255");
 
 // What the number edit holds.
@@ -41,15 +42,6 @@ QString storedName(const QString &name) {
     return trimBlanks(fromWire(toWire(name).left(8)));
 }
 
-// The chosen file name with ".bmp" in place of its extension.
-QString bitmapFileName(const QString &chosen) {
-    const QFileInfo file(chosen);
-    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".bmp"));
-}
-
-bool isDeletedShape(const LogoImage &image) {
-    return image.bytesPerColumn == 4 && image.columnCount == 1;
-}
 } // namespace
 
 TLogoReadWriteForm::TLogoReadWriteForm(Hub &h, QWidget *parent)
@@ -345,12 +337,8 @@ void TLogoReadWriteForm::BtSaveToFileClick() {
     // A deleted logo (one blank column of 4 bytes) and a logo without dots are not saved.
     if (!hasPicture() || isDeletedShape(logo().image))
         return;
-    const QString chosen = hub.messages().saveFileName(this, QStringLiteral("SaveToFile"),
-                                                       QDir::currentPath(), kBitmapFilter);
-    if (chosen.isEmpty())
-        return;
-    if (!SaveLogoToBitmap(bitmapFileName(chosen), logo().image))
-        hub.messages().error(this, QStringLiteral("Save to File Error"));
+    saveBitmapAs(hub, this, QStringLiteral("SaveToFile"), QDir::currentPath(),
+                 [this](const QString &file) { return SaveLogoToBitmap(file, logo().image); });
 }
 
 void TLogoReadWriteForm::CancelBtnClick() {
