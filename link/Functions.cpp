@@ -517,6 +517,8 @@ bool Functions::ReadLogoPreview(int number, LogoImage &image) {
     }
     image.columnCount = C;
     if (B == 0 && C == 0) {
+        // An empty slot: no dots (the fill above would show every dot set), a 32 x 32 size.
+        image.fill(0x00);
         image.bytesPerColumn = image.columnCount = 32;
     } else if (!readBytesInto(C * B, [&](int i, quint8 v) {
                    image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);
@@ -541,6 +543,8 @@ bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
     image.bytesPerColumn = B;
     image.columnCount = C;
     if (B == 0 && C == 0) {
+        // An empty slot: no dots (the fill above would show every dot set), a 32 x 32 size.
+        image.fill(0x00);
         B = C = image.bytesPerColumn = image.columnCount = 32;
     } else if (!readBytesInto(B * C, [&](int i, quint8 v) {
                    image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);

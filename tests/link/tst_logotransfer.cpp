@@ -75,15 +75,14 @@ void LogoTransferTest::previewOfAWideLogoDrainsTheRest() {
 void LogoTransferTest::previewOfAnEmptySlot() {
     PrinterRig rig;
     rig.printer->expect(bytes("07 00 02")).reply(bytes("00 00")).expect("s");
+    // An empty slot has no dots: a set bit is a dot, so its image holds none.
     LogoImage image;
-    image.fill(0x00);
+    image.fill(0x5A);
     QVERIFY(rig.f.ReadLogoPreview(2, image));
     QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
     QCOMPARE(image.bytesPerColumn, 32);
     QCOMPARE(image.columnCount, 32);
-    QVERIFY(std::all_of(image.dots.begin(), image.dots.end(), [](const auto &column) {
-        return column == std::array<quint8, 4>{0xFF, 0xFF, 0xFF, 0xFF};
-    }));
+    QVERIFY(!image.hasDots());
     QCOMPARE(rig.hostRead.size(), 3 + 2 + 1);
 }
 
@@ -253,6 +252,7 @@ void LogoTransferTest::readLogoSizes() {
         QCOMPARE(name, QByteArray("N       "));
         QCOMPARE(image.bytesPerColumn, size.B);
         QCOMPARE(image.columnCount, size.C);
+        QCOMPARE(image.hasDots(), size.dataBytes > 0); // an empty slot shows no dot
         QCOMPARE(rig.hostRead.size(), 3 + 2 + size.dataBytes + size.dropped + 9 + 1);
     }
 }
