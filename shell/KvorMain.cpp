@@ -323,6 +323,11 @@ void TAutoControl::windowEntry(std::initializer_list<QAction *> entries, Window 
 void TAutoControl::updateEntries() {
     for (const auto &[window, entry] : windowEntries)
         entry->setEnabled(openers.count(window) > 0);
+    // The Printer menu shows once it has something to offer.
+    const auto printerEntries = ui->Printer1->actions();
+    ui->Printer1->menuAction()->setVisible(
+        std::any_of(printerEntries.begin(), printerEntries.end(),
+                    [](QAction *a) { return a->isEnabled() && !a->isSeparator(); }));
 }
 
 void TAutoControl::configMenu(QMenu *menu, QAction *on, QAction *off, int bit,
@@ -476,6 +481,10 @@ void TAutoControl::wireEntries() {
     windowEntry({u.About1, u.HelpAbout1}, Window::About);
     windowEntry({u.EditCut1}, Window::PortForms);
     windowEntry({u.SetFont, u.SetFontSizeAction}, Window::SetFont);
+    windowEntry({u.MarkOverview1}, Window::MarkOverview);
+    windowEntry({u.BackUp1}, Window::BackUp);
+    windowEntry({u.Restore2}, Window::Restore);
+    windowEntry({u.LineMonitor1}, Window::LineMonitor);
 
     // Keys: one entry receives each key. F1 goes to the text editor of the Tools menu, F9 to the
     // visible "SpecFunc" "Write", Ctrl+X to the port dialog (its only way in), Ctrl+C to the mark

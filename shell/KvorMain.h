@@ -42,6 +42,10 @@ enum class Window {
     Params,
     ByteStatus,
     Hydro,
+    MarkOverview, // the Printer menu: the whole mark, back-up and restore, the line monitor
+    BackUp,
+    Restore,
+    LineMonitor,
 };
 
 class TAutoControl : public QMainWindow, public Hub {
