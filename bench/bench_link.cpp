@@ -6,7 +6,7 @@
 // - the CPU a read burns while it waits out its time-out on a silent printer, as a share of the
 //   wait.
 //
-//   bench_link [ROUNDS]   (default 30 handshake rounds, 6 transfer rounds)
+//   bench_link
 
 #include "BenchReport.h"
 #include "Functions.h"
@@ -18,11 +18,16 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
 
 constexpr int kBaud = 57600;
+// Short rounds, many of them, so that the two sides of a ratio meet the same load.
+constexpr int kHandshakeRounds = 120;
+constexpr int kHandshakeBytes = 25;
+constexpr int kTransferRounds = 6;
 
 double lineMs(qint64 bytes) {
     return double(bytes) * 10 * 1000 / kBaud; // start, eight data and stop bits a byte
@@ -76,19 +81,18 @@ double bareUs(const QString &device, int count) {
     return (bench::wallMs() - start) * 1e3 / count;
 }
 
-void handshake(PtyDevice &device, int rounds) {
-    const int bytes = 100;
+void handshake(PtyDevice &device) {
     QList<double> ratios, exchange, bare;
     device.play({});
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < kHandshakeRounds; ++round) {
         // Alternate which goes first, so that neither always meets a warmer machine.
         double a = 0, b = 0;
         if (round % 2) {
-            b = bareUs(device.slavePath(), bytes);
-            a = sendByteUs(device.slavePath(), bytes);
+            b = bareUs(device.slavePath(), kHandshakeBytes);
+            a = sendByteUs(device.slavePath(), kHandshakeBytes);
         } else {
-            a = sendByteUs(device.slavePath(), bytes);
-            b = bareUs(device.slavePath(), bytes);
+            a = sendByteUs(device.slavePath(), kHandshakeBytes);
+            b = bareUs(device.slavePath(), kHandshakeBytes);
         }
         if (a <= 0 || b <= 0) {
             bench::figure(QStringLiteral("Handshake: SendByte ÷ bare QSerialPort round trip"),
@@ -100,12 +104,16 @@ void handshake(PtyDevice &device, int rounds) {
         bare << b;
     }
     const double ratio = bench::median(ratios);
-    bench::note(
-        QStringLiteral("handshake: %1 rounds of %2 bytes; median %3 us a SendByte, %4 us "
-                       "a bare round trip")
-            .arg(rounds)
-            .arg(bytes)
-            .arg(bench::number(bench::median(exchange), 1), bench::number(bench::median(bare), 1)));
+    const auto least = [](const QList<double> &v) { return *std::min_element(v.begin(), v.end()); };
+    const auto most = [](const QList<double> &v) { return *std::max_element(v.begin(), v.end()); };
+    bench::note(QStringLiteral("handshake: %1 rounds of %2 bytes, their ratios %3 to %4; the "
+                               "quickest rounds %5 us a SendByte, %6 us a bare round trip, the "
+                               "slowest %7 and %8 us, as the machine's load came and went")
+                    .arg(kHandshakeRounds)
+                    .arg(kHandshakeBytes)
+                    .arg(bench::number(least(ratios), 2), bench::number(most(ratios), 2),
+                         bench::number(least(exchange), 1), bench::number(least(bare), 1),
+                         bench::number(most(exchange), 1), bench::number(most(bare), 1)));
     bench::figure(QStringLiteral("Handshake: SendByte ÷ bare QSerialPort round trip (pty)"),
                   bench::number(ratio, 2) + QStringLiteral("×"), QStringLiteral("≤ 1.3×"),
                   ratio <= 1.3);
@@ -219,6 +227,7 @@ struct Transfer {
     QList<double> walls = {};
     QList<double> reopens = {}; // ms spent reopening the port in each run
     QList<double> rest = {};    // each run without its pauses and reopenings, ÷ the line time
+    QList<double> echoes = {};  // µs from a byte sent to the next byte received, every run
 };
 
 QList<Transfer> transfers() {
@@ -251,7 +260,7 @@ QList<Transfer> transfers() {
     };
 }
 
-void wholeTransfers(int rounds) {
+void wholeTransfers() {
     PacedPrinter printer;
     if (!printer.ready()) {
         bench::figure(QStringLiteral("Transfers against stampline-vprinter --pace"),
@@ -261,15 +270,24 @@ void wholeTransfers(int rounds) {
     PortState state;
     aim(state, printer.link);
     qint64 crossed = 0;
-    state.trace = [&crossed](bool, quint8) { ++crossed; };
+    QList<double> echoes;
+    double sentAt = -1;
+    state.trace = [&](bool sent, quint8) {
+        ++crossed;
+        const double now = bench::wallMs();
+        if (!sent && sentAt >= 0)
+            echoes << (now - sentAt) * 1e3;
+        sentAt = sent ? now : -1;
+    };
     double reopening = 0;
     state.openLine = TimedLine::factory(reopening);
     Functions f(state);
     QList<Transfer> all = transfers();
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < kTransferRounds; ++round) {
         for (Transfer &t : all) {
             crossed = 0;
             reopening = 0;
+            echoes.clear();
             const double start = bench::wallMs();
             const bool ok = t.run(f);
             const double wall = bench::wallMs() - start;
@@ -285,6 +303,7 @@ void wholeTransfers(int rounds) {
             t.walls << wall;
             t.reopens << reopening;
             t.rest << (wall - t.pausesMs - reopening) / lineMs(t.lineBytes);
+            t.echoes << echoes;
         }
     }
     for (const Transfer &t : all) {
@@ -292,7 +311,7 @@ void wholeTransfers(int rounds) {
         const double line = lineMs(t.lineBytes);
         bench::note(QStringLiteral("%1: %2 bytes, line time %3 ms; median of %4 runs %5 ms, of "
                                    "which %6 ms the exchange's own pauses and %7 ms reopening "
-                                   "the port (Connect, %8 times); without those, %9× the line time "
+                                   "the port (%8 × Connect); without those, %9× the line time "
                                    "(medians)")
                         .arg(t.name)
                         .arg(t.lineBytes)
@@ -302,6 +321,14 @@ void wholeTransfers(int rounds) {
                              bench::number(bench::median(t.reopens), 1))
                         .arg(t.opens)
                         .arg(bench::number(bench::median(t.rest), 3)));
+        if (t.opens > 1 && !t.echoes.isEmpty()) // every byte it sends is acknowledged
+            bench::note(
+                QStringLiteral("%1: a byte's echo came back %2 us after it was sent "
+                               "(median; line time of the two %3 us), at most %4 ms")
+                    .arg(t.name, bench::number(bench::median(t.echoes), 0),
+                         bench::number(lineMs(2) * 1e3, 0),
+                         bench::number(*std::max_element(t.echoes.begin(), t.echoes.end()) / 1e3,
+                                       1)));
         bench::figure(QStringLiteral("Transfer at 57600 ÷ its line time: ") + t.name,
                       bench::number(ratio, 3) + QStringLiteral("×"), QStringLiteral("≤ 1.05×"),
                       ratio <= 1.05);
@@ -312,14 +339,13 @@ void wholeTransfers(int rounds) {
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 30;
     PtyDevice device;
     if (!device.isOpen()) {
         std::fprintf(stderr, "bench_link: %s\n", qPrintable(device.error()));
         return 1;
     }
-    handshake(device, rounds);
-    wholeTransfers(qMax(3, rounds / 5));
+    handshake(device);
+    wholeTransfers();
     silentWait(device);
     return 0;
 }
