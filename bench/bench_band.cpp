@@ -1,67 +1,33 @@
-// The image editor at its widest: a band of 10280 columns, every one of them holding dots. Draws
-// it offscreen and reports one full repaint of the band in view and one scroll step of one cell,
-// in milliseconds a frame, against the 16 ms of a frame at 60 Hz; and the resident memory of the
-// process with that band open, above the same process showing only an empty window, against the
-// goal of 64 MB.
+// The image editor at its widest: a band of 10280 columns, every one of them holding dots. One
+// full repaint of the band in view and one scroll step, each against a 60 Hz frame; and the
+// resident memory of the process with that band open, above the same process showing only an
+// empty window.
+//
+//   bench_band [FRAMES]   (default 200 a figure; offscreen unless told otherwise)
 
+#include "BenchReport.h"
+#include "BenchWindows.h"
 #include "ClipBrdRead.h"
-#include "Hub.h"
-#include "Messages.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <cstdio>
-
-namespace {
-class BenchHub : public Hub {
-public:
-    explicit BenchHub(Messages &messages) : Hub(messages, QString()) {}
-    void postMessage(WindowMessage) override {}
-    void sendMessage(WindowMessage) override {}
-};
-
-// VmRSS of /proc/self/status in kB; -1 where there is none.
-long residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).simplified().split(' ').value(0).toLong();
-    return -1;
-}
-
-template <class Frame> double msPerFrame(int frames, Frame frame) {
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < frames; ++i)
-        frame(i);
-    return double(timer.nsecsElapsed()) / 1e6 / frames;
-}
-
-double mb(long kb) {
-    return double(kb) / 1024.0;
-}
-} // namespace
 
 int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QSize window(1040, 420);
+    const int frames = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
 
-    // The empty program: one empty window, shown and painted.
+    // The empty program: one empty window of the editor's size, shown and painted.
+    const QSize size(1040, 420);
     QWidget empty;
-    empty.resize(window);
+    empty.resize(size);
     empty.show();
     QApplication::processEvents();
-    const long before = residentKb();
+    const long before = bench::residentKb();
 
-    BoxMessages messages;
-    BenchHub hub(messages);
+    bench::BenchHub hub;
     TClipBrdReadForm editor(hub);
     LogoBand &band = editor.band();
     for (int x = 0; x < LogoBand::kColumns; ++x)
@@ -70,47 +36,39 @@ int main(int argc, char *argv[]) {
                 band.setDot(x, LogoBand::kTop + y, true);
     band.setWidthValue(LogoBand::kColumns - 1);
     editor.showBand();
-    editor.resize(window);
+    editor.resize(size);
     editor.show();
     QApplication::processEvents();
-    const long after = residentKb();
+    const long after = bench::residentKb();
 
-    auto *box = editor.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"));
-    QScrollBar *across = box->horizontalScrollBar();
+    auto *picture = editor.findChild<QWidget *>(QStringLiteral("Image3"));
+    QScrollBar *across =
+        editor.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"))->horizontalScrollBar();
     across->setValue(across->maximum() / 2);
-    QApplication::processEvents();
+    bench::note(QStringLiteral("band: %1 columns shown, picture %2 × %3 pixels, window %4 × %5, "
+                               "scroll step %6 pixels")
+                    .arg(band.shownColumns())
+                    .arg(picture->width())
+                    .arg(picture->height())
+                    .arg(editor.width())
+                    .arg(editor.height())
+                    .arg(across->singleStep()));
 
-    // Frames that did not paint the band would measure nothing: they are counted.
-    struct Paints : QObject {
-        int count = 0;
-        bool eventFilter(QObject *, QEvent *event) override {
-            count += event->type() == QEvent::Paint;
-            return false;
-        }
-    } paints;
-    QWidget *view = editor.findChild<QWidget *>(QStringLiteral("Image3"));
-    view->installEventFilter(&paints);
-    const int frames = 200;
-    // The whole band in view, then the strip that one cell of scrolling brings in.
-    const double repaint = msPerFrame(frames, [&](int) {
-        view->update();
-        QApplication::processEvents();
-    });
-    const double scroll = msPerFrame(frames, [&](int i) {
-        across->setValue(across->value() + (i % 2 ? -8 : 8));
-        QApplication::processEvents();
-    });
+    bench::reportFrames(QStringLiteral("Editor band of 10280 columns: full repaint (CPU a frame)"),
+                        bench::timeFrames(picture, frames, [&](int) { picture->update(); }));
+    bench::reportFrames(
+        QStringLiteral("Editor band of 10280 columns: one scroll step (CPU a frame)"),
+        bench::timeFrames(picture, frames, [&](int i) {
+            across->setValue(across->value() + (i % 2 ? -1 : 1) * across->singleStep());
+        }));
 
-    if (paints.count < 2 * frames) {
-        std::printf("only %d of %d frames painted the band\n", paints.count, 2 * frames);
-        return 1;
-    }
-    std::printf("band: %d columns x %d rows shown, view %d x %d pixels\n", band.shownColumns(),
-                LogoBand::kHeight, box->viewport()->width(), box->viewport()->height());
-    std::printf("full repaint:      %.3f ms a frame (goal 16 ms)\n", repaint);
-    std::printf("scroll one cell:   %.3f ms a frame (goal 16 ms)\n", scroll);
-    std::printf("resident memory:   %.1f MB with the band open, %.1f MB without (+%.1f MB; goal "
-                "64 MB)\n",
-                mb(after), mb(before), mb(after - before));
-    return repaint < 16 && scroll < 16 ? 0 : 1;
+    const double mb = double(after - before) / 1024;
+    bench::note(
+        QStringLiteral("resident memory: %1 MB with the empty window, %2 MB with the band")
+            .arg(bench::number(double(before) / 1024, 1), bench::number(double(after) / 1024, 1)));
+    bench::figure(QStringLiteral("Resident memory with that band open, above an empty program"),
+                  before > 0 && after > 0 ? bench::number(mb, 1) + QStringLiteral(" MB")
+                                          : QStringLiteral("unknown"),
+                  QStringLiteral("≤ 64 MB"), before > 0 && after > 0 && mb <= 64);
+    return 0;
 }

@@ -11,6 +11,9 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace printer {
 
@@ -140,8 +143,10 @@ void PtyServer::takeHostBytes(qint64 nowUs) {
     while (!fromHost.empty() && nowUs >= nextInUs) {
         const quint8 byte = fromHost.front();
         fromHost.pop_front();
+        // The printer has the byte when it is due (nextInUs) and answers at once: what it sends
+        // then is at the host one line time later, however late this loop woke.
         if (toHost.isEmpty())
-            nextOutUs = qMax(nextOutUs, nowUs);
+            nextOutUs = qMax(nextOutUs, nextInUs + byteTimeUs());
         // The host's rate is that of the line as it stands when the byte arrives.
         if (hostRate() == printer.lineRate())
             toHost += printer.feed(byte);
@@ -175,6 +180,12 @@ int PtyServer::serve() {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+#ifdef __linux__
+    // Paced bytes are due every few hundred microseconds: wake for them without the default
+    // 50 us of timer slack.
+    if (pace)
+        prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
 
     int status = 0;
     for (;;) {
@@ -196,8 +207,9 @@ int PtyServer::serve() {
         pollfd fds[2] = {{master, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
         if (!toHost.isEmpty() && nextOutUs <= now)
             fds[0].events |= POLLOUT;
-        const int timeoutMs = waitUs < 0 ? -1 : int((waitUs + 999) / 1000);
-        if (::poll(fds, 2, timeoutMs) < 0) {
+        // To the microsecond: a paced byte is due a fraction of a millisecond ahead.
+        const timespec timeout{time_t(waitUs / 1'000'000), long(waitUs % 1'000'000) * 1000};
+        if (::ppoll(fds, 2, waitUs < 0 ? nullptr : &timeout, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             status = 1;
@@ -208,8 +220,9 @@ int PtyServer::serve() {
         if (fds[0].revents & POLLIN) {
             char buffer[4096];
             const ssize_t n = ::read(master, buffer, sizeof buffer);
+            // A byte that begins to come now has fully arrived one line time later.
             if (n > 0 && fromHost.empty())
-                nextInUs = qMax(nextInUs, monotonicUs());
+                nextInUs = qMax(nextInUs, monotonicUs() + byteTimeUs());
             for (ssize_t i = 0; i < n; ++i)
                 fromHost.push_back(quint8(buffer[i]));
         }
