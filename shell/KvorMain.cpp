@@ -386,17 +386,20 @@ void TAutoControl::loadDateTime() {
 }
 
 void TAutoControl::openHelp() {
-    // The manual of the current directory, or the one installed beside the program.
-    QString path = QDir::current().filePath(QStringLiteral("help.html"));
-    if (!QFileInfo::exists(path))
-        path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.html"));
-    if (!QFileInfo::exists(path)) {
+    // The manual of the current directory, the one beside the program, or the one installed with
+    // it (share/stampline beside the program's bin folder).
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QStringList places{QDir::current().filePath(QStringLiteral("help.html")),
+                             programDir.filePath(QStringLiteral("help.html")),
+                             programDir.filePath(QStringLiteral("../share/stampline/help.html"))};
+    const auto found = std::find_if(places.begin(), places.end(),
+                                    [](const QString &p) { return QFileInfo::exists(p); });
+    if (found == places.end()) {
         msgs.error(this, QStringLiteral("help.html is missing"),
-                   QStringLiteral("Neither the current folder nor the program's folder (%1) holds "
-                                  "the manual.")
-                       .arg(QCoreApplication::applicationDirPath()));
+                   QStringLiteral("The manual is in none of: %1").arg(places.join(", ")));
         return;
     }
+    const QString path = QDir::cleanPath(*found);
     // The system's viewer when there is one; our own window when there is none or it fails.
     if (msgs.openDocument(QUrl::fromLocalFile(path)))
         return;
