@@ -77,4 +77,5 @@ void wireWindows(TAutoControl &main) {
     wireImageEditor(main);
     wireLogoReadWrite(main);
     wireLogoPlacement(main);
+    wireMarkOverview(main, *textEditor);
 }

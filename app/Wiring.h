@@ -3,8 +3,10 @@
 // file; wireWindows calls each.
 
 class TAutoControl;
+class TOKHelpRightDlg;
 
 void wireMarkRead(TAutoControl &main);
 void wireImageEditor(TAutoControl &main);
 void wireLogoReadWrite(TAutoControl &main);
 void wireLogoPlacement(TAutoControl &main);
+void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor);

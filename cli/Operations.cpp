@@ -1,5 +1,6 @@
 #include "Operations.h"
 
+#include "FragmentKind.h"
 #include "Functions.h"
 #include "LogoImage.h"
 #include "MarkImage.h"
@@ -215,6 +216,44 @@ bool readFragment(Call &c) {
     return true;
 }
 
+// The font count, then every cell with the editors' retries; a line a cell.
+bool readMarkCells(Call &c) {
+    constexpr int kAttempts = 10;
+    StateBlock block;
+    if (!c.f.ReadTimeParams(block))
+        return false;
+    if (block.received < 14)
+        return c.fail(QStringLiteral("ReadMarkCells failed: the state block came without the font "
+                                     "count (%1 of 14 bytes)")
+                          .arg(block.received));
+    for (int row = 1; row <= kMarkRows; ++row)
+        for (int column = 1; column <= kMarkColumns; ++column) {
+            FragmentReply reply;
+            bool read = false;
+            for (int i = 0; i < kAttempts && !read; ++i)
+                read = c.f.ReadFragment(row, column, reply);
+            if (!read) {
+                const QStringList &causes = c.f.state().causes;
+                return c.fail(
+                    QStringLiteral("ReadMarkCells failed at cell %1,%2 (%3 reads)%4")
+                        .arg(row)
+                        .arg(column)
+                        .arg(kAttempts)
+                        .arg(causes.isEmpty() ? QString() : QStringLiteral(": ") + causes.last()));
+            }
+            const CellSummary cell = summarize(reply, block.fontCount());
+            QString line = QStringLiteral("%1 %2 %3 %4")
+                               .arg(row)
+                               .arg(column)
+                               .arg(cellWord(cell.kind))
+                               .arg(cell.font);
+            if (!cell.text.isEmpty())
+                line += QLatin1Char(' ') + cell.text;
+            c.print(line);
+        }
+    return true;
+}
+
 bool readTimeParams(Call &c) {
     StateBlock block;
     if (!c.f.ReadTimeParams(block))
@@ -345,6 +384,14 @@ std::vector<Operation> makeTable() {
                                       c.wire(5));
          }},
         {"ReadTimeParams", {}, 0, "prints each byte of the state block received", readTimeParams},
+        {"ReadMarkCells",
+         {},
+         0,
+         "prints \"ROW COLUMN KIND FONT TEXT\" for each of the 32 cells; KIND is text, graphic, "
+         "counter-up, counter-down, time-date, post-date, special or other; FONT as the editors "
+         "show it (a logo: the font count - 1); TEXT, all after the fourth blank, is the text, "
+         "value or format, a logo's slot, nothing for an empty cell",
+         readMarkCells},
         oneValue("ReadParam", &F::ReadParam),
         oneValue("IncreaseParam", &F::IncreaseParam),
         oneValue("DecreaseParam", &F::DecreaseParam),

@@ -1,5 +1,7 @@
 #include "FragmentKind.h"
 
+#include "WireText.h"
+
 CellKind classify(const FragmentReply &reply, int fontCount, GraphicRule rule) {
     switch (reply.kind) {
     case 255:
@@ -45,4 +47,43 @@ QString cellLabel(CellKind kind) {
         break;
     }
     return {};
+}
+
+QString cellWord(CellKind kind) {
+    switch (kind) {
+    case CellKind::Text:
+        return QStringLiteral("text");
+    case CellKind::Graphic:
+        return QStringLiteral("graphic");
+    case CellKind::CounterDown:
+        return QStringLiteral("counter-down");
+    case CellKind::CounterUp:
+        return QStringLiteral("counter-up");
+    case CellKind::TimeDate:
+        return QStringLiteral("time-date");
+    case CellKind::PostDate:
+        return QStringLiteral("post-date");
+    case CellKind::SpecFunc:
+        return QStringLiteral("special");
+    case CellKind::Other:
+        break;
+    }
+    return QStringLiteral("other");
+}
+
+CellSummary summarize(const FragmentReply &reply, int fontCount) {
+    CellSummary s;
+    s.kind = classify(reply, fontCount, GraphicRule::FontCount);
+    s.font = s.kind == CellKind::Graphic ? fontCount - 1 : reply.font;
+    // A logo cell holds its slot as one binary byte, as PlaceLogo put it there.
+    if (s.kind == CellKind::Graphic && reply.text.size() == 1) {
+        s.logoSlot = quint8(reply.text[0]);
+        s.text = QString::number(*s.logoSlot);
+        return s;
+    }
+    s.text = fromWire(reply.text);
+    for (QChar &ch : s.text)
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = QChar::ReplacementCharacter;
+    return s;
 }

@@ -5,6 +5,7 @@
 #include "Functions.h"
 
 #include <QString>
+#include <optional>
 
 inline constexpr int kMarkRows = 4;
 inline constexpr int kMarkColumns = 8;
@@ -23,3 +24,21 @@ QString cellLabel(CellKind kind);
 inline bool isCounter(CellKind kind) {
     return kind == CellKind::CounterDown || kind == CellKind::CounterUp;
 }
+
+// One word a kind, for listings: text, graphic, counter-up, counter-down, time-date, post-date,
+// special, other.
+QString cellWord(CellKind kind);
+
+// What a read cell shows an operator, told by the font count rule.
+struct CellSummary {
+    CellKind kind = CellKind::Other;
+    int font = 0; // the font byte; for a graphic cell the font count - 1, as the editors show it
+    // The text of a text cell, a counter's value, a date/time or post-date format; for a graphic
+    // cell the decimal number of its logo slot. Control characters, which would break a line,
+    // show as U+FFFD.
+    QString text;
+    std::optional<int> logoSlot; // a graphic cell whose text is the one byte of its slot
+    // A text cell with no text: nothing is printed there.
+    bool empty() const { return kind == CellKind::Text && text.isEmpty(); }
+};
+CellSummary summarize(const FragmentReply &reply, int fontCount);

@@ -17,11 +17,19 @@ std::optional<FragmentReply> readCell(Hub &hub, QWidget *over, int row, int colu
         return std::nullopt;
     }
     const auto wait = hub.longWait(over, QStringLiteral("Reading the mark's cell…"), attempts);
+    if (auto reply =
+            readCellAttempts(hub, row, column, attempts, [&](int i) { return wait->carryOn(i); }))
+        return reply;
+    hub.messages().error(over, QStringLiteral("TextFragmentRead Error"));
+    return std::nullopt;
+}
+
+std::optional<FragmentReply> readCellAttempts(Hub &hub, int row, int column, int attempts,
+                                              const std::function<bool(int)> &carryOn) {
     FragmentReply reply;
-    for (int i = 0; i < attempts && wait->carryOn(i); ++i)
+    for (int i = 0; i < attempts && carryOn(i); ++i)
         if (hub.fn().ReadFragment(row, column, reply))
             return reply;
-    hub.messages().error(over, QStringLiteral("TextFragmentRead Error"));
     return std::nullopt;
 }
 

@@ -23,6 +23,10 @@ class QWidget;
 // "TextFragmentRead Error" when none succeeded. Messages open over `over`.
 std::optional<FragmentReply> readCell(Hub &hub, QWidget *over, int row, int column,
                                       int attempts = 10);
+// The retry loop of that read alone, without limits, wait or message: up to `attempts`
+// ReadFragment exchanges, each only while `carryOn(attempt)` lets the work go on.
+std::optional<FragmentReply> readCellAttempts(Hub &hub, int row, int column, int attempts,
+                                              const std::function<bool(int)> &carryOn);
 
 // What an editor's font field shows for a graphic cell; every other cell shows its font byte.
 enum class GraphicFont { FontByte, LastFont, Unchanged, One };

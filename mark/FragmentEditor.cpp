@@ -11,6 +11,10 @@ FragmentEditor::FragmentEditor(Hub &h, QWidget *f, const EditorWidgets &w,
                                std::function<void(Move)> moved)
     : hub(h), form(f), widgets(w), fields(h, w.value, w.change, w.font) {
     widgets.change->hide();
+    if (const auto start = std::exchange(hub.mark().startCell, std::nullopt)) {
+        widgets.row->setText(QString::number(start->first));
+        widgets.column->setText(QString::number(start->second));
+    }
     bindArrows(
         w.rowUp, w.rowDown, w.row, 1, [] { return kMarkRows; }, [moved] { moved(Move::Row); });
     bindArrows(

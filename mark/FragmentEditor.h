@@ -31,7 +31,8 @@ class FragmentEditor {
 public:
     // The row arrows stop at 1 and 4, the column arrows at 1 and 8, the font arrows at 0 and the
     // font count - 1; `moved` runs after every row or column step (the font arrows only change
-    // their field). "Change" starts hidden.
+    // their field). "Change" starts hidden. The cell is the hub's start cell when one is given
+    // (taken here, once), else what the form's fields hold.
     FragmentEditor(Hub &hub, QWidget *form, const EditorWidgets &widgets,
                    std::function<void(Move)> moved);
 

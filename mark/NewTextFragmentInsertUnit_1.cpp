@@ -51,6 +51,12 @@ bool TOKHelpRightDlg::eventFilter(QObject *watched, QEvent *event) {
     return ActivatedDialog::eventFilter(watched, event);
 }
 
+void TOKHelpRightDlg::startAt(int row, int column) {
+    ui->RowStr->setText(QString::number(row));
+    ui->ColStr->setText(QString::number(column));
+    textLoaded = false;
+}
+
 void TOKHelpRightDlg::FormActivate() {
     ui->Coordinate->show();
     readCurrentCell();

@@ -20,6 +20,9 @@ public:
     explicit TOKHelpRightDlg(Hub &hub, QWidget *parent = nullptr);
     ~TOKHelpRightDlg() override;
 
+    // Moves the editor to a cell without reading it: the next activation reads it.
+    void startAt(int row, int column);
+
     void FormActivate() override;
     void BtWriteTextClick(); // "Ok"
     // The read-or-write step for the current cell: reads it when the hub's write mode is clear,

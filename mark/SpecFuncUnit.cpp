@@ -66,6 +66,11 @@ TSpecFuncForm::TSpecFuncForm(Hub &h, QWidget *parent)
     // Enter presses the "Ok" of the page in front.
     connect(ui->PageControl1, &QTabWidget::currentChanged, this,
             [this](int page) { (page == 0 ? ui->BtWriteText : ui->Button1)->setDefault(true); });
+    // Opened at a cell: its fragment number, which the first fill from the script keeps.
+    if (const auto start = std::exchange(hub.mark().startCell, std::nullopt)) {
+        startFragment = QStringLiteral("%1%2").arg(start->first).arg(start->second);
+        ui->FragmNum->setText(startFragment);
+    }
 }
 
 TSpecFuncForm::~TSpecFuncForm() {
@@ -85,6 +90,8 @@ void TSpecFuncForm::FormActivate() {
     for (const auto &item : items)
         if (const auto value = scriptItem(script, item.letter, item.width))
             item.field->setText(fromWire(*value));
+    if (!startFragment.isEmpty())
+        ui->FragmNum->setText(std::exchange(startFragment, QString()));
 }
 
 void TSpecFuncForm::refuse(QLineEdit *field) {

@@ -45,4 +45,6 @@ private:
 
     Ui::TSpecFuncForm *ui;
     Hub &hub;
+    // The fragment number of the cell the window was opened at, kept over the first fill.
+    QString startFragment;
 };

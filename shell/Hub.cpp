@@ -8,6 +8,8 @@ Hub::Hub(Messages &messages, QString settingsPath)
 
 Hub::~Hub() = default;
 
+void Hub::openCellEditor(const CellStart &) {}
+
 std::unique_ptr<LongWait> Hub::longWait(QWidget *over, const QString &label, int maximum) {
     return std::make_unique<LongWait>(over, label, maximum, clk);
 }

@@ -5,11 +5,14 @@
 // work to each other. The main window implements it; a form test may use a small rig instead.
 // Dialogs are given a Hub when they are made, never the concrete main window.
 
+#include "FragmentKind.h"
 #include "Functions.h"
 #include "LongWait.h"
 #include "Messages.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -37,6 +40,17 @@ struct MarkShare {
     bool redrawRequested = false;
     bool valid = false;
     bool grid = false; // lasts from one view to the next
+    // The cell (row, column) the next date/time, post-date, counter or special-function window
+    // starts at; the window made next takes it, and without it starts where it always does.
+    std::optional<std::pair<int, int>> startCell;
+};
+
+// A cell whose editor is to open at it, and what the cell holds.
+struct CellStart {
+    CellKind kind = CellKind::Text;
+    int row = 1;
+    int column = 1;
+    int logoSlot = 0; // a graphic cell: the slot of its logo
 };
 
 enum class LogoMode { Load, Read };
@@ -87,6 +101,9 @@ public:
     // --- Window messages to the main window.
     virtual void postMessage(WindowMessage message) = 0;
     virtual void sendMessage(WindowMessage message) = 0;
+
+    // --- The editor of a cell's kind, opened at that cell (a hub without editors opens none).
+    virtual void openCellEditor(const CellStart &start);
 
     // --- Long waits: the progress pattern, over the window that waits.
     std::unique_ptr<LongWait> longWait(QWidget *over, const QString &label, int maximum = 0);

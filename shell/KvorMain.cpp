@@ -144,6 +144,15 @@ void TAutoControl::openWindow(Window window) {
         it->second();
 }
 
+void TAutoControl::setCellEditorOpener(std::function<void(const CellStart &)> open) {
+    cellEditorOpener = std::move(open);
+}
+
+void TAutoControl::openCellEditor(const CellStart &start) {
+    if (cellEditorOpener)
+        cellEditorOpener(start);
+}
+
 void TAutoControl::postMessage(WindowMessage message) {
     QCoreApplication::postEvent(this, new QEvent(messageType(message)));
 }

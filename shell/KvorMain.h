@@ -61,6 +61,10 @@ public:
     void setWindowOpener(Window window, std::function<void()> open);
     void openWindow(Window window);
 
+    // How the editor of a cell's kind opens at that cell: set by the program's wiring.
+    void setCellEditorOpener(std::function<void(const CellStart &)> open);
+    void openCellEditor(const CellStart &start) override;
+
     static QEvent::Type messageType(WindowMessage message);
     void postMessage(WindowMessage message) override;
     void sendMessage(WindowMessage message) override;
@@ -121,6 +125,7 @@ private:
     int status = 0;
     QString deviceNotice;
     std::map<Window, std::function<void()>> openers;
+    std::function<void(const CellStart &)> cellEditorOpener;
     std::map<WindowMessage, std::function<void()>> messageActions;
     std::multimap<Window, QAction *> windowEntries;
 };

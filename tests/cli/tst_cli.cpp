@@ -48,6 +48,7 @@ private slots:
     void usageErrors();
     void printsWhatThePrinterReplied();
     void failureAndTrace();
+    void readMarkCells();
 };
 
 void TestCli::usageErrors_data() {
@@ -104,6 +105,8 @@ void TestCli::usageErrors_data() {
                               << QByteArray("--port must be");
     QTest::newRow("option without value")
         << QStringList{"--device"} << QByteArray("--device needs a value");
+    QTest::newRow("cells take no argument")
+        << QStringList{"read-mark-cells", "1"} << QByteArray("read-mark-cells takes 0 argument(s)");
     QTest::newRow("unknown option")
         << QStringList{"--fast", "start"} << QByteArray("unknown option --fast");
 }
@@ -169,6 +172,53 @@ void TestCli::failureAndTrace() {
     QCOMPARE(r.err, QByteArray("stampctl: Start failed: Com1 (printer) at 57600 baud: the printer "
                                "did not answer; try find-device\n"));
     QCOMPARE(r.out, QByteArray());
+}
+
+void TestCli::readMarkCells() {
+    // The state block (font count 7), then every cell: a logo in slot 2, a text in the code page,
+    // a down-counter, a date, a special-function counter, a post-date, a kind of its own, a text
+    // with a line break in it, and the rest empty.
+    const QByteArray stateBlock = bytes("0E 00 00 00 00 00 00 00 00 00 00 00 00 00 07");
+    const std::map<int, QByteArray> replies = {
+        {0, bytes("01 02 07 FF")},    {1, bytes("03 C4 EE EC 03 FF")}, {2, bytes("02 34 32 01 05")},
+        {3, bytes("02 44 44 02 00")}, {4, bytes("03 35 30 30 00 07")}, {5, bytes("02 44 4D 01 02")},
+        {6, bytes("01 41 04 09")},    {7, bytes("03 41 0A 42 02 FF")},
+    };
+    const auto script = [&] {
+        printer->expect(bytes("08")).reply(stateBlock);
+        for (int i = 0; i < 32; ++i) {
+            const QByteArray cell =
+                QByteArray(1, char(0x11)) + char('1' + i / 8) + char('1' + i % 8);
+            const auto it = replies.find(i);
+            printer->expect(cell).reply(it == replies.end() ? bytes("00 00 FF") : it->second);
+        }
+    };
+    script();
+    Run r = run({"read-mark-cells"});
+    QCOMPARE(r.exit, int(ctl::Success));
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 33); // and the end of the last line
+    QCOMPARE(lines.mid(0, 9),
+             QStringList({"1 1 graphic 6 2", "1 2 text 3 Дом", "1 3 counter-down 1 42",
+                          "1 4 time-date 2 DD", "1 5 special 0 500", "1 6 post-date 1 DM",
+                          "1 7 other 4 A", "1 8 text 2 A\uFFFDB", "2 1 text 0"}));
+    QCOMPARE(lines[31], QStringLiteral("4 8 text 0"));
+
+    // A cell that never answers ends it after the editors' ten reads; a short state block at once.
+    init();
+    printer->expect(bytes("08")).reply(stateBlock);
+    printer->silentFrom(16); // after the state block's echo and its 15 bytes
+    r = run({"read-mark-cells"});
+    QCOMPARE(r.exit, int(ctl::Failed));
+    QCOMPARE(r.err, QByteArray("stampctl: ReadMarkCells failed at cell 1,1 (10 reads): Com1 "
+                               "(printer) at 57600 baud: the printer did not answer\n"));
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(printer->hostBytes().count(char(0x11)), 10);
+    init();
+    printer->expect(bytes("08")).reply(bytes("02 05 09"));
+    r = run({"read-mark-cells"});
+    QCOMPARE(r.exit, int(ctl::Failed));
+    QVERIFY2(r.err.contains("without the font count (2 of 14 bytes)"), r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)
