@@ -29,6 +29,7 @@ public:
 
     // Marks the start of what a test looks at: transcript, messages and window messages.
     void mark();
+    qsizetype markedAt() const { return from; } // the transcript's index at the mark
     QStringList commandNames() const;
     QStringList commands() const; // host bytes in hex, one string a command
     void switchOff() { printer->setLineRate(4800); }
