@@ -123,9 +123,16 @@ TAutoControl::TAutoControl(Messages &messages, const QString &settingsPath, Line
 
     wireEntries();
     updateEntries();
-    adjustSize();
-    setMinimumWidth(qMax(ui->MainMenu1->sizeHint().width(), ui->ToolBar1->sizeHint().width()));
-    ui->Image1->setPixmap(clientPicture(minimumWidth()));
+}
+
+void TAutoControl::fitToContents() {
+    // Wide enough for every menu title and every tool button, so none hides behind the
+    // menu bar's overflow arrow.
+    const int width = qMax(ui->MainMenu1->sizeHint().width(), ui->ToolBar1->sizeHint().width());
+    if (width == minimumWidth())
+        return;
+    setMinimumWidth(width);
+    ui->Image1->setPixmap(clientPicture(width));
     adjustSize();
 }
 
@@ -353,6 +360,7 @@ void TAutoControl::updateEntries() {
     ui->Printer1->menuAction()->setVisible(
         std::any_of(printerEntries.begin(), printerEntries.end(),
                     [](QAction *a) { return a->isEnabled() && !a->isSeparator(); }));
+    fitToContents();
 }
 
 void TAutoControl::configMenu(QMenu *menu, QAction *on, QAction *off, int bit,

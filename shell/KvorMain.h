@@ -114,6 +114,7 @@ private:
     void updatePortNotice();
     QString causes() const; // why the last search or exchange failed, a line each
     void updateEntries();
+    void fitToContents();
 
     Ui::TAutoControl *ui;
     ConnectionIndicator *Shape1 = nullptr;
