@@ -690,16 +690,6 @@ void TstVirtualPrinter::commandsSharingFirstBytes() {
     QCOMPARE(commands.back().name, QStringLiteral("ReadFragment"));
     QCOMPARE(send(bytes("12 2A 4C 6C")).size(), 4 + 38);
 
-    // 1A: 'T' time, 'D' date, a row digit a time/date fragment; 1D: 'D' days, a row a post-date.
-    QCOMPARE(send(bytes("1A 54 31 32 30 30 30 30 0D")).size(), 9);
-    QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("SetTime"));
-    send(bytes("1A 32 33 48 48 0D"));
-    QCOMPARE(p.state().cell(2, 3).kind, Fragment::Kind::TimeDate);
-    send(bytes("1D 44 30 30 30 37 0D"));
-    QCOMPARE(p.state().postDays, 7);
-    send(bytes("1D 32 34 44 44 0D"));
-    QCOMPARE(p.state().cell(2, 4).kind, Fragment::Kind::PostDate);
-
     // 0C 'N' then a raw direction byte: not echoed.
     QCOMPARE(send(bytes("0C 4E 13")), bytes("0C 4E"));
     QVERIFY(!p.state().countUp);
@@ -707,10 +697,7 @@ void TstVirtualPrinter::commandsSharingFirstBytes() {
     QVERIFY(!p.state().countUp);
 
     // WriteLogo: the size and frame raw, 's' sent, the host's echo of it swallowed.
-    QByteArray frame(510, char(0xFF));
-    frame.replace(501, 8, "ONE     ");
-    frame[509] = char(nameChecksum("ONE     "));
-    frame[0] = char(0x00);
+    QByteArray frame = logoFrameBytes(bytes("00"), "ONE");
     QCOMPARE(send(bytes("07 89 05 01 01") + frame), bytes("07 89 05 73"));
     QCOMPARE(send(bytes("73")), QByteArray());
     QCOMPARE(p.state().logos[5].columns, 1);
