@@ -2,6 +2,7 @@
 // pseudo-terminal that echoes, answers and records every byte.
 
 #include "PtyDevice.h"
+#include "ScriptedPrinter.h"
 #include "StampctlRun.h"
 
 #include <QImage>
@@ -12,19 +13,6 @@
 Q_DECLARE_METATYPE(PtyDevice::Script)
 
 namespace {
-
-QByteArray hex(const char *text) {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-// The 510-byte logo frame: data, FF filler up to 501, the name padded to 8, its checksum.
-QByteArray frame(const QByteArray &data, const QByteArray &name, quint8 checksum) {
-    QByteArray f(510, char(0xFF));
-    f.replace(0, data.size(), data);
-    f.replace(501, 8, name.leftJustified(8, ' '));
-    f[509] = char(checksum);
-    return f;
-}
 
 // A 5120-byte mark picture reply after height and length: the given bytes, then padding.
 QByteArray markReply(const QByteArray &head, const QByteArray &picture) {
@@ -91,13 +79,13 @@ private slots:
         };
         const PtyDevice::Script echo;
 
-        QTest::newRow("start") << QStringList{"start"} << echo << hex("17") << QStringList{};
+        QTest::newRow("start") << QStringList{"start"} << echo << bytes("17") << QStringList{};
         QTest::newRow("write-text-fragment cyrillic")
             << QStringList{"write-text-fragment", "1", "2", "Привет"} << echo
-            << hex("18 31 32 CF F0 E8 E2 E5 F2 0D") << QStringList{};
+            << bytes("18 31 32 CF F0 E8 E2 E5 F2 0D") << QStringList{};
         QTest::newRow("read-fragment")
-            << QStringList{"read-fragment", "1", "2"} << answer(3, hex("03 C4 EE EC 02 FF"))
-            << hex("11 31 32") << QStringList{"Дом", "2", "255"};
+            << QStringList{"read-fragment", "1", "2"} << answer(3, bytes("03 C4 EE EC 02 FF"))
+            << bytes("11 31 32") << QStringList{"Дом", "2", "255"};
         // A logo write: the number is echoed, B, C and the 510-byte frame go out raw, then the
         // printer answers 's' and the host echoes it back.
         PtyDevice::Script write;
@@ -106,9 +94,9 @@ private slots:
         write.replies.insert(515, "s");
         QTest::newRow("write-logo")
             << QStringList{"write-logo", "5", file("dot.bmp"), "AB"} << write
-            << hex("07 89 05 01 01") + frame(hex("7F"), "AB", 0xBD) + "s" << QStringList{};
+            << bytes("07 89 05 01 01") + logoFrameBytes(bytes("7F"), "AB") + "s" << QStringList{};
         QTest::newRow("find-device") << QStringList{"--port", "Com2", "find-device"} << echo
-                                     << hex("0D") << QStringList{"Com2", "57600"};
+                                     << bytes("0D") << QStringList{"Com2", "57600"};
     }
 
     void operationsOnTheWire() {
@@ -129,8 +117,8 @@ private slots:
     // Pictures read from the printer land in files, one pixel a dot; an empty mark writes none.
     void picturesGoToFiles() {
         PtyDevice::Script logo;
-        logo.replies.insert(3, hex("01 02 FE 7F") + QByteArray(499, char(0xFF)) + "AB      " +
-                                   hex("BD"));
+        logo.replies.insert(3, bytes("01 02 FE 7F") + QByteArray(499, char(0xFF)) + "AB      " +
+                                   bytes("BD"));
         Run r = run({"read-logo", "5", file("logo.bmp")}, logo);
         QCOMPARE(r.exitCode, 0);
         QImage picture(file("logo.bmp"));
@@ -140,7 +128,7 @@ private slots:
                 QCOMPARE(qGray(picture.pixel(x, y)) == 0, (x == 0 && y == 7) || (x == 1 && y == 0));
 
         PtyDevice::Script mark;
-        mark.replies.insert(3, markReply(hex("02 03 00"), hex("FE FF  FF 7F  FF FF")));
+        mark.replies.insert(3, markReply(bytes("02 03 00"), bytes("FE FF  FF 7F  FF FF")));
         r = run({"read-mark-image", file("mark.png")}, mark);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("2\n3\n"));
@@ -152,14 +140,14 @@ private slots:
                          (x == 0 && y == 15) || (x == 1 && y == 0));
 
         QVERIFY(!QFile::exists(file("empty.png"))); // written by no row of the wire test
-        mark.replies.insert(3, markReply(hex("00 00 00"), {}));
+        mark.replies.insert(3, markReply(bytes("00 00 00"), {}));
         r = run({"read-mark-image", file("empty.png")}, mark);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("0\n0\n"));
         QVERIFY(!QFile::exists(file("empty.png")));
 
         // An empty logo slot (no size) has no picture either: its values, and no file.
-        logo.replies.insert(3, hex("00 00") + QByteArray(8, ' ') + hex("00"));
+        logo.replies.insert(3, bytes("00 00") + QByteArray(8, ' ') + bytes("00"));
         r = run({"read-logo", "7", file("empty.bmp")}, logo);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("\n32\n32\n"));
@@ -174,7 +162,7 @@ private slots:
         r = run({"write-logo", "6", file("logo.bmp")}, write);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.sent.toHex(' '),
-                 (hex("07 89 06 01 02") + frame(hex("FE 7F"), "", 0) + "s").toHex(' '));
+                 (bytes("07 89 06 01 02") + logoFrameBytes(bytes("FE 7F")) + "s").toHex(' '));
     }
 
     // A printer that does not answer, a picture that is not a 1-bit bitmap, a bad command line.
@@ -187,7 +175,7 @@ private slots:
         QVERIFY2(r.err.endsWith("at 57600 baud: the printer did not answer; try find-device\n"),
                  r.err.constData());
         QCOMPARE(r.out, QByteArray());
-        QCOMPARE(r.sent, hex("17"));
+        QCOMPARE(r.sent, bytes("17"));
 
         r = run({"write-logo", "5", file("colour.bmp")});
         QCOMPARE(r.exitCode, 1);
@@ -229,7 +217,7 @@ private slots:
     // --trace shows every byte in both directions, in order, and nothing else on stderr.
     void traceShowsEveryByte() {
         PtyDevice::Script status;
-        status.replies.insert(2, hex("81"));
+        status.replies.insert(2, bytes("81"));
         const Run r = run({"--trace", "read-byte-status"}, status);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("129\n"));

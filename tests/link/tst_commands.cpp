@@ -16,6 +16,7 @@ private slots:
     void plainCommands();
     void runningNumberIgnoresTheAnswer();
     void postDateGoesOutInTwoExchanges();
+    void readFragment_data();
     void readFragment();
     void readTimeParams();
     void paramReads();
@@ -35,96 +36,52 @@ void CommandsTest::plainCommands_data() {
     const auto row = [](const char *name, Op op, const char *echoed, const char *raw = "") {
         QTest::newRow(name) << op << bytes(echoed) << bytes(raw);
     };
-    row(
-        "Start", [](Functions &f) { return f.Start(); }, "17");
-    row(
-        "Stop", [](Functions &f) { return f.Stop(); }, "02");
-    row(
-        "PrintStart", [](Functions &f) { return f.PrintStart(); }, "17");
-    row(
-        "HighVoltageTurn", [](Functions &f) { return f.HighVoltageTurn(); }, "02");
-    row(
-        "Reset", [](Functions &f) { return f.Reset(); }, "12");
-    row(
-        "RunningNumberReset", [](Functions &f) { return f.RunningNumberReset(); }, "1F");
-    row(
-        "RunningNumberForward", [](Functions &f) { return f.RunningNumberForward(); }, "0C 4E",
-        "14");
-    row(
-        "RunningNumberBack", [](Functions &f) { return f.RunningNumberBack(); }, "0C 4E", "13");
-    row(
-        "AutoRunStop", [](Functions &f) { return f.AutoRunStop(); }, "0B 41");
-    row(
-        "SetAutoRunPeriod 7", [](Functions &f) { return f.SetAutoRunPeriod("7"); },
-        "0C 41 30 30 37 0D");
-    row(
-        "SetAutoRunPeriod blanks", [](Functions &f) { return f.SetAutoRunPeriod("  5 "); },
-        "0C 41 30 30 35 0D");
-    row(
-        "SetAutoRunPeriod 1234", [](Functions &f) { return f.SetAutoRunPeriod("1234"); },
-        "0C 41 31 32 33 34 0D");
-    row(
-        "MarkDelete", [](Functions &f) { return f.MarkDelete(); }, "0B 4D");
-    row(
-        "MarkStorage mode 0", [](Functions &f) { return f.MarkStorage(0, 0); }, "0C 4D 30 0D");
-    row(
-        "MarkStorage mode 1", [](Functions &f) { return f.MarkStorage(1, 63); }, "0C 52 6F 0D");
-    row(
-        "MarkStorage mode 2", [](Functions &f) { return f.MarkStorage(2, 10); }, "0C 57 3A 0D");
-    row(
-        "MarkStorage mode 3", [](Functions &f) { return f.MarkStorage(3, 4); }, "0C 34 0D");
-    row(
-        "MarkStorage mode -1", [](Functions &f) { return f.MarkStorage(-1, 0); }, "0C 30 0D");
-    row(
-        "MarkPrintForward", [](Functions &f) { return f.MarkPrintForward(); }, "1E 14 0D");
-    row(
-        "MarkPrintBack", [](Functions &f) { return f.MarkPrintBack(); }, "1E 13 0D");
-    row(
-        "BreakPointCorrectionOn", [](Functions &f) { return f.BreakPointCorrectionOn(); },
-        "1E 15 0D");
-    row(
-        "BreakPointCorrectionOff", [](Functions &f) { return f.BreakPointCorrectionOff(); },
-        "1E 16 0D");
-    row(
-        "MarkRotateOn", [](Functions &f) { return f.MarkRotateOn(); }, "1E 44 0D");
-    row(
-        "MarkRotateOff", [](Functions &f) { return f.MarkRotateOff(); }, "1E 55 0D");
-    row(
-        "SetTime", [](Functions &f) { return f.SetTime("235901"); }, "1A 54 32 33 35 39 30 31 0D");
-    row(
-        "SetDate", [](Functions &f) { return f.SetDate("311299"); }, "1A 44 33 31 31 32 39 39 0D");
-    row(
-        "KeyboardSelect", [](Functions &f) { return f.KeyboardSelect(); }, "07 41");
-    row(
-        "KeyboardOff", [](Functions &f) { return f.KeyboardOff(); }, "12 2A 55 4F");
+#define OP(call) Op([](Functions &f) { return f.call; })
+    row("Start", OP(Start()), "17");
+    row("Stop", OP(Stop()), "02");
+    row("PrintStart", OP(PrintStart()), "17");
+    row("HighVoltageTurn", OP(HighVoltageTurn()), "02");
+    row("Reset", OP(Reset()), "12");
+    row("RunningNumberReset", OP(RunningNumberReset()), "1F");
+    row("RunningNumberForward", OP(RunningNumberForward()), "0C 4E", "14");
+    row("RunningNumberBack", OP(RunningNumberBack()), "0C 4E", "13");
+    row("AutoRunStop", OP(AutoRunStop()), "0B 41");
+    row("SetAutoRunPeriod 7", OP(SetAutoRunPeriod("7")), "0C 41 30 30 37 0D");
+    row("SetAutoRunPeriod blanks", OP(SetAutoRunPeriod("  5 ")), "0C 41 30 30 35 0D");
+    row("SetAutoRunPeriod 1234", OP(SetAutoRunPeriod("1234")), "0C 41 31 32 33 34 0D");
+    row("MarkDelete", OP(MarkDelete()), "0B 4D");
+    row("MarkStorage mode 0", OP(MarkStorage(0, 0)), "0C 4D 30 0D");
+    row("MarkStorage mode 1", OP(MarkStorage(1, 63)), "0C 52 6F 0D");
+    row("MarkStorage mode 2", OP(MarkStorage(2, 10)), "0C 57 3A 0D");
+    row("MarkStorage mode 3", OP(MarkStorage(3, 4)), "0C 34 0D");
+    row("MarkStorage mode -1", OP(MarkStorage(-1, 0)), "0C 30 0D");
+    row("MarkPrintForward", OP(MarkPrintForward()), "1E 14 0D");
+    row("MarkPrintBack", OP(MarkPrintBack()), "1E 13 0D");
+    row("BreakPointCorrectionOn", OP(BreakPointCorrectionOn()), "1E 15 0D");
+    row("BreakPointCorrectionOff", OP(BreakPointCorrectionOff()), "1E 16 0D");
+    row("MarkRotateOn", OP(MarkRotateOn()), "1E 44 0D");
+    row("MarkRotateOff", OP(MarkRotateOff()), "1E 55 0D");
+    row("SetTime", OP(SetTime("235901")), "1A 54 32 33 35 39 30 31 0D");
+    row("SetDate", OP(SetDate("311299")), "1A 44 33 31 31 32 39 39 0D");
+    row("KeyboardSelect", OP(KeyboardSelect()), "07 41");
+    row("KeyboardOff", OP(KeyboardOff()), "12 2A 55 4F");
     // The arguments come as font, row, column; the row goes out first and the font last.
-    row(
-        "SetFont", [](Functions &f) { return f.SetFont(5, 2, 7); }, "1B 32 37 35 0D");
-    row(
-        "WriteTimeDateFragment",
-        [](Functions &f) { return f.WriteTimeDateFragment(3, 4, "HH:MM"); },
+    row("SetFont", OP(SetFont(5, 2, 7)), "1B 32 37 35 0D");
+    row("WriteTimeDateFragment", OP(WriteTimeDateFragment(3, 4, "HH:MM")),
         "1A 33 34 48 48 3A 4D 4D 0D");
-    row(
-        "WriteCounterFragment", [](Functions &f) { return f.WriteCounterFragment(1, 2, "500"); },
-        "19 31 32 35 30 30 0D");
-    row(
-        "WriteTextFragment empty", [](Functions &f) { return f.WriteTextFragment(4, 8, ""); },
-        "18 34 38 0D");
-    row(
-        "WriteTextFragment Cyrillic",
-        [](Functions &f) { return f.WriteTextFragment(1, 1, toWire(QStringLiteral("Привет"))); },
+    row("WriteCounterFragment", OP(WriteCounterFragment(1, 2, "500")), "19 31 32 35 30 30 0D");
+    row("WriteTextFragment empty", OP(WriteTextFragment(4, 8, "")), "18 34 38 0D");
+    row("WriteTextFragment Cyrillic", OP(WriteTextFragment(1, 1, toWire(QStringLiteral("Привет")))),
         "18 31 31 CF F0 E8 E2 E5 F2 0D");
-    {
-        const QByteArray longText = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGH"; // 44 bytes
-        QTest::newRow("WriteTextFragment cut at 38")
-            << Op([longText](Functions &f) { return f.WriteTextFragment(2, 3, longText); })
-            << QByteArray("\x18\x32\x33" + longText.left(38) + "\r") << QByteArray();
-    }
+    // 44 bytes: the first 38 go out.
+    row("WriteTextFragment cut at 38",
+        OP(WriteTextFragment(2, 3, "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGH")),
+        "18 32 33 30313233343536373839 6162636465666768696A6B6C6D6E6F707172737475767778797A "
+        "4142 0D");
     // Logo 13 looks like a CR, but it is one binary byte followed by the real CR.
-    row(
-        "PlaceLogo 13", [](Functions &f) { return f.PlaceLogo(13, 2, 3); }, "1C 32 33 0D 0D");
-    row(
-        "PlaceLogo 255", [](Functions &f) { return f.PlaceLogo(255, 1, 1); }, "1C 31 31 FF 0D");
+    row("PlaceLogo 13", OP(PlaceLogo(13, 2, 3)), "1C 32 33 0D 0D");
+    row("PlaceLogo 255", OP(PlaceLogo(255, 1, 1)), "1C 31 31 FF 0D");
+#undef OP
 }
 
 void CommandsTest::plainCommands() {
@@ -173,44 +130,39 @@ void CommandsTest::postDateGoesOutInTwoExchanges() {
     QCOMPARE(hexOf(failing.printer->hostBytes()), hexOf(bytes("1D 32 35") + "DD."));
 }
 
+void CommandsTest::readFragment_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("font"); // -1: not looked at
+    QTest::addColumn<int>("kind");
+    QTest::newRow("text") << bytes("03 41 42 43 02 FF") << true << QByteArray("ABC") << 2 << 255;
+    // Bytes above 7F are the code page's letters, passed on as they came.
+    QTest::newRow("Cyrillic") << bytes("06 CF F0 E8 E2 E5 F2 01 FF") << true
+                              << bytes("CF F0 E8 E2 E5 F2") << 1 << 255;
+    // A count of 0 still reads both attribute bytes; the text is cleared at the start.
+    QTest::newRow("empty") << bytes("00 07 05") << true << QByteArray() << 7 << 5;
+    // A reply cut short keeps the characters read up to the cut.
+    QTest::newRow("cut short") << bytes("05 41 42") << false << QByteArray("AB") << 9 << 9;
+    QTest::newRow("no second attribute") << bytes("00 07") << false << QByteArray() << -1 << -1;
+}
+
 void CommandsTest::readFragment() {
-    {
-        PrinterRig rig;
-        rig.printer->expect(bytes("11 32 35")).reply(bytes("03 41 42 43 02 FF"));
-        FragmentReply cell{"old", 0, 0};
-        QVERIFY(rig.f.ReadFragment(2, 5, cell));
-        QCOMPARE(cell.text, QByteArray("ABC"));
-        QCOMPARE(cell.font, quint8(2));
-        QCOMPARE(cell.kind, quint8(255));
-        QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, ok);
+    QFETCH(QByteArray, text);
+    QFETCH(int, font);
+    QFETCH(int, kind);
+    PrinterRig rig;
+    rig.printer->expect(bytes("11 32 35")).reply(reply);
+    FragmentReply cell{"old", 9, 9};
+    QCOMPARE(rig.f.ReadFragment(2, 5, cell), ok);
+    QCOMPARE(cell.text, text);
+    if (font >= 0) {
+        QCOMPARE(cell.font, quint8(font));
+        QCOMPARE(cell.kind, quint8(kind));
     }
-    {
-        // A count of 0 still reads both attribute bytes; the text is cleared at the start.
-        PrinterRig rig;
-        rig.printer->expect(bytes("11 31 31")).reply(bytes("00 07 05"));
-        FragmentReply cell{"old", 0, 0};
-        QVERIFY(rig.f.ReadFragment(1, 1, cell));
-        QVERIFY(cell.text.isEmpty());
-        QCOMPARE(cell.font, quint8(7));
-        QCOMPARE(cell.kind, quint8(5));
-        QCOMPARE(hexOf(rig.hostRead), QStringLiteral("11 31 31 00 07 05"));
-    }
-    {
-        // A reply cut short keeps the characters read up to the cut.
-        PrinterRig rig;
-        rig.printer->expect(bytes("11 34 38")).reply(bytes("05 41 42"));
-        FragmentReply cell{"old", 9, 9};
-        QVERIFY(!rig.f.ReadFragment(4, 8, cell));
-        QCOMPARE(cell.text, QByteArray("AB"));
-        QCOMPARE(cell.font, quint8(9));
-    }
-    {
-        // A missing second attribute fails the read.
-        PrinterRig rig;
-        rig.printer->expect(bytes("11 31 31")).reply(bytes("00 07"));
-        FragmentReply cell;
-        QVERIFY(!rig.f.ReadFragment(1, 1, cell));
-    }
+    QCOMPARE(hexOf(rig.hostRead), hexOf(bytes("11 32 35") + reply));
 }
 
 void CommandsTest::readTimeParams() {
@@ -396,12 +348,6 @@ void CommandsTest::specFuncRefusesABadGroup() {
 void CommandsTest::textCodePage() {
     QCOMPARE(hexOf(toWire(QStringLiteral("Привет"))), QStringLiteral("CF F0 E8 E2 E5 F2"));
     QCOMPARE(fromWire(bytes("CF F0 E8 E2 E5 F2")), QStringLiteral("Привет"));
-
-    PrinterRig rig;
-    rig.printer->expect(bytes("11 31 31")).reply(bytes("06 CF F0 E8 E2 E5 F2 01 FF"));
-    FragmentReply cell;
-    QVERIFY(rig.f.ReadFragment(1, 1, cell));
-    QCOMPARE(fromWire(cell.text), QStringLiteral("Привет"));
 }
 
 QTEST_GUILESS_MAIN(CommandsTest)

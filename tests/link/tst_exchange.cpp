@@ -7,10 +7,17 @@
 namespace {
 using Printers = std::array<std::shared_ptr<ScriptedPrinter>, 4>;
 
-// Four ports; a null printer is a device that does not exist.
-void attach(PortState &state, const Printers &printers) {
-    attachPorts(state, {printers[0], printers[1], printers[2], printers[3]});
-}
+// Ports COM1..COM4 with these printers (a null one is a device that does not exist), the port
+// and rate named.
+struct Ports {
+    PortState state;
+    Functions f{state};
+    Ports(const Printers &printers, const QString &port, const QString &baud = "9600") {
+        attachPorts(state, {printers[0], printers[1], printers[2], printers[3]});
+        state.portName = port;
+        state.baudName = baud;
+    }
+};
 
 // The rates at which the host sent its bytes, in order.
 QList<int> hostRates(const ScriptedPrinter &printer) {
@@ -158,14 +165,11 @@ void ExchangeTest::findDeviceOnTheNamedPort() {
     // A printer at 57600 is found on the first probe of the named port.
     auto printer = std::make_shared<ScriptedPrinter>(57600);
     printer->expect(bytes("0D"));
-    PortState state;
-    attach(state, {nullptr, printer, nullptr, nullptr});
-    state.portName = QStringLiteral(" com2 ");
-    state.baudName = QStringLiteral("1200");
+    Ports ports({nullptr, printer, nullptr, nullptr}, " com2 ", "1200");
+    PortState &state = ports.state;
     int painted = 0;
     state.lineState = [&](bool good) { painted += good; };
-    Functions f(state);
-    QVERIFY(f.FindDevice());
+    QVERIFY(ports.f.FindDevice());
     QVERIFY2(printer->done(), qPrintable(printer->problem()));
     QCOMPARE(hexOf(printer->hostBytes()), QStringLiteral("0D"));
     QCOMPARE(printer->opens(), 1);
@@ -181,21 +185,18 @@ void ExchangeTest::findDeviceOnTheNamedPort() {
 
     // The next command runs at the rate found, with the standard time-outs.
     printer->expect(bytes("17"));
-    QVERIFY(f.Start());
+    QVERIFY(ports.f.Start());
     QCOMPARE(state.handle->timeouts(), kStandardTimeouts);
 }
 
 void ExchangeTest::findDeviceProbesTheRatesInOrder() {
     auto printer = std::make_shared<ScriptedPrinter>(9600);
     printer->expect(bytes("0D"));
-    PortState state;
-    attach(state, {printer, nullptr, nullptr, nullptr});
-    state.portName = QStringLiteral("Com1");
-    Functions f(state);
-    QVERIFY(f.FindDevice());
+    Ports ports({printer, nullptr, nullptr, nullptr}, "Com1");
+    QVERIFY(ports.f.FindDevice());
     QCOMPARE(hexOf(printer->hostBytes()), QStringLiteral("0D 0D 0D 0D"));
     QCOMPARE(hostRates(*printer), (QList<int>{57600, 38400, 19200, 9600}));
-    QCOMPARE(state.baudName, QStringLiteral("9600"));
+    QCOMPARE(ports.state.baudName, QStringLiteral("9600"));
 }
 
 void ExchangeTest::findDeviceScansThePorts() {
@@ -205,11 +206,9 @@ void ExchangeTest::findDeviceScansThePorts() {
                             std::make_shared<ScriptedPrinter>(57600)};
     printers[2]->expect(bytes("0D"));
     printers[3]->expect(bytes("0D"));
-    PortState state;
-    attach(state, printers);
-    state.portName = QStringLiteral("com1");
-    Functions f(state);
-    QVERIFY(f.FindDevice());
+    Ports ports(printers, "com1");
+    const PortState &state = ports.state;
+    QVERIFY(ports.f.FindDevice());
     QCOMPARE(state.portName, QStringLiteral("Com3"));
     QCOMPARE(state.baudName, QStringLiteral("19200"));
     // COM1 probed as the named port and again in the scan, four rates each time.
@@ -223,13 +222,10 @@ void ExchangeTest::findDeviceScansThePorts() {
     // A named port that does not open is not probed; the scan finds the printer.
     const Printers second{std::make_shared<ScriptedPrinter>(38400), nullptr, nullptr, nullptr};
     second[0]->expect(bytes("0D"));
-    PortState other;
-    attach(other, second);
-    other.portName = QStringLiteral("Com2");
-    Functions g(other);
-    QVERIFY(g.FindDevice());
-    QCOMPARE(other.portName, QStringLiteral("Com1"));
-    QCOMPARE(other.baudName, QStringLiteral("38400"));
+    Ports other(second, "Com2");
+    QVERIFY(other.f.FindDevice());
+    QCOMPARE(other.state.portName, QStringLiteral("Com1"));
+    QCOMPARE(other.state.baudName, QStringLiteral("38400"));
     QCOMPARE(hostRates(*second[0]), (QList<int>{57600, 38400}));
 }
 
@@ -238,15 +234,12 @@ void ExchangeTest::findDeviceWithANameOfNoPort() {
     auto held = std::make_shared<ScriptedPrinter>(2400);
     const Printers printers{nullptr, nullptr, nullptr, std::make_shared<ScriptedPrinter>(9600)};
     printers[3]->expect(bytes("0D"));
-    PortState state;
-    attach(state, printers);
-    state.handle = std::make_unique<InProcessLine>(held);
-    state.portName.clear();
-    Functions f(state);
-    QVERIFY(f.FindDevice());
+    Ports ports(printers, "");
+    ports.state.handle = std::make_unique<InProcessLine>(held);
+    QVERIFY(ports.f.FindDevice());
     QCOMPARE(hostRates(*held), (QList<int>{57600, 38400, 19200, 9600}));
-    QCOMPARE(state.portName, QStringLiteral("Com4"));
-    QCOMPARE(state.baudName, QStringLiteral("9600"));
+    QCOMPARE(ports.state.portName, QStringLiteral("Com4"));
+    QCOMPARE(ports.state.baudName, QStringLiteral("9600"));
 }
 
 void ExchangeTest::findDeviceMissesAPrinterAt4800() {
@@ -255,14 +248,10 @@ void ExchangeTest::findDeviceMissesAPrinterAt4800() {
         std::make_shared<ScriptedPrinter>(1200), std::make_shared<ScriptedPrinter>(2400)};
     for (const auto &p : printers)
         p->expect(bytes("0D"));
-    PortState state;
-    attach(state, printers);
-    state.portName = QStringLiteral("Com2");
-    state.baudName = QStringLiteral("4800");
-    Functions f(state);
-    QVERIFY(!f.FindDevice());
-    QCOMPARE(state.portName, QStringLiteral("Com2"));
-    QCOMPARE(state.baudName, QStringLiteral("4800"));
+    Ports ports(printers, "Com2", "4800");
+    QVERIFY(!ports.f.FindDevice());
+    QCOMPARE(ports.state.portName, QStringLiteral("Com2"));
+    QCOMPARE(ports.state.baudName, QStringLiteral("4800"));
     for (int i = 0; i < 4; ++i) {
         const int probes = i == 1 ? 8 : 4;
         QCOMPARE(printers[size_t(i)]->hostBytes(), QByteArray(probes, '\r'));
@@ -270,9 +259,7 @@ void ExchangeTest::findDeviceMissesAPrinterAt4800() {
     }
 
     // With no device at all the search fails at once.
-    PortState nothing;
-    attach(nothing, {});
-    QVERIFY(!Functions(nothing).FindDevice());
+    QVERIFY(!Ports({}, "Com1").f.FindDevice());
 }
 
 void ExchangeTest::blockWriteWaitsForTheLine() {
@@ -289,11 +276,7 @@ void ExchangeTest::blockWriteWaitsForTheLine() {
         state.baudName = QString::number(rate);
         Functions f(state);
         LogoImage image;
-        printer->expect(bytes("07 89 01"))
-            .expectRaw(bytes("04 7D"))
-            .expectRaw(QByteArray(501, char(0xFF)) + "        " + bytes("00"))
-            .reply("s")
-            .expectRaw("s");
+        printer->expectLogoWrite(bytes("07 89 01"), bytes("04 7D"), logoFrameBytes({}));
         QVERIFY2(f.WriteLogo(1, 4, 125, "", image), qPrintable(QString::number(rate)));
         QVERIFY2(printer->done(), qPrintable(printer->problem()));
         const int blockBound = *std::max_element(bounds.begin(), bounds.end());

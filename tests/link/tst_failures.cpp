@@ -15,142 +15,72 @@ struct Case {
 
 const QByteArray kLogoBody =
     bytes("02 03 10 11 12 13 14 15") + QByteArray(495, '\xFF') + nameWithChecksum("LOGO1   ");
-const QByteArray kBlankFrame = QByteArray(501, '\xFF') + "        " + bytes("00");
+
+// A fresh place for an operation to put what it reads.
+template <class T> T &scratch() {
+    static T value;
+    value = T();
+    return value;
+}
+
+// SCRIPT(.expect(...).reply(...)): the steps played on the printer; RUN(Start()): the operation.
+#define SCRIPT(steps) [](ScriptedPrinter &p) { p steps; }
+#define RUN(call) [](Functions &f) { return f.call; }
 
 const std::vector<Case> &cases() {
     static const std::vector<Case> all = {
-        {"Start", [](ScriptedPrinter &p) { p.expect(bytes("17")); },
-         [](Functions &f) { return f.Start(); }},
-        {"RunningNumberForward",
-         [](ScriptedPrinter &p) { p.expect(bytes("0C 4E")).expectRaw(bytes("14")); },
-         [](Functions &f) { return f.RunningNumberForward(); }},
-        {"SetAutoRunPeriod", [](ScriptedPrinter &p) { p.expect(bytes("0C 41 30 30 37 0D")); },
-         [](Functions &f) { return f.SetAutoRunPeriod("7"); }},
-        {"MarkStorage", [](ScriptedPrinter &p) { p.expect(bytes("0C 57 6F 0D")); },
-         [](Functions &f) { return f.MarkStorage(2, 63); }},
-        {"SetFont", [](ScriptedPrinter &p) { p.expect(bytes("1B 31 32 33 0D")); },
-         [](Functions &f) { return f.SetFont(3, 1, 2); }},
-        {"WriteTextFragment", [](ScriptedPrinter &p) { p.expect(bytes("18 31 32") + "Hi\r"); },
-         [](Functions &f) { return f.WriteTextFragment(1, 2, "Hi"); }},
+        {"Start", SCRIPT(.expect(bytes("17"))), RUN(Start())},
+        {"RunningNumberForward", SCRIPT(.expect(bytes("0C 4E")).expectRaw(bytes("14"))),
+         RUN(RunningNumberForward())},
+        {"SetAutoRunPeriod", SCRIPT(.expect(bytes("0C 41 30 30 37 0D"))),
+         RUN(SetAutoRunPeriod("7"))},
+        {"MarkStorage", SCRIPT(.expect(bytes("0C 57 6F 0D"))), RUN(MarkStorage(2, 63))},
+        {"SetFont", SCRIPT(.expect(bytes("1B 31 32 33 0D"))), RUN(SetFont(3, 1, 2))},
+        {"WriteTextFragment", SCRIPT(.expect(bytes("18 31 32") + "Hi\r")),
+         RUN(WriteTextFragment(1, 2, "Hi"))},
         {"WritePostDateFragment",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("1D 31 32") + "DD\r")
-                 .expect("\x1D"
-                         "D0005\r");
-         },
-         [](Functions &f) { return f.WritePostDateFragment(1, 2, "0005", "DD"); }},
-        {"PlaceLogo", [](ScriptedPrinter &p) { p.expect(bytes("1C 31 32 0D 0D")); },
-         [](Functions &f) { return f.PlaceLogo(13, 1, 2); }},
-        {"ReadFragment",
-         [](ScriptedPrinter &p) { p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF")); },
-         [](Functions &f) {
-             FragmentReply cell;
-             return f.ReadFragment(1, 2, cell);
-         }},
-        {"ReadTimeParams",
-         [](ScriptedPrinter &p) { p.expect(bytes("08")).reply(bytes("10") + QByteArray(16, 1)); },
-         [](Functions &f) {
-             StateBlock block;
-             return f.ReadTimeParams(block);
-         }},
-        {"ReadParam",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("0C 42 05")).reply(bytes("33")).expectRaw(bytes("12"));
-         },
-         [](Functions &f) {
-             quint8 v;
-             return f.ReadParam('B', v);
-         }},
+         SCRIPT(.expect(bytes("1D 31 32") + "DD\r").expect(bytes("1D 44") + "0005\r")),
+         RUN(WritePostDateFragment(1, 2, "0005", "DD"))},
+        {"PlaceLogo", SCRIPT(.expect(bytes("1C 31 32 0D 0D"))), RUN(PlaceLogo(13, 1, 2))},
+        {"ReadFragment", SCRIPT(.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"))),
+         RUN(ReadFragment(1, 2, scratch<FragmentReply>()))},
+        {"ReadTimeParams", SCRIPT(.expect(bytes("08")).reply(bytes("10") + QByteArray(16, 1))),
+         RUN(ReadTimeParams(scratch<StateBlock>()))},
+        {"ReadParam", SCRIPT(.expect(bytes("0C 42 05")).reply(bytes("33")).expectRaw(bytes("12"))),
+         RUN(ReadParam('B', scratch<quint8>()))},
         {"IncreaseParam",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("0C 42 15 05")).reply(bytes("33")).expect(bytes("00 0D"));
-         },
-         [](Functions &f) {
-             quint8 v;
-             return f.IncreaseParam('B', v);
-         }},
+         SCRIPT(.expect(bytes("0C 42 15 05")).reply(bytes("33")).expect(bytes("00 0D"))),
+         RUN(IncreaseParam('B', scratch<quint8>()))},
         {"ReadByteStatus",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("0C 09")).reply(bytes("81")).expectRaw(bytes("12"));
-         },
-         [](Functions &f) {
-             quint8 v;
-             return f.ReadByteStatus(v);
-         }},
-        {"ReadScript",
-         [](ScriptedPrinter &p) { p.expect(bytes("01 05")).reply(bytes("02 51 49")); },
-         [](Functions &f) {
-             QByteArray text;
-             return f.ReadScript(text);
-         }},
-        {"ReadHydroStatus",
-         [](ScriptedPrinter &p) { p.expect(bytes("12 2A 4C 6C")).reply(QByteArray(38, 'h')); },
-         [](Functions &f) {
-             QByteArray text;
-             return f.Connect() && f.ReadHydroStatus(text);
-         }},
+         SCRIPT(.expect(bytes("0C 09")).reply(bytes("81")).expectRaw(bytes("12"))),
+         RUN(ReadByteStatus(scratch<quint8>()))},
+        {"ReadScript", SCRIPT(.expect(bytes("01 05")).reply(bytes("02 51 49"))),
+         RUN(ReadScript(scratch<QByteArray>()))},
+        {"ReadHydroStatus", SCRIPT(.expect(bytes("12 2A 4C 6C")).reply(QByteArray(38, 'h'))),
+         [](Functions &f) { return f.Connect() && f.ReadHydroStatus(scratch<QByteArray>()); }},
         {"ReadLogoNamesList",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("01 03")).reply(bytes("02") + QByteArray(20, 'n'));
-         },
-         [](Functions &f) {
-             LogoNames names;
-             return f.ReadLogoNamesList(names);
-         }},
-        {"WriteSpecFunc",
-         [](ScriptedPrinter &p) { p.expect("\x01QIQ12N00000001E00000500S0001P0001IG5\r"); },
-         [](Functions &f) { return f.WriteSpecFunc("5", "1", "500", "1", "1", "12"); }},
+         SCRIPT(.expect(bytes("01 03")).reply(bytes("02") + QByteArray(20, 'n'))),
+         RUN(ReadLogoNamesList(scratch<LogoNames>()))},
+        {"WriteSpecFunc", SCRIPT(.expect("\x01QIQ12N00000001E00000500S0001P0001IG5\r")),
+         RUN(WriteSpecFunc("5", "1", "500", "1", "1", "12"))},
         {"ReadMarkImage",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("07 08 08")).reply(bytes("01 03 00 11 22 33") + QByteArray(5117, 0));
-         },
-         [](Functions &f) {
-             auto image = std::make_unique<MarkImage>();
-             return f.ReadMarkImage(*image);
-         }},
+         SCRIPT(.expect(bytes("07 08 08")).reply(bytes("01 03 00 11 22 33") + QByteArray(5117, 0))),
+         RUN(ReadMarkImage(scratch<MarkImage>()))},
         {"ReadLogoPreview",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("07 00 03")).reply(bytes("02 03 10 11 12 13 14 15")).expect("s");
-         },
-         [](Functions &f) {
-             LogoImage image;
-             return f.ReadLogoPreview(3, image);
-         }},
-        {"ReadLogo",
-         [](ScriptedPrinter &p) { p.expect(bytes("07 01 03")).reply(kLogoBody).expect("s"); },
-         [](Functions &f) {
-             LogoImage image;
-             QByteArray name;
-             return f.ReadLogo(3, image, name);
-         }},
+         SCRIPT(.expect(bytes("07 00 03")).reply(bytes("02 03 10 11 12 13 14 15")).expect("s")),
+         RUN(ReadLogoPreview(3, scratch<LogoImage>()))},
+        {"ReadLogo", SCRIPT(.expect(bytes("07 01 03")).reply(kLogoBody).expect("s")),
+         RUN(ReadLogo(3, scratch<LogoImage>(), scratch<QByteArray>()))},
         {"WriteLogo",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("07 89 03"))
-                 .expectRaw(bytes("01 01"))
-                 .expectRaw(kBlankFrame)
-                 .reply("s")
-                 .expectRaw("s");
-         },
-         [](Functions &f) {
-             LogoImage image;
-             return f.WriteLogo(3, 1, 1, "", image);
-         }},
+         SCRIPT(.expectLogoWrite(bytes("07 89 03"), bytes("01 01"), logoFrameBytes({}))),
+         RUN(WriteLogo(3, 1, 1, "", LogoImage{}))},
         {"RenameLogo",
-         [](ScriptedPrinter &p) {
-             p.expect(bytes("07 01 03"))
-                 .reply(kLogoBody)
-                 .expect("s")
-                 .expect(bytes("07 89 03"))
-                 .expectRaw(bytes("02 03"))
-                 .expectRaw(bytes("10 11 12 13 14 15") + QByteArray(495, '\xFF') +
-                            nameWithChecksum("NEW     "))
-                 .reply("s")
-                 .expectRaw("s");
-         },
-         [](Functions &f) {
-             LogoImage image;
-             return f.RenameLogo(3, "NEW", image);
-         }},
+         SCRIPT(.expect(bytes("07 01 03"))
+                    .reply(kLogoBody)
+                    .expect("s")
+                    .expectLogoWrite(bytes("07 89 03"), bytes("02 03"),
+                                     logoFrameBytes(bytes("10 11 12 13 14 15"), "NEW"))),
+         RUN(RenameLogo(3, "NEW", scratch<LogoImage>()))},
     };
     return all;
 }
@@ -190,36 +120,31 @@ void FailuresTest::everyByte() {
     QVERIFY(c.run(good.f));
     QVERIFY2(good.printer->done(), qPrintable(good.printer->problem()));
     const QByteArray allHost = good.printer->hostBytes();
-    const int printerBytes = int(good.printer->printerBytes().size());
-    QList<int> echoes;
-    int n = 0;
-    for (const WireByte &w : good.printer->transcript())
-        if (!w.fromHost && w.echo)
-            echoes << n++;
-        else if (!w.fromHost)
-            ++n;
-
-    for (int i = 0; i < printerBytes; ++i) {
-        const QByteArray expectedHost = allHost.left(hostBytesBefore(*good.printer, i));
-        PrinterRig silent;
-        c.script(*silent.printer);
-        silent.printer->silentFrom(i);
-        QVERIFY2(!c.run(silent.f), qPrintable(QStringLiteral("silent from byte %1").arg(i)));
-        QVERIFY2(silent.printer->hostBytes() == expectedHost,
-                 qPrintable(QStringLiteral("silent from byte %1: host sent %2")
-                                .arg(i)
-                                .arg(hexOf(silent.printer->hostBytes().right(12)))));
+    QList<int> every, echoes; // the printer's bytes, and those of them that are echoes
+    for (const WireByte &w : good.printer->transcript()) {
+        if (w.fromHost)
+            continue;
+        if (w.echo)
+            echoes << int(every.size());
+        every << int(every.size());
     }
-    for (int i : echoes) {
-        const QByteArray expectedHost = allHost.left(hostBytesBefore(*good.printer, i));
-        PrinterRig wrong;
-        c.script(*wrong.printer);
-        wrong.printer->wrongAt(i);
-        QVERIFY2(!c.run(wrong.f), qPrintable(QStringLiteral("wrong echo %1").arg(i)));
-        QVERIFY2(wrong.printer->hostBytes() == expectedHost,
-                 qPrintable(QStringLiteral("wrong echo %1: host sent %2")
-                                .arg(i)
-                                .arg(hexOf(wrong.printer->hostBytes().right(12)))));
+    for (const bool silence : {true, false}) {
+        for (int i : silence ? every : echoes) {
+            const QByteArray expectedHost = allHost.left(hostBytesBefore(*good.printer, i));
+            PrinterRig failing;
+            c.script(*failing.printer);
+            if (silence)
+                failing.printer->silentFrom(i);
+            else
+                failing.printer->wrongAt(i);
+            const QString what =
+                (silence ? QStringLiteral("silent from byte %1") : QStringLiteral("wrong echo %1"))
+                    .arg(i);
+            QVERIFY2(!c.run(failing.f), qPrintable(what));
+            QVERIFY2(
+                failing.printer->hostBytes() == expectedHost,
+                qPrintable(what + ": host sent " + hexOf(failing.printer->hostBytes().right(12))));
+        }
     }
 }
 

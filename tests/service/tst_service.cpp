@@ -30,23 +30,9 @@ QStringList column(QTreeWidget *list, int c) {
     return values;
 }
 
-// Host bytes of ReadParam / a step of the parameter with that letter.
-QString readOf(char letter) {
-    return QStringLiteral("0C %1 05 12").arg(int(letter), 2, 16).toUpper();
-}
-QString stepOf(char letter, bool up) {
-    return QStringLiteral("0C %1 %2 05 00 0D")
-        .arg(int(letter), 2, 16)
-        .arg(up ? QStringLiteral("15") : QStringLiteral("16"))
-        .toUpper();
-}
-
-QStringList allReads() {
-    QStringList reads;
-    for (const PrintParameter &p : kPrintParameters)
-        reads << readOf(p.letter);
-    return reads;
-}
+// The list read again: a ReadParam for each of the 13.
+const QStringList allReads(13, QStringLiteral("ReadParam"));
+const QString up = QStringLiteral("IncreaseParam"), down = QStringLiteral("DecreaseParam");
 } // namespace
 
 class TestService : public QObject {
@@ -72,7 +58,7 @@ void TestService::parameterListShowsWhatThePrinterHolds() {
     rig.mark();
     form.FormActivate();
     auto *list = child<QTreeWidget>(form, "ListView2");
-    QCOMPARE(rig.commands(), allReads());
+    QCOMPARE(rig.commandNames(), allReads);
     QCOMPARE(column(list, 0).join(','), QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12,13"));
     QCOMPARE(column(list, 1),
              (QStringList{"Charge\"s correction", "Mark\"s delay", "Drop generation freq",
@@ -90,7 +76,7 @@ void TestService::parameterListShowsWhatThePrinterHolds() {
     list->setCurrentItem(nullptr);
     list->clearSelection();
     click(form, "Button3");
-    QVERIFY(rig.commands().isEmpty());
+    QVERIFY(rig.commandNames().isEmpty());
     QCOMPARE(child<QTabWidget>(form, "PageControl1")->currentWidget()->objectName(),
              QStringLiteral("ParamsMainTabSheet"));
 
@@ -126,13 +112,8 @@ void TestService::stepsAndUndo() {
     QCOMPARE(value->text(), QStringLiteral("103"));
     QCOMPARE(int(parameter(rig, 'H')), 103);
     click(form, "Button4");
-    QStringList expected{readOf('H')};
-    for (int i = 0; i < 3; ++i)
-        expected << stepOf('H', true);
-    for (int i = 0; i < 3; ++i)
-        expected << stepOf('H', false);
-    expected << allReads();
-    QCOMPARE(rig.commands(), expected);
+    QCOMPARE(rig.commandNames(),
+             (QStringList{"ReadParam", up, up, up, down, down, down} + allReads));
     QCOMPARE(int(parameter(rig, 'H')), 100);
     QCOMPARE(list->topLevelItem(3)->text(2), QStringLiteral("100"));
     QVERIFY(rig.messages.log.isEmpty());
@@ -145,13 +126,12 @@ void TestService::stepsAndUndo() {
     QCOMPARE(value->text(), QStringLiteral("98"));
     rig.mark();
     click(form, "Button4");
-    QCOMPARE(rig.commands(),
-             QStringList{stepOf('H', true)} + QStringList{stepOf('H', true)} + allReads());
+    QCOMPARE(rig.commandNames(), (QStringList{up, up} + allReads));
     list->setCurrentItem(list->topLevelItem(3));
     click(form, "Button3");
     rig.mark();
     click(form, "Button4");
-    QCOMPARE(rig.commands(), allReads());
+    QCOMPARE(rig.commandNames(), allReads);
 
     // "Ok" keeps the change and lists the value read back from the printer.
     list->setCurrentItem(list->topLevelItem(3));
@@ -197,8 +177,8 @@ void TestService::failedStepsWhileUndoing() {
     rig.mark();
     click(form, "Button4");
     QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: ParamsIcrease Error")});
-    QCOMPARE(rig.commands().count(stepOf('K', false)), 2);
-    QCOMPARE(rig.commands().count(readOf('C')), 2);
+    QCOMPARE(rig.commandNames().count(down), 2);
+    QCOMPARE(rig.commandNames().count(QStringLiteral("ReadParam")), 2 * 13);
     QCOMPARE(int(parameter(rig, 'K')), 51);
 
     // Undoing a decrease names the decrease.
@@ -228,25 +208,21 @@ void TestService::statusByteLampsAndWords() {
             w << child<QLabel>(form, label)->text();
         return w.join(' ');
     };
-    form.showStatus(0x00);
-    QCOMPARE(lit(), QString());
-    QCOMPARE(words(), QStringLiteral("Destroy Off Open No"));
-    form.showStatus(0xFF);
-    QCOMPARE(lit(), QStringLiteral("B PB"));
-    QCOMPARE(words(), QStringLiteral("Ok On Close Yes"));
-    form.showStatus(0x90);
-    QCOMPARE(lit(), QStringLiteral("R PG"));
-    QCOMPARE(words(), QStringLiteral("Destroy Off Open No"));
-    form.showStatus(0x65);
-    QCOMPARE(lit(), QStringLiteral("G PR"));
-    QCOMPARE(words(), QStringLiteral("Destroy On Open Yes"));
+    for (const auto &[status, lamps, text] : {std::tuple{0x00, "", "Destroy Off Open No"},
+                                              {0xFF, "B PB", "Ok On Close Yes"},
+                                              {0x90, "R PG", "Destroy Off Open No"},
+                                              {0x65, "G PR", "Destroy On Open Yes"}}) {
+        form.showStatus(quint8(status));
+        QCOMPARE(lit(), QString::fromLatin1(lamps));
+        QCOMPARE(words(), QString::fromLatin1(text));
+    }
 
     // From the printer: high voltage turned on shows in the words.
     rig.main->FormActivate();
     rig.main->fn().HighVoltageTurn();
     rig.mark();
     form.FormActivate();
-    QCOMPARE(rig.commands(), QStringList{QStringLiteral("0C 09 12")});
+    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadByteStatus")});
     const quint8 status = rig.printer->state().statusByte();
     QCOMPARE(child<QLabel>(form, "UnitOnOff_label")->text(),
              QString::fromLatin1(status & 4 ? "On" : "Off"));
@@ -270,17 +246,16 @@ void TestService::autoRunPeriod() {
     auto *axl = child<QLineEdit>(form, "AL");
     rig.mark();
     form.FormActivate();
-    QCOMPARE(rig.commands(), (QStringList{QStringLiteral("0B 41"), QStringLiteral("08")}));
+    QCOMPARE(rig.commandNames(), (QStringList{"AutoRunStop", "ReadTimeParams"}));
     QCOMPARE(period->text(), QStringLiteral("12"));
     QCOMPARE(axl->text(), QStringLiteral("300"));
 
-    // 7 goes out as the three digits 007, then the period is read back.
+    // The period goes out, then it is read back.
     period->setText(QStringLiteral(" 7 "));
     rig.mark();
     click(form, "BtWriteText");
-    QCOMPARE(rig.commands(),
-             (QStringList{QStringLiteral("0B 41"), QStringLiteral("0C 41 30 30 37 0D"),
-                          QStringLiteral("08")}));
+    QCOMPARE(rig.commandNames(),
+             (QStringList{"AutoRunStop", "SetAutoRunPeriod", "ReadTimeParams"}));
     QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
     QCOMPARE(int(rig.printer->state().autoRunPeriod), 7);
     QCOMPARE(period->text(), QStringLiteral("7"));
@@ -290,7 +265,7 @@ void TestService::autoRunPeriod() {
         period->setText(QString::fromLatin1(bad));
         rig.mark();
         click(form, "BtWriteText");
-        QVERIFY2(rig.commands().isEmpty(), bad);
+        QVERIFY2(rig.commandNames().isEmpty(), bad);
         QCOMPARE(rig.messages.log, QStringList{QStringLiteral("beep")});
     }
 }
@@ -348,8 +323,7 @@ void TestService::inkSystemButtons() {
     click(form, "Button1");
     click(form, "Button2");
     click(form, "Button3");
-    QCOMPARE(rig.commands(), (QStringList{QStringLiteral("07 41"), QStringLiteral("12 2A 55 4F"),
-                                          QStringLiteral("12 2A 4C 6C")}));
+    QCOMPARE(rig.commandNames(), (QStringList{"KeyboardSelect", "KeyboardOff", "ReadHydroStatus"}));
     QCOMPARE(select->text(), QStringLiteral("select"));
     QCOMPARE(free->text(), QStringLiteral("free"));
     QCOMPARE(read->text(), QStringLiteral("read ok"));
@@ -405,13 +379,13 @@ void TestService::windowsAreWired() {
     onNextModal(
         [&](QWidget *modal) {
             shown = modal;
-            readsWhileOpen = rig.commands();
+            readsWhileOpen = rig.commandNames();
             modal->close();
         },
-        [&] { return rig.commands().size() >= 13; });
+        [&] { return rig.commandNames().size() >= 13; });
     rig.main->findChild<QAction *>(QStringLiteral("ParamsValue2"))->trigger();
     QVERIFY(qobject_cast<TParamsForm *>(shown));
-    QCOMPARE(readsWhileOpen, allReads());
+    QCOMPARE(readsWhileOpen, allReads);
 }
 
 QTEST_MAIN(TestService)

@@ -14,6 +14,12 @@ QByteArray nameWithChecksum(const QByteArray &name8) {
     return name8 + QByteArray(1, char(nameChecksum(name8)));
 }
 
+QByteArray logoFrameBytes(const QByteArray &data, const QByteArray &name) {
+    QByteArray frame = data;
+    frame.append(501 - data.size(), char(0xFF));
+    return frame + nameWithChecksum(name.leftJustified(8, ' ', true));
+}
+
 ScriptedPrinter &ScriptedPrinter::add(Kind kind, const QByteArray &data, int waits) {
     if (!data.isEmpty() || kind == Kind::Late)
         steps.append({kind, data, waits});
@@ -34,6 +40,12 @@ ScriptedPrinter &ScriptedPrinter::reply(const QByteArray &data) {
 
 ScriptedPrinter &ScriptedPrinter::replyAfterWaits(const QByteArray &data, int waits) {
     return add(Kind::Late, data, waits);
+}
+
+ScriptedPrinter &ScriptedPrinter::expectLogoWrite(const QByteArray &command,
+                                                  const QByteArray &sizes,
+                                                  const QByteArray &frame) {
+    return expect(command).expectRaw(sizes).expectRaw(frame).reply("s").expectRaw("s");
 }
 
 void ScriptedPrinter::playReplies(QByteArray &out) {

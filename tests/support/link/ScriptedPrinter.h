@@ -21,6 +21,9 @@ QByteArray bytes(const char *hex);
 QString hexOf(const QByteArray &data);
 // A logo name of 8 bytes followed by the byte that makes the nine sum to 0, as a logo read ends.
 QByteArray nameWithChecksum(const QByteArray &name8);
+// The 510-byte logo frame: the data, FF filler up to 501 bytes, the name padded with blanks to 8
+// and its checksum.
+QByteArray logoFrameBytes(const QByteArray &data, const QByteArray &name = {});
 
 struct WireByte {
     bool fromHost = false;
@@ -41,6 +44,10 @@ public:
     ScriptedPrinter &reply(const QByteArray &data);     // sent as soon as the step before is done
     // Sent only after the host has waited for a byte in vain `waits` times.
     ScriptedPrinter &replyAfterWaits(const QByteArray &data, int waits);
+    // A logo write: the command echoed, B and C and the frame raw, then the printer's 's' that
+    // the host echoes back.
+    ScriptedPrinter &expectLogoWrite(const QByteArray &command, const QByteArray &sizes,
+                                     const QByteArray &frame);
 
     // Faults, by the index of a byte the printer sends (0 the first): every byte from that one
     // on is withheld, or that one byte is sent complemented.
