@@ -36,7 +36,8 @@ QString generalUsage() {
         "  --port ComN    Com1..Com4 (default: \"Com\" of stampline.dev beside stampctl, com1)\n"
         "  --baud RATE    1200, 2400, 4800, 9600, 19200, 38400 or 57600 (default: \"Speed\", "
         "9600)\n"
-        "  --trace        every byte on stderr: \"> 1B\" sent, \"< 1B\" received\n"
+        "  --trace        every byte on stderr, \"> 1B\" sent and \"< 1B\" received, each\n"
+        "                 operation's bytes after a line \"# OperationName\"\n"
         "Texts are UTF-8 and go out in the printer's code page. Values are printed one a line.\n"
         "Exit status: 0 done, 1 the operation failed, 2 usage error.\n"
         "Operations:\n");
@@ -44,6 +45,20 @@ QString generalUsage() {
         text += QStringLiteral("  ") + usageLine(op) + QLatin1Char('\n') + noteLines(op);
     return text;
 }
+
+// --trace: a line "# ReadFragment" before the bytes of each operation, the name the line monitor
+// shows it by.
+class TraceNames : public ExchangeWatcher {
+public:
+    explicit TraceNames(const Console &out) : console(out) {}
+    void began(const Exchange &exchange) override {
+        console.err((QStringLiteral("# ") + exchange.operation + QLatin1Char('\n')).toUtf8());
+    }
+    void ended(const Exchange &) override {}
+
+private:
+    const Console &console;
+};
 
 int usageError(const Console &console, const QString &reason, const QString &usage) {
     console.err((QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage).toUtf8());
@@ -142,7 +157,9 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
                               generalUsage());
         port.ports.devices[size_t(index)] = *o.device;
     }
-    if (o.trace)
+    TraceNames names(console);
+    if (o.trace) {
+        port.watcher = &names;
         port.trace = [&console](bool sent, quint8 byte) {
             console.err(QStringLiteral("%1 %2\n")
                             .arg(QLatin1Char(sent ? '>' : '<'))
@@ -150,6 +167,7 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
                             .toUpper()
                             .toLatin1());
         };
+    }
 
     if (!op->run(call)) {
         QString message = call.failure.isEmpty()

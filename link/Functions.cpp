@@ -34,6 +34,44 @@ int baudIndexOf(const QString &baudName) {
     return -1;
 }
 
+// --- The record of an operation ---------------------------------------------------------------
+
+void Functions::begin(const char *name) {
+    PortState &s = state();
+    s.exchange.emplace();
+    s.exchange->operation = QString::fromLatin1(name);
+    s.exchange->started = QDateTime::currentDateTime();
+    s.exchange->clock.start();
+    s.watcher->began(*s.exchange);
+}
+
+void Functions::end(bool ok) {
+    PortState &s = state();
+    Exchange done = std::move(*s.exchange);
+    s.exchange.reset();
+    done.durationUs = done.clock.nsecsElapsed() / 1000;
+    done.ok = ok;
+    if (ok) // causes met on the way (a port of the search that did not answer) are not its own
+        done.cause.clear();
+    if (s.watcher)
+        s.watcher->ended(done);
+}
+
+void Functions::noteEcho(quint8 byte, std::optional<quint8> echo) {
+    // The last fault is the one that ended the operation (a search tries on after one).
+    Exchange *x = state().exchange ? &*state().exchange : nullptr;
+    if (!x)
+        return;
+    if (echo && *echo == byte) {
+        ++x->echoed;
+        return;
+    }
+    ++x->unanswered;
+    x->fault = echo ? EchoFault::Wrong : EchoFault::Missing;
+    x->faultByte = byte;
+    x->faultEcho = echo.value_or(0);
+}
+
 // --- The exchange -------------------------------------------------------------------------
 
 QString Functions::where() const {
@@ -44,41 +82,46 @@ QString Functions::where() const {
 }
 
 bool Functions::fail(const QString &what) {
-    io.state().causes << where() + QStringLiteral(": ") + what;
+    io.state().note(where() + QStringLiteral(": ") + what);
     io.state().tell(false);
     return false;
 }
 
 bool Functions::SendByte(quint8 byte) {
-    io.PurgeInput();
-    if (!io.WriteByte(byte))
-        return fail(QStringLiteral("the byte %1 could not be sent").arg(hexByte(byte)));
-    const auto echo = io.ReadByte();
-    if (!echo)
-        return fail(QStringLiteral("the printer did not answer"));
-    if (*echo != byte)
-        return fail(
-            QStringLiteral("the printer echoed %1 for %2").arg(hexByte(*echo), hexByte(byte)));
-    io.state().tell(true);
-    return true;
+    return watched(__func__, [&] {
+        io.PurgeInput();
+        if (!io.WriteByte(byte))
+            return fail(QStringLiteral("the byte %1 could not be sent").arg(hexByte(byte)));
+        const auto echo = io.ReadByte();
+        noteEcho(byte, echo);
+        if (!echo)
+            return fail(QStringLiteral("the printer did not answer"));
+        if (*echo != byte)
+            return fail(
+                QStringLiteral("the printer echoed %1 for %2").arg(hexByte(*echo), hexByte(byte)));
+        io.state().tell(true);
+        return true;
+    });
 }
 
 std::optional<quint8> Functions::ReceiveByte() {
-    std::optional<quint8> byte;
-    for (int attempt = 0; attempt < 10 && !byte; ++attempt) {
-        byte = io.ReadByte();
-        if (!byte)
-            io.Wait(10);
-    }
-    if (!byte) {
-        fail(QStringLiteral("the printer did not acknowledge"));
-        return std::nullopt;
-    }
-    if (!io.WriteByte(*byte)) {
-        fail(QStringLiteral("the acknowledgement could not be sent back"));
-        return std::nullopt;
-    }
-    return byte;
+    return watched(__func__, [&]() -> std::optional<quint8> {
+        std::optional<quint8> byte;
+        for (int attempt = 0; attempt < 10 && !byte; ++attempt) {
+            byte = io.ReadByte();
+            if (!byte)
+                io.Wait(10);
+        }
+        if (!byte) {
+            fail(QStringLiteral("the printer did not acknowledge"));
+            return std::nullopt;
+        }
+        if (!io.WriteByte(*byte)) {
+            fail(QStringLiteral("the acknowledgement could not be sent back"));
+            return std::nullopt;
+        }
+        return byte;
+    });
 }
 
 std::optional<quint8> Functions::reply() {
@@ -89,19 +132,21 @@ std::optional<quint8> Functions::reply() {
 }
 
 bool Functions::Connect() {
-    PortState &s = state();
-    s.causes.clear();
-    const int port = portIndexOf(s.portName);
-    if (port >= 0 && !io.OpenPort(port))
-        return false;
-    const int baud = baudIndexOf(s.baudName);
-    if (baud >= 0 && !io.SetLine(baud))
-        return fail(QStringLiteral("the line could not be set to %1 baud").arg(s.baudName));
-    io.SetStandardTimeouts();
-    io.PurgeInput();
-    // A port name that is none of the four keeps the port already held; with none held there is
-    // nothing to talk to.
-    return s.handle != nullptr;
+    return watched(__func__, [&] {
+        PortState &s = state();
+        s.causes.clear();
+        const int port = portIndexOf(s.portName);
+        if (port >= 0 && !io.OpenPort(port))
+            return false;
+        const int baud = baudIndexOf(s.baudName);
+        if (baud >= 0 && !io.SetLine(baud))
+            return fail(QStringLiteral("the line could not be set to %1 baud").arg(s.baudName));
+        io.SetStandardTimeouts();
+        io.PurgeInput();
+        // A port name that is none of the four keeps the port already held; with none held there is
+        // nothing to talk to.
+        return s.handle != nullptr;
+    });
 }
 
 bool Functions::SetProbeTimeouts() {
@@ -117,17 +162,19 @@ bool Functions::SetProbeTimeouts() {
 }
 
 bool Functions::DetectBaudRate(const CarryOn &carryOn) {
-    for (int index = int(kBaudTable.size()) - 1; index >= 3; --index) { // 57600 down to 9600
-        if (carryOn && !carryOn()) {
-            state().causes << QStringLiteral("the search was cancelled");
-            return false;
+    return watched(__func__, [&] {
+        for (int index = int(kBaudTable.size()) - 1; index >= 3; --index) { // 57600 down to 9600
+            if (carryOn && !carryOn()) {
+                state().note(QStringLiteral("the search was cancelled"));
+                return false;
+            }
+            if (io.SetLine(index) && SendByte(CR)) {
+                state().baudName = QString::number(kBaudTable[size_t(index)]);
+                return true;
+            }
         }
-        if (io.SetLine(index) && SendByte(CR)) {
-            state().baudName = QString::number(kBaudTable[size_t(index)]);
-            return true;
-        }
-    }
-    return false;
+        return false;
+    });
 }
 
 bool Functions::probe(const CarryOn &carryOn) {
@@ -137,36 +184,38 @@ bool Functions::probe(const CarryOn &carryOn) {
     if (DetectBaudRate(carryOn))
         return true;
     state().causes.resize(before);
-    state().causes << label + QStringLiteral(": no answer at 57600, 38400, 19200 or 9600 baud; is "
-                                             "the printer on and its cable in this port?");
+    state().note(label + QStringLiteral(": no answer at 57600, 38400, 19200 or 9600 baud; is the "
+                                        "printer on and its cable in this port?"));
     return false;
 }
 
 bool Functions::FindDevice(const CarryOn &carryOn) {
-    PortState &s = state();
-    s.causes.clear();
-    const int named = portIndexOf(s.portName);
-    const bool namedUnusable = named >= 0 && !io.OpenPort(named);
-    if (!namedUnusable && SetProbeTimeouts() && probe(carryOn))
-        return true;
-
-    for (int port = 0; port < 4; ++port) {
-        if (carryOn && !carryOn())
-            return false;
-        if (port == named && namedUnusable)
-            continue; // its reason is told already
-        if (!io.OpenPort(port))
-            continue;
-        SetProbeTimeouts();
-        const bool found = probe(carryOn);
-        if (s.handle)
-            s.handle->setTimeouts(s.savedTimeouts);
-        if (found) {
-            s.portName = QStringLiteral("Com%1").arg(port + 1);
+    return watched(__func__, [&] {
+        PortState &s = state();
+        s.causes.clear();
+        const int named = portIndexOf(s.portName);
+        const bool namedUnusable = named >= 0 && !io.OpenPort(named);
+        if (!namedUnusable && SetProbeTimeouts() && probe(carryOn))
             return true;
+
+        for (int port = 0; port < 4; ++port) {
+            if (carryOn && !carryOn())
+                return false;
+            if (port == named && namedUnusable)
+                continue; // its reason is told already
+            if (!io.OpenPort(port))
+                continue;
+            SetProbeTimeouts();
+            const bool found = probe(carryOn);
+            if (s.handle)
+                s.handle->setTimeouts(s.savedTimeouts);
+            if (found) {
+                s.portName = QStringLiteral("Com%1").arg(port + 1);
+                return true;
+            }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 void Functions::Pause(int ms) {
@@ -214,179 +263,204 @@ bool Functions::drain(int count) {
 // --- Commands ---------------------------------------------------------------------------------
 
 bool Functions::Start() {
-    return command({0x17});
+    return watched(__func__, [&] { return command({0x17}); });
 }
 bool Functions::Stop() {
-    return command({0x02});
+    return watched(__func__, [&] { return command({0x02}); });
 }
 bool Functions::PrintStart() {
-    return command({0x17});
+    return watched(__func__, [&] { return command({0x17}); });
 }
 bool Functions::HighVoltageTurn() {
-    return command({0x02});
+    return watched(__func__, [&] { return command({0x02}); });
 }
 bool Functions::Reset() {
-    return command({0x12});
+    return watched(__func__, [&] { return command({0x12}); });
 }
 bool Functions::RunningNumberReset() {
-    return command({0x1F});
+    return watched(__func__, [&] { return command({0x1F}); });
 }
 bool Functions::RunningNumberForward() {
-    return command({0x0C, 'N'}) && io.WriteByte(0x14);
+    return watched(__func__, [&] { return command({0x0C, 'N'}) && io.WriteByte(0x14); });
 }
 bool Functions::RunningNumberBack() {
-    return command({0x0C, 'N'}) && io.WriteByte(0x13);
+    return watched(__func__, [&] { return command({0x0C, 'N'}) && io.WriteByte(0x13); });
 }
 bool Functions::AutoRunStop() {
-    return command({0x0B, 'A'});
+    return watched(__func__, [&] { return command({0x0B, 'A'}); });
 }
 bool Functions::MarkDelete() {
-    return command({0x0B, 'M'});
+    return watched(__func__, [&] { return command({0x0B, 'M'}); });
 }
 bool Functions::MarkPrintForward() {
-    return command({0x1E, 0x14, CR});
+    return watched(__func__, [&] { return command({0x1E, 0x14, CR}); });
 }
 bool Functions::MarkPrintBack() {
-    return command({0x1E, 0x13, CR});
+    return watched(__func__, [&] { return command({0x1E, 0x13, CR}); });
 }
 bool Functions::BreakPointCorrectionOn() {
-    return command({0x1E, 0x15, CR});
+    return watched(__func__, [&] { return command({0x1E, 0x15, CR}); });
 }
 bool Functions::BreakPointCorrectionOff() {
-    return command({0x1E, 0x16, CR});
+    return watched(__func__, [&] { return command({0x1E, 0x16, CR}); });
 }
 bool Functions::MarkRotateOn() {
-    return command({0x1E, 'D', CR});
+    return watched(__func__, [&] { return command({0x1E, 'D', CR}); });
 }
 bool Functions::MarkRotateOff() {
-    return command({0x1E, 'U', CR});
+    return watched(__func__, [&] { return command({0x1E, 'U', CR}); });
 }
 bool Functions::KeyboardSelect() {
-    return command({0x07, 'A'});
+    return watched(__func__, [&] { return command({0x07, 'A'}); });
 }
 bool Functions::KeyboardOff() {
-    return command({0x12, '*', 'U', 'O'});
+    return watched(__func__, [&] { return command({0x12, '*', 'U', 'O'}); });
 }
 
 bool Functions::SetAutoRunPeriod(const QByteArray &text) {
-    return command({0x0C, 'A'}) && send(leftPadded(trimBlanks(text), 3)) && send({CR});
+    return watched(__func__, [&] {
+        return command({0x0C, 'A'}) && send(leftPadded(trimBlanks(text), 3)) && send({CR});
+    });
 }
 
 bool Functions::MarkStorage(int mode, int index) {
-    if (!command({0x0C}))
-        return false;
-    static constexpr quint8 letters[] = {'M', 'R', 'W'};
-    if (mode >= 0 && mode <= 2 && !SendByte(letters[mode]))
-        return false;
-    return send({digit(index), CR});
+    return watched(__func__, [&] {
+        if (!command({0x0C}))
+            return false;
+        static constexpr quint8 letters[] = {'M', 'R', 'W'};
+        if (mode >= 0 && mode <= 2 && !SendByte(letters[mode]))
+            return false;
+        return send({digit(index), CR});
+    });
 }
 
 bool Functions::SetTime(const QByteArray &hhmmss) {
-    return command({0x1A, 'T'}) && send(hhmmss) && send({CR});
+    return watched(__func__, [&] { return command({0x1A, 'T'}) && send(hhmmss) && send({CR}); });
 }
 
 bool Functions::SetDate(const QByteArray &ddmmyy) {
-    return command({0x1A, 'D'}) && send(ddmmyy) && send({CR});
+    return watched(__func__, [&] { return command({0x1A, 'D'}) && send(ddmmyy) && send({CR}); });
 }
 
 bool Functions::SetFont(int fontSize, int row, int column) {
-    return command({0x1B, digit(row), digit(column), digit(fontSize), CR});
+    return watched(__func__, [&] {
+        return command({0x1B, digit(row), digit(column), digit(fontSize), CR});
+    });
 }
 
 bool Functions::WriteTimeDateFragment(int row, int column, const QByteArray &text) {
-    return command({0x1A, digit(row), digit(column)}) && send(text) && send({CR});
+    return watched(__func__, [&] {
+        return command({0x1A, digit(row), digit(column)}) && send(text) && send({CR});
+    });
 }
 
 bool Functions::WriteCounterFragment(int row, int column, const QByteArray &text) {
-    return command({0x19, digit(row), digit(column)}) && send(text) && send({CR});
+    return watched(__func__, [&] {
+        return command({0x19, digit(row), digit(column)}) && send(text) && send({CR});
+    });
 }
 
 bool Functions::WritePostDateFragment(int row, int column, const QByteArray &offset,
                                       const QByteArray &text) {
-    return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
-           command({0x1D, 'D'}) && send(offset) && send({CR});
+    return watched(__func__, [&] {
+        return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
+               command({0x1D, 'D'}) && send(offset) && send({CR});
+    });
 }
 
 bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {
-    return command({0x18, digit(row), digit(column)}) && send(text.left(38)) && send({CR});
+    return watched(__func__, [&] {
+        return command({0x18, digit(row), digit(column)}) && send(text.left(38)) && send({CR});
+    });
 }
 
 bool Functions::PlaceLogo(int logoNumber, int row, int column) {
-    return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
+    return watched(__func__, [&] {
+        return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
+    });
 }
 
 bool Functions::ReadFragment(int row, int column, FragmentReply &cell) {
-    cell.text.clear();
-    if (!command({0x11, digit(row), digit(column)}))
-        return false;
-    const auto count = reply();
-    if (!count || !readText(*count, cell.text))
-        return false;
-    const auto font = reply();
-    if (!font)
-        return false;
-    cell.font = *font;
-    const auto kind = reply();
-    if (!kind)
-        return false;
-    cell.kind = *kind;
-    return true;
+    return watched(__func__, [&] {
+        cell.text.clear();
+        if (!command({0x11, digit(row), digit(column)}))
+            return false;
+        const auto count = reply();
+        if (!count || !readText(*count, cell.text))
+            return false;
+        const auto font = reply();
+        if (!font)
+            return false;
+        cell.font = *font;
+        const auto kind = reply();
+        if (!kind)
+            return false;
+        cell.kind = *kind;
+        return true;
+    });
 }
 
 bool Functions::WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
                               const QByteArray &s, const QByteArray &p, const QByteArray &q) {
-    const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
-                     step = trimBlanks(s), discrete = trimBlanks(p), fragment = trimBlanks(q);
-    const qsizetype counterLength = init.size() + finish.size() + step.size() + discrete.size();
-    const bool hasGroup = !group.isEmpty();
-    bool groupOk = true;
-    const int groupValue = hasGroup ? group.toInt(&groupOk) : 0;
-    // The group goes out as one digit byte: refuse what no byte can carry before sending anything.
-    if (!groupOk || groupValue < 0 || groupValue > 0xFF - 0x30)
-        return false;
+    return watched(__func__, [&] {
+        const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
+                         step = trimBlanks(s), discrete = trimBlanks(p), fragment = trimBlanks(q);
+        const qsizetype counterLength = init.size() + finish.size() + step.size() + discrete.size();
+        const bool hasGroup = !group.isEmpty();
+        bool groupOk = true;
+        const int groupValue = hasGroup ? group.toInt(&groupOk) : 0;
+        // The group goes out as one digit byte: refuse what no byte can carry before sending
+        // anything.
+        if (!groupOk || groupValue < 0 || groupValue > 0xFF - 0x30)
+            return false;
 
-    if (counterLength > 0) {
-        if (!command({0x01, 'Q', 'I', 'Q'}) || !send(leftPadded(fragment, 2)) || !send({'N'}) ||
-            !send(leftPadded(init, 8)) || !send({'E'}) || !send(leftPadded(finish, 8)) ||
-            !send({'S'}) || !send(leftPadded(step, 4)) || !send({'P'}) ||
-            !send(leftPadded(discrete, 4)))
-            return false;
-        if (!hasGroup)
-            return send({CR});
-    }
-    if (hasGroup) {
-        if (counterLength == 0 && !command({0x01, 'Q'}))
-            return false;
-        return send({'I', 'G', digit(groupValue), CR});
-    }
-    return command({0x01, 'Q', 'I', CR});
+        if (counterLength > 0) {
+            if (!command({0x01, 'Q', 'I', 'Q'}) || !send(leftPadded(fragment, 2)) || !send({'N'}) ||
+                !send(leftPadded(init, 8)) || !send({'E'}) || !send(leftPadded(finish, 8)) ||
+                !send({'S'}) || !send(leftPadded(step, 4)) || !send({'P'}) ||
+                !send(leftPadded(discrete, 4)))
+                return false;
+            if (!hasGroup)
+                return send({CR});
+        }
+        if (hasGroup) {
+            if (counterLength == 0 && !command({0x01, 'Q'}))
+                return false;
+            return send({'I', 'G', digit(groupValue), CR});
+        }
+        return command({0x01, 'Q', 'I', CR});
+    });
 }
 
 bool Functions::ReadTimeParams(StateBlock &block) {
-    block.received = 0;
-    if (!command({0x08}))
-        return false;
-    const auto count = reply();
-    if (!count)
-        return false;
-    // The first 14 bytes fill the block; any further ones are read and dropped so the exchange
-    // ends on the reply's last byte.
-    return readBytesInto(*count, [&](int i, quint8 b) {
-        if (i < int(block.bytes.size())) {
-            block.bytes[size_t(i)] = b;
-            block.received = i + 1;
-        }
+    return watched(__func__, [&] {
+        block.received = 0;
+        if (!command({0x08}))
+            return false;
+        const auto count = reply();
+        if (!count)
+            return false;
+        // The first 14 bytes fill the block; any further ones are read and dropped so the exchange
+        // ends on the reply's last byte.
+        return readBytesInto(*count, [&](int i, quint8 b) {
+            if (i < int(block.bytes.size())) {
+                block.bytes[size_t(i)] = b;
+                block.received = i + 1;
+            }
+        });
     });
 }
 
 bool Functions::ReadParam(quint8 code, quint8 &value) {
-    if (!command({0x0C, code, 0x05}))
-        return false;
-    const auto b = reply();
-    if (!b)
-        return false;
-    value = *b;
-    return io.WriteByte(0x12);
+    return watched(__func__, [&] {
+        if (!command({0x0C, code, 0x05}))
+            return false;
+        const auto b = reply();
+        if (!b)
+            return false;
+        value = *b;
+        return io.WriteByte(0x12);
+    });
 }
 
 bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
@@ -400,132 +474,144 @@ bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
 }
 
 bool Functions::IncreaseParam(quint8 code, quint8 &value) {
-    return readStep(code, 0x15, value);
+    return watched(__func__, [&] { return readStep(code, 0x15, value); });
 }
 bool Functions::DecreaseParam(quint8 code, quint8 &value) {
-    return readStep(code, 0x16, value);
+    return watched(__func__, [&] { return readStep(code, 0x16, value); });
 }
 
 bool Functions::ReadByteStatus(quint8 &status) {
-    if (!command({0x0C, 0x09}))
-        return false;
-    const auto b = reply();
-    if (!b)
-        return false;
-    status = *b;
-    return io.WriteByte(0x12);
+    return watched(__func__, [&] {
+        if (!command({0x0C, 0x09}))
+            return false;
+        const auto b = reply();
+        if (!b)
+            return false;
+        status = *b;
+        return io.WriteByte(0x12);
+    });
 }
 
 bool Functions::ReadScript(QByteArray &text) {
-    text.clear();
-    if (!command({0x01, 0x05}))
-        return false;
-    const auto count = reply();
-    return count && readText(*count, text);
+    return watched(__func__, [&] {
+        text.clear();
+        if (!command({0x01, 0x05}))
+            return false;
+        const auto count = reply();
+        return count && readText(*count, text);
+    });
 }
 
 bool Functions::ReadHydroStatus(QByteArray &text) {
-    text.clear();
-    // The ink-system read goes out on the port as it stands, without reopening it.
-    if (!send({0x12, '*', 'L', 'l'}))
-        return false;
-    Pause(100);
-    return readText(38, text);
+    return watched(__func__, [&] {
+        text.clear();
+        // The ink-system read goes out on the port as it stands, without reopening it.
+        if (!send({0x12, '*', 'L', 'l'}))
+            return false;
+        Pause(100);
+        return readText(38, text);
+    });
 }
 
 bool Functions::ReadLogoNamesList(LogoNames &names) {
-    names.count = 0;
-    names.records.clear();
-    if (!command({0x01, 0x03}))
-        return false;
-    Pause(100);
-    const auto count = reply();
-    if (!count)
-        return false;
-    names.count = *count;
-    return readText(*count * 10, names.records);
+    return watched(__func__, [&] {
+        names.count = 0;
+        names.records.clear();
+        if (!command({0x01, 0x03}))
+            return false;
+        Pause(100);
+        const auto count = reply();
+        if (!count)
+            return false;
+        names.count = *count;
+        return readText(*count * 10, names.records);
+    });
 }
 
 bool Functions::ReadMarkImage(MarkImage &image, const std::function<bool(int)> &progress) {
-    const auto goOn = [&progress](int position) { return !progress || progress(position); };
-    for (auto &column : image.dots)
-        column.fill(0xFF);
-    if (!command({0x07, 0x08, 0x08}))
-        return false;
-    if (const auto h = io.ReadByteWithin(1000))
-        image.height = *h;
-    const auto low = reply();
-    if (!low)
-        return false;
-    const auto high = reply();
-    if (!high)
-        return false;
-    const int length = *low + 255 * *high;
-    const int height = image.height;
-    // A picture that does not fit the store is refused before anything is written into it, and
-    // the image is left describing no mark rather than a size it cannot hold.
-    if (height < 0 || height > 4 || height * length > MarkImage::kImageBytes) {
-        image.height = image.length = 0;
-        return fail(QStringLiteral("the printer sent a mark larger than any mark can be"));
-    }
-    image.length = length;
-    const int bytes = height * length;
-    if (bytes > 0) {
-        if (!goOn(0))
+    return watched(__func__, [&] {
+        const auto goOn = [&progress](int position) { return !progress || progress(position); };
+        for (auto &column : image.dots)
+            column.fill(0xFF);
+        if (!command({0x07, 0x08, 0x08}))
             return false;
-        if (!readBytesInto(bytes, [&](int i, quint8 b) {
-                image.dots[size_t(i / height)][size_t(i % height)] = quint8(255 - b);
-            }))
+        if (const auto h = io.ReadByteWithin(1000))
+            image.height = *h;
+        const auto low = reply();
+        if (!low)
             return false;
-    }
-    int position = bytes / 256;
-    int counter = position;
-    if (!goOn(position))
-        return false;
-    for (int i = bytes; i < MarkImage::kImageBytes; ++i) {
-        if (++counter > 256) {
-            counter = 0;
-            ++position;
+        const auto high = reply();
+        if (!high)
+            return false;
+        const int length = *low + 255 * *high;
+        const int height = image.height;
+        // A picture that does not fit the store is refused before anything is written into it, and
+        // the image is left describing no mark rather than a size it cannot hold.
+        if (height < 0 || height > 4 || height * length > MarkImage::kImageBytes) {
+            image.height = image.length = 0;
+            return fail(QStringLiteral("the printer sent a mark larger than any mark can be"));
         }
-        if (!reply() || !goOn(position))
+        image.length = length;
+        const int bytes = height * length;
+        if (bytes > 0) {
+            if (!goOn(0))
+                return false;
+            if (!readBytesInto(bytes, [&](int i, quint8 b) {
+                    image.dots[size_t(i / height)][size_t(i % height)] = quint8(255 - b);
+                }))
+                return false;
+        }
+        int position = bytes / 256;
+        int counter = position;
+        if (!goOn(position))
             return false;
-    }
-    return goOn(20);
+        for (int i = bytes; i < MarkImage::kImageBytes; ++i) {
+            if (++counter > 256) {
+                counter = 0;
+                ++position;
+            }
+            if (!reply() || !goOn(position))
+                return false;
+        }
+        return goOn(20);
+    });
 }
 
 // --- Logos --------------------------------------------------------------------------------------
 
 bool Functions::ReadLogoPreview(int number, LogoImage &image) {
-    image.fill(0xFF);
-    if (!command({0x07, 0x00, quint8(number)}))
-        return false;
-    if (const auto b = io.ReadByteWithin(1000)) {
-        if (*b > 4) // the image holds 4 bytes a column: keep it within what it can hold
-            return fail(QStringLiteral("the printer sent a logo taller than any logo can be"));
-        image.bytesPerColumn = *b;
-    }
-    const auto c = reply();
-    if (!c)
-        return false;
-    int B = image.bytesPerColumn, C = *c;
-    if (B < 0 || B > 4) // kept from an earlier read of an empty slot (32)
-        return false;
-    int skip = 0;
-    while (C * B > LogoImage::kDataBytes) {
-        --C;
-        skip += B;
-    }
-    image.columnCount = C;
-    if (B == 0 && C == 0) {
-        // An empty slot: no dots (the fill above would show every dot set), a 32 x 32 size.
-        image.fill(0x00);
-        image.bytesPerColumn = image.columnCount = 32;
-    } else if (!readBytesInto(C * B, [&](int i, quint8 v) {
-                   image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);
-               })) {
-        return false;
-    }
-    return drain(skip) && SendByte('s');
+    return watched(__func__, [&] {
+        image.fill(0xFF);
+        if (!command({0x07, 0x00, quint8(number)}))
+            return false;
+        if (const auto b = io.ReadByteWithin(1000)) {
+            if (*b > 4) // the image holds 4 bytes a column: keep it within what it can hold
+                return fail(QStringLiteral("the printer sent a logo taller than any logo can be"));
+            image.bytesPerColumn = *b;
+        }
+        const auto c = reply();
+        if (!c)
+            return false;
+        int B = image.bytesPerColumn, C = *c;
+        if (B < 0 || B > 4) // kept from an earlier read of an empty slot (32)
+            return false;
+        int skip = 0;
+        while (C * B > LogoImage::kDataBytes) {
+            --C;
+            skip += B;
+        }
+        image.columnCount = C;
+        if (B == 0 && C == 0) {
+            // An empty slot: no dots (the fill above would show every dot set), a 32 x 32 size.
+            image.fill(0x00);
+            image.bytesPerColumn = image.columnCount = 32;
+        } else if (!readBytesInto(C * B, [&](int i, quint8 v) {
+                       image.dots[size_t(i / B)][size_t(i % B)] = quint8(0xFF - v);
+                   })) {
+            return false;
+        }
+        return drain(skip) && SendByte('s');
+    });
 }
 
 bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
@@ -562,8 +648,10 @@ bool Functions::readLogoBody(LogoImage &image, QByteArray &name) {
 }
 
 bool Functions::ReadLogo(int number, LogoImage &image, QByteArray &name) {
-    image.fill(0xFF);
-    return command({0x07, 0x01, quint8(number)}) && readLogoBody(image, name) && SendByte('s');
+    return watched(__func__, [&] {
+        image.fill(0xFF);
+        return command({0x07, 0x01, quint8(number)}) && readLogoBody(image, name) && SendByte('s');
+    });
 }
 
 bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame) {
@@ -585,29 +673,35 @@ bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame
 
 bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
                           const LogoImage &image) {
-    if (B < 0 || B > 4 || C < 0)
-        return false;
-    C = qMin(C, 255); // the column count travels as one byte
-    while (B * C > LogoImage::kDataBytes)
-        --C;
-    return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, true));
+    return watched(__func__, [&] {
+        if (B < 0 || B > 4 || C < 0)
+            return false;
+        C = qMin(C, 255); // the column count travels as one byte
+        while (B * C > LogoImage::kDataBytes)
+            --C;
+        return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, true));
+    });
 }
 
 bool Functions::RenameLogo(int number, const QByteArray &name, LogoImage &image) {
-    QByteArray oldName;
-    if (!ReadLogo(number, image, oldName))
-        return false;
-    // A slot that answers no size has nothing that would fit a frame: write nothing back.
-    if (image.bytesPerColumn > 4)
-        return false;
-    Pause(10);
-    const int B = image.bytesPerColumn, C = image.columnCount;
-    return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, false));
+    return watched(__func__, [&] {
+        QByteArray oldName;
+        if (!ReadLogo(number, image, oldName))
+            return false;
+        // A slot that answers no size has nothing that would fit a frame: write nothing back.
+        if (image.bytesPerColumn > 4)
+            return false;
+        Pause(10);
+        const int B = image.bytesPerColumn, C = image.columnCount;
+        return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, false));
+    });
 }
 
 bool Functions::DeleteLogo(int number, LogoImage &image) {
-    image.fill(0x00);
-    image.bytesPerColumn = 4;
-    image.columnCount = 1;
-    return WriteLogo(number, 4, 1, QByteArray(), image);
+    return watched(__func__, [&] {
+        image.fill(0x00);
+        image.bytesPerColumn = 4;
+        image.columnCount = 1;
+        return WriteLogo(number, 4, 1, QByteArray(), image);
+    });
 }

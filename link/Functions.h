@@ -101,6 +101,20 @@ public:
     bool DeleteLogo(int number, LogoImage &image);
 
 private:
+    // Runs one operation. While somebody watches, the outermost operation is recorded under its
+    // name and told to the watcher; otherwise it costs one test of the watcher.
+    template <class Body> auto watched(const char *name, Body body) {
+        if (!state().watcher || state().exchange)
+            return body();
+        begin(name);
+        auto result = body();
+        end(bool(result));
+        return result;
+    }
+    void begin(const char *name);
+    void end(bool ok);
+    void noteEcho(quint8 byte, std::optional<quint8> echo);
+
     QString where() const;          // the port, its device and rate, for the causes
     bool fail(const QString &what); // notes the cause of a failure; false
     std::optional<quint8> reply();  // one byte of a reply; a missing one is a failure

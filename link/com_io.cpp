@@ -45,7 +45,7 @@ bool ComIo::OpenPort(int index) {
     if (!device.isEmpty())
         s.handle = s.openLine ? s.openLine(device, &why) : SystemLine::open(device, &why);
     if (!s.handle)
-        s.causes << s.portLabel(index) + QStringLiteral(": ") + why;
+        s.note(s.portLabel(index) + QStringLiteral(": ") + why);
     s.tell(s.handle != nullptr);
     return s.handle != nullptr;
 }
@@ -68,8 +68,7 @@ void ComIo::PurgeInput() {
 bool ComIo::WriteByte(quint8 byte) {
     if (!s.handle)
         return false;
-    if (s.trace)
-        s.trace(true, byte);
+    s.traced(true, byte);
     return s.handle->write(QByteArray(1, char(byte)), 100);
 }
 
@@ -84,17 +83,17 @@ std::optional<quint8> ComIo::ReadByteWithin(int ms) {
     if (!s.handle)
         return std::nullopt;
     const auto byte = s.handle->read(ms);
-    if (byte && s.trace)
-        s.trace(false, *byte);
+    if (byte)
+        s.traced(false, *byte);
     return byte;
 }
 
 int ComIo::WriteBlock(const QByteArray &bytes) {
     if (!s.handle)
         return 0;
-    if (s.trace)
+    if (s.trace || s.exchange)
         for (char c : bytes)
-            s.trace(true, quint8(c));
+            s.traced(true, quint8(c));
     // Ten bit times a byte (start, eight data, stop) at the line rate, plus a margin.
     const int baud = qMax(s.handle->baud(), 1);
     const int bound = int(qint64(bytes.size()) * 10 * 1000 / baud) + 100;

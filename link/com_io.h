@@ -2,6 +2,8 @@
 // The serial port channel: one of four ports, the printer's fixed line format, time-outs, and
 // single bytes (and, for the logo transfer, one block) moved with short bounded waits.
 
+#include "Exchange.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -87,6 +89,10 @@ struct PortState {
     PortTable ports;
     LineFactory openLine;                              // empty: system serial ports only
     std::function<void(bool sent, quint8 byte)> trace; // every byte on the wire
+    // Told of every printer operation; nullptr: nobody watches and nothing is recorded.
+    ExchangeWatcher *watcher = nullptr;
+    // The operation under way while somebody watches, its bytes as they cross.
+    std::optional<Exchange> exchange;
     // Told of every port opened or refused and of every answer the printer gave or did not give:
     // the connection indicator.
     std::function<void(bool good)> lineState;
@@ -100,6 +106,19 @@ struct PortState {
     void tell(bool good) const {
         if (lineState)
             lineState(good);
+    }
+    // Why something failed: into the causes, and into the operation under way.
+    void note(const QString &cause) {
+        causes << cause;
+        if (exchange)
+            exchange->cause = cause;
+    }
+    // A byte crossed the line: to the trace, and into the operation under way.
+    void traced(bool sent, quint8 byte) {
+        if (trace)
+            trace(sent, byte);
+        if (exchange)
+            (sent ? exchange->sent : exchange->received).append(char(byte));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
@@ -137,6 +138,9 @@ void TAutoControl::fitToContents() {
 }
 
 TAutoControl::~TAutoControl() {
+    // Docked windows go first, while the hub they were given still stands (they let go of the
+    // printer link as they go).
+    qDeleteAll(findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly));
     delete ui;
 }
 

@@ -163,14 +163,14 @@ void TestCli::failureAndTrace() {
     Run r = run({"--trace", "read-byte-status"});
     QCOMPARE(r.exit, int(ctl::Success));
     QCOMPARE(r.out, QByteArray("129\n"));
-    QCOMPARE(r.err, QByteArray("> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
+    QCOMPARE(r.err, QByteArray("# ReadByteStatus\n> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
 
     init();
     printer->silentFrom(0);
-    r = run({"start"});
+    r = run({"--trace", "start"});
     QCOMPARE(r.exit, int(ctl::Failed));
-    QCOMPARE(r.err, QByteArray("stampctl: Start failed: Com1 (printer) at 57600 baud: the printer "
-                               "did not answer; try find-device\n"));
+    QCOMPARE(r.err, QByteArray("# Start\n> 17\nstampctl: Start failed: Com1 (printer) at 57600 "
+                               "baud: the printer did not answer; try find-device\n"));
     QCOMPARE(r.out, QByteArray());
 }
 
@@ -208,8 +208,15 @@ void TestCli::readMarkCells() {
     init();
     printer->expect(bytes("08")).reply(stateBlock);
     printer->silentFrom(16); // after the state block's echo and its 15 bytes
-    r = run({"read-mark-cells"});
+    r = run({"--trace", "read-mark-cells"});
     QCOMPARE(r.exit, int(ctl::Failed));
+    // The trace names each operation of the command as it begins.
+    QStringList names;
+    for (const QByteArray &line : r.err.split('\n'))
+        if (line.startsWith("# "))
+            names << QString::fromLatin1(line.mid(2));
+    QCOMPARE(names, QStringList{"ReadTimeParams"} + QStringList(10, "ReadFragment"));
+    r.err = r.err.mid(r.err.indexOf("stampctl: "));
     QCOMPARE(r.err, QByteArray("stampctl: ReadMarkCells failed at cell 1,1 (10 reads): Com1 "
                                "(printer) at 57600 baud: the printer did not answer\n"));
     QCOMPARE(r.out, QByteArray());

@@ -214,14 +214,15 @@ private slots:
         QCOMPARE(r.sent, QByteArray());
     }
 
-    // --trace shows every byte in both directions, in order, and nothing else on stderr.
+    // --trace shows the operation's name, then every byte in both directions, in order, and
+    // nothing else on stderr.
     void traceShowsEveryByte() {
         PtyDevice::Script status;
         status.replies.insert(2, bytes("81"));
         const Run r = run({"--trace", "read-byte-status"}, status);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("129\n"));
-        QCOMPARE(r.err, QByteArray("> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
+        QCOMPARE(r.err, QByteArray("# ReadByteStatus\n> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
     }
 };
 

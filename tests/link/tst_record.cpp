@@ -1,0 +1,154 @@
+// The record of each printer operation while somebody watches: one record an operation under its
+// own name (never the Connect or SendByte inside it), the bytes both ways, the echo verdict, and
+// a failure's cause, against the scripted printer.
+
+#include "ScriptedPrinter.h"
+
+#include <QTest>
+
+namespace {
+struct Watch : ExchangeWatcher {
+    QStringList began_;
+    QList<Exchange> records;
+    void began(const Exchange &x) override {
+        // Told before any byte of the operation crosses.
+        began_ << x.operation + QStringLiteral(" %1").arg(x.sent.size() + x.received.size());
+    }
+    void ended(const Exchange &x) override { records << x; }
+};
+
+using Script = std::function<void(ScriptedPrinter &)>;
+using Run = std::function<bool(Functions &)>;
+} // namespace
+
+Q_DECLARE_METATYPE(Script)
+Q_DECLARE_METATYPE(Run)
+
+class TestRecord : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneRecordAnOperation_data() {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<Run>("run");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("received");
+        QTest::addColumn<QString>("echo");
+        QTest::addColumn<QString>("cause"); // the end of it; empty: it went through
+
+        QTest::newRow("read with a reply") << 9600 << Script([](ScriptedPrinter &p) {
+            p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"));
+        }) << Run([](Functions &f) {
+            FragmentReply cell;
+            return f.ReadFragment(1, 2, cell);
+        }) << "ReadFragment"
+                                           << "11 31 32"
+                                           << "11 31 32 02 41 42 01 FF"
+                                           << "3 echoed"
+                                           << "";
+        QTest::newRow("raw byte at the end") << 9600 << Script([](ScriptedPrinter &p) {
+            p.expect(bytes("0C 42 05")).reply(bytes("33")).expectRaw(bytes("12"));
+        }) << Run([](Functions &f) {
+            quint8 value = 0;
+            return f.ReadParam('B', value);
+        }) << "ReadParam"
+                                             << "0C 42 05 12"
+                                             << "0C 42 05 33"
+                                             << "3 echoed"
+                                             << "";
+        QTest::newRow("two commands, one operation")
+            << 9600
+            << Script([](ScriptedPrinter &p) { p.expect(bytes("1D 31 32 44 0D 1D 44 35 0D")); })
+            << Run([](Functions &f) { return f.WritePostDateFragment(1, 2, "5", "D"); })
+            << "WritePostDateFragment"
+            << "1D 31 32 44 0D 1D 44 35 0D"
+            << "1D 31 32 44 0D 1D 44 35 0D"
+            << "9 echoed"
+            << "";
+        QTest::newRow("search after silent rates")
+            << 9600 << Script([](ScriptedPrinter &p) { p.expect(bytes("0D")); })
+            << Run([](Functions &f) { return f.FindDevice(); }) << "FindDevice"
+            << "0D 0D 0D 0D"
+            << "0D"
+            << "1 echoed, 3 not"
+            << "";
+        QTest::newRow("wrong echo") << 9600 << Script([](ScriptedPrinter &p) {
+            p.expect(bytes("17"));
+            p.wrongAt(0);
+        }) << Run([](Functions &f) { return f.Start(); })
+                                    << "Start"
+                                    << "17"
+                                    << "E8"
+                                    << "E8 for 17"
+                                    << "the printer echoed E8 for 17";
+        QTest::newRow("silent printer") << 9600 << Script([](ScriptedPrinter &p) {
+            p.expect(bytes("1B 31 32 33 0D"));
+            p.silentFrom(2);
+        }) << Run([](Functions &f) { return f.SetFont(3, 1, 2); })
+                                        << "SetFont"
+                                        << "1B 31 32"
+                                        << "1B 31"
+                                        << "no echo for 32"
+                                        << "the printer did not answer";
+        QTest::newRow("reply stops short") << 9600 << Script([](ScriptedPrinter &p) {
+            p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"));
+            p.silentFrom(5);
+        }) << Run([](Functions &f) {
+            FragmentReply cell;
+            return f.ReadFragment(1, 2, cell);
+        }) << "ReadFragment"
+                                           << "11 31 32"
+                                           << "11 31 32 02 41"
+                                           << "3 echoed"
+                                           << "the printer's reply stopped short";
+    }
+
+    void oneRecordAnOperation() {
+        QFETCH(int, rate);
+        QFETCH(Script, script);
+        QFETCH(Run, run);
+        QFETCH(QString, name);
+        QFETCH(QString, cause);
+        PrinterRig rig(rate);
+        script(*rig.printer);
+        Watch watch;
+        rig.state.watcher = &watch;
+        const QDateTime before = QDateTime::currentDateTime();
+
+        const bool ok = run(rig.f);
+
+        QCOMPARE(ok, cause.isEmpty());
+        QCOMPARE(watch.began_, QStringList{name + " 0"});
+        QCOMPARE(watch.records.size(), 1);
+        const Exchange &x = watch.records[0];
+        QCOMPARE(x.operation, name);
+        QTEST(hexBytes(x.sent), "sent");
+        QTEST(hexBytes(x.received), "received");
+        QTEST(x.echoVerdict(), "echo");
+        QCOMPARE(x.ok, ok);
+        QVERIFY2(cause.isEmpty() ? x.cause.isEmpty() : x.cause.endsWith(cause),
+                 qPrintable(x.cause));
+        QVERIFY(x.started >= before && x.started <= QDateTime::currentDateTime());
+        QVERIFY(x.durationUs >= 0);
+        QVERIFY(!rig.state.exchange); // nothing left open for the next operation
+    }
+
+    // Nobody watching: nothing is recorded, and a watcher that comes later sees only what
+    // follows.
+    void nothingRecordedUnwatched() {
+        PrinterRig rig;
+        rig.printer->expect(bytes("17")).expect(bytes("02"));
+        QVERIFY(rig.f.Start());
+        Watch watch;
+        rig.state.watcher = &watch;
+        QVERIFY(rig.f.Stop());
+        QCOMPARE(watch.records.size(), 1);
+        QCOMPARE(watch.records[0].operation, QStringLiteral("Stop"));
+        QCOMPARE(watch.records[0].sent, bytes("02"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecord)
+#include "tst_record.moc"
