@@ -15,8 +15,19 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+// The pictures of the windows each subsystem adds, taken over the main window on the virtual
+// printer (help/shots/).
+void takeMarkViewPictures(TAutoControl &main, const QDir &out);
+void takeMarkEditorsPictures(TAutoControl &main, const QDir &out);
+void takeMarkSpecialPictures(TAutoControl &main, const QDir &out);
+void takeOverviewPictures(TAutoControl &main, const QDir &out);
+void takeLogoReadwritePictures(TAutoControl &main, const QDir &out);
+void takeLogoPlacementPictures(TAutoControl &main, const QDir &out);
+void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
 
 namespace {
 // Messages that the pictures never show.
@@ -84,6 +95,17 @@ int main(int argc, char *argv[]) {
     THydroForm hydro(main);
     for (const char *button : {"Button1", "Button3", "Button2"})
         hydro.findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
+    // A character converted, as the manual shows it.
+    hydro.findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("A"));
+    hydro.findChild<QAbstractButton *>(QStringLiteral("Button4"))->click();
     save(hydro, out, QStringLiteral("hydro"));
+
+    takeMarkViewPictures(main, out);
+    takeMarkEditorsPictures(main, out);
+    takeMarkSpecialPictures(main, out);
+    takeOverviewPictures(main, out);
+    takeLogoReadwritePictures(main, out);
+    takeLogoPlacementPictures(main, out);
+    takeLogoEditorPictures(main, out);
     return 0;
 }
