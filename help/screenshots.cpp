@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -67,6 +68,8 @@ int main(int argc, char *argv[]) {
     TAutoControl main(quiet, settings, devices::open);
     main.skipStartUp(); // no printer search for a picture
     wireWindows(main);
+    // Wide enough for every menu, as the manual asks the operator to make it.
+    main.resize(qMax(main.width(), main.menuBar()->sizeHint().width()), main.height());
     save(main, out, QStringLiteral("main-window"));
 
     TAboutBox about(&main);
