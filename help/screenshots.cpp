@@ -15,8 +15,20 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+// The pictures of the windows each subsystem adds, taken over the main window on the virtual
+// printer (help/shots/).
+void takeMarkViewPictures(TAutoControl &main, const QDir &out);
+void takeMarkEditorsPictures(TAutoControl &main, const QDir &out);
+void takeMarkSpecialPictures(TAutoControl &main, const QDir &out);
+void takeOverviewPictures(TAutoControl &main, const QDir &out);
+void takeLogoReadwritePictures(TAutoControl &main, const QDir &out);
+void takeLogoPlacementPictures(TAutoControl &main, const QDir &out);
+void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
 
 namespace {
 // Messages that the pictures never show.
@@ -56,6 +68,8 @@ int main(int argc, char *argv[]) {
     TAutoControl main(quiet, settings, devices::open);
     main.skipStartUp(); // no printer search for a picture
     wireWindows(main);
+    // Wide enough for every menu, as the manual asks the operator to make it.
+    main.resize(qMax(main.width(), main.menuBar()->sizeHint().width()), main.height());
     save(main, out, QStringLiteral("main-window"));
 
     TAboutBox about(&main);
@@ -84,6 +98,17 @@ int main(int argc, char *argv[]) {
     THydroForm hydro(main);
     for (const char *button : {"Button1", "Button3", "Button2"})
         hydro.findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
+    // A character converted, as the manual shows it.
+    hydro.findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("A"));
+    hydro.findChild<QAbstractButton *>(QStringLiteral("Button4"))->click();
     save(hydro, out, QStringLiteral("hydro"));
+
+    takeMarkViewPictures(main, out);
+    takeMarkEditorsPictures(main, out);
+    takeMarkSpecialPictures(main, out);
+    takeOverviewPictures(main, out);
+    takeLogoReadwritePictures(main, out);
+    takeLogoPlacementPictures(main, out);
+    takeLogoEditorPictures(main, out);
     return 0;
 }
