@@ -29,6 +29,7 @@ void takeOverviewPictures(TAutoControl &main, const QDir &out);
 void takeLogoReadwritePictures(TAutoControl &main, const QDir &out);
 void takeLogoPlacementPictures(TAutoControl &main, const QDir &out);
 void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
+void takeMonitorPictures(TAutoControl &main, const QDir &out);
 
 namespace {
 // Messages that the pictures never show.
@@ -110,5 +111,6 @@ int main(int argc, char *argv[]) {
     takeLogoReadwritePictures(main, out);
     takeLogoPlacementPictures(main, out);
     takeLogoEditorPictures(main, out);
+    takeMonitorPictures(main, out);
     return 0;
 }

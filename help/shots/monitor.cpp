@@ -1,0 +1,32 @@
+// The manual's picture of the line monitor: docked under the main window after a few exchanges
+// with the virtual printer, one of them failed.
+
+#include "KvorMain.h"
+#include "LineMonitor.h"
+#include "PrinterRegistry.h"
+#include "Windows.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+
+void takeMonitorPictures(TAutoControl &main, const QDir &out) {
+    main.openWindow(Window::LineMonitor);
+    StateBlock block;
+    main.readStateBlock(block);
+    FragmentReply cell;
+    main.fn().ReadFragment(1, 2, cell);
+    quint8 status = 0;
+    main.fn().ReadByteStatus(status);
+    printer::sharedPrinter(QStringLiteral("virtual"))->wrongEchoAt(2); // a failed row
+    main.fn().ReadFragment(1, 3, cell);
+    QEventLoop wait; // the rows come in batches
+    QTimer::singleShot(3 * TLineMonitor::kBatchMs, &wait, &QEventLoop::quit);
+    wait.exec();
+    main.resize(main.width(), 420);
+    QApplication::processEvents();
+    main.grab().save(out.filePath(QStringLiteral("line-monitor.png")));
+    if (auto *monitor = main.findChild<TLineMonitor *>())
+        monitor->close();
+}
