@@ -25,12 +25,12 @@ extra=(clang)
 if ! links_fuzzer && apt-cache show libclang-rt-dev >/dev/null 2>&1; then
   extra+=(libclang-rt-dev)
 fi
-STAMP_PRESET=fuzz STAMP_EXTRA_PACKAGES="${extra[*]}" scripts/setup.sh >build-fuzz.log 2>&1 || {
-  cat build-fuzz.log >&2
+mkdir -p build-fuzz
+STAMP_PRESET=fuzz STAMP_EXTRA_PACKAGES="${extra[*]}" scripts/setup.sh >build-fuzz/build.log 2>&1 || {
+  cat build-fuzz/build.log >&2
   echo "fuzz/run.sh: the fuzz build failed" >&2
   exit 1
 }
-rm -f build-fuzz.log
 
 share=$((total / ${#targets[@]}))
 ((share >= 1)) || share=1
