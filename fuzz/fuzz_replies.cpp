@@ -1,5 +1,6 @@
-// Every reply the printer can send: an in-process printer echoes every byte the host sends and
-// answers each wait with the next byte of the input. The first input byte picks the operation.
+// Every reply the printer can send: an in-process printer answers each wait with the next byte of
+// the input. The first input byte picks the operation (its low five bits) and whether the echoes
+// come from the input too (bit 7) or are always right.
 
 #include "Functions.h"
 #include "InProcessLine.h"
@@ -13,17 +14,21 @@ namespace {
 
 class ReplyPeer : public LinePeer {
 public:
-    ReplyPeer(const uint8_t *bytes, size_t count) : data(bytes), size(count) {}
+    ReplyPeer(const uint8_t *bytes, size_t count, bool fuzzedEchoes)
+        : data(bytes), size(count), echoesFromInput(fuzzedEchoes) {}
     void setRate(int) override {}
-    QByteArray receive(quint8 byte) override { return QByteArray(1, char(byte)); }
-    QByteArray idle() override {
-        return at < size ? QByteArray(1, char(data[at++])) : QByteArray();
+    QByteArray receive(quint8 byte) override {
+        return echoesFromInput ? next() : QByteArray(1, char(byte));
     }
+    QByteArray idle() override { return next(); }
 
 private:
+    QByteArray next() { return at < size ? QByteArray(1, char(data[at++])) : QByteArray(); }
+
     const uint8_t *data;
     size_t size;
     size_t at = 0;
+    bool echoesFromInput;
 };
 
 void require(bool condition) {
@@ -42,7 +47,7 @@ void checkLogo(const LogoImage &image) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1)
         return 0;
-    const auto peer = std::make_shared<ReplyPeer>(data + 1, size - 1);
+    const auto peer = std::make_shared<ReplyPeer>(data + 1, size - 1, (data[0] & 0x80) != 0);
     PortState state;
     state.openLine = [peer](const QString &, QString *) {
         return std::make_unique<InProcessLine>(peer);
@@ -51,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     state.baudName = QStringLiteral("57600");
     Functions f(state);
 
-    switch (data[0] % 8) {
+    switch (data[0] & 0x1F) {
     case 0: {
         FragmentReply cell;
         if (f.ReadFragment(1, 1, cell))
@@ -123,6 +128,61 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             fromWire(text);
         break;
     }
+    case 8: {
+        QByteArray text;
+        // The ink-system read goes out on the port as it stands: open it first.
+        if (f.Connect() && f.ReadHydroStatus(text))
+            require(text.size() == 38);
+        break;
+    }
+    case 9:
+    case 10:
+    case 11: {
+        quint8 value = 0;
+        const quint8 code = 'B';
+        if (data[0] % 3 == 0)
+            f.ReadParam(code, value);
+        else if (data[0] % 3 == 1)
+            f.IncreaseParam(code, value);
+        else
+            f.DecreaseParam(code, value);
+        break;
+    }
+    case 12: {
+        quint8 status = 0;
+        f.ReadByteStatus(status);
+        break;
+    }
+    case 13: {
+        auto image = std::make_unique<LogoImage>();
+        image->fill(0x5A);
+        f.WriteLogo(7, 4, 125, "LOGO", *image);
+        break;
+    }
+    case 14: {
+        auto image = std::make_unique<LogoImage>();
+        f.DeleteLogo(7, *image);
+        break;
+    }
+    case 15: {
+        if (f.FindDevice())
+            require(portIndexOf(state.portName) >= 0 && baudIndexOf(state.baudName) >= 0);
+        break;
+    }
+    case 16: {
+        if (f.Connect())
+            f.ReceiveByte();
+        break;
+    }
+    case 17:
+        f.WriteSpecFunc("3", "1", "99", "1", "1", "2");
+        break;
+    case 18:
+        f.MarkStorage(data[0] % 3, 4);
+        break;
+    case 19:
+        f.WritePostDateFragment(2, 3, "005", "DD.MM");
+        break;
     }
     return 0;
 }

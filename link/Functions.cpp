@@ -505,7 +505,11 @@ bool Functions::ReadScript(QByteArray &text) {
 bool Functions::ReadHydroStatus(QByteArray &text) {
     return watched(__func__, [&] {
         text.clear();
-        // The ink-system read goes out on the port as it stands, without reopening it.
+        // The ink-system read goes out on the port as it stands, without reopening it, unless
+        // its device went away since: then it is opened afresh.
+        const auto &line = state().handle;
+        if (line && line->gone() && !Connect())
+            return false;
         if (!send({0x12, '*', 'L', 'l'}))
             return false;
         Pause(100);

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QtEndian>
 
+#include <algorithm>
+
 void LogoImage::fill(quint8 value) {
     for (auto &column : dots)
         column.fill(value);
@@ -130,34 +132,57 @@ void PackColumns(LogoImage &image, LogoDots &staging, int H, int W,
 }
 
 namespace {
-// A 1-bit picture: one plane and one bit a pixel, read from the bitmap's own header.
-bool isMonochromeBitmap(const QString &fileName) {
+// What a bitmap's own headers say of it.
+struct BitmapHeader {
+    bool monochrome = false; // one plane and one bit a pixel
+    // For an uncompressed picture of width × height: the file holds every row its header
+    // promises (the last without its padding). A picture cut short would load with rows of
+    // whatever the memory held.
+    bool complete = false;
+};
+
+BitmapHeader readBitmapHeader(const QString &fileName, int width, int height) {
+    BitmapHeader result;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(30);
+        return result;
+    const QByteArray head = file.read(34);
     if (head.size() < 26 || !head.startsWith("BM"))
-        return false;
+        return result;
     const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
-    const quint32 headerSize = qFromLittleEndian<quint32>(head.constData() + 14);
-    if (headerSize == 12) // the old core header: 16-bit width and height
-        return u16(22) == 1 && u16(24) == 1;
-    return head.size() >= 30 && u16(26) == 1 && u16(28) == 1;
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head.constData() + at); };
+    const quint32 headerSize = u32(14);
+    bool compressed = false;
+    if (headerSize == 12) { // the old core header: 16-bit width and height
+        result.monochrome = u16(22) == 1 && u16(24) == 1;
+    } else {
+        result.monochrome = head.size() >= 30 && u16(26) == 1 && u16(28) == 1;
+        compressed = head.size() < 34 || u32(30) != 0;
+    }
+    const qint64 stride = (qint64(width) + 31) / 32 * 4;
+    const qint64 needed =
+        qint64(u32(10)) + stride * (qMax(height, 1) - 1) + (qint64(width) + 7) / 8;
+    result.complete = compressed || file.size() >= needed;
+    return result;
 }
 } // namespace
 
-PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging) {
+PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging,
+                              QSize *packed) {
     QImage picture;
     if (!picture.load(fileName, "BMP") || picture.isNull())
         return PictureLoad::NotValid;
-    if (!isMonochromeBitmap(fileName))
+    const BitmapHeader header = readBitmapHeader(fileName, picture.width(), picture.height());
+    if (!header.monochrome)
         return PictureLoad::NotMonochrome;
+    if (!header.complete)
+        return PictureLoad::NotValid;
 
+    // At most 4000 dots; a very flat picture is cut at the image's width.
     const int H = qMin(picture.height(), 32);
-    int W = picture.width();
-    while (W * H > 4000)
-        --W;
-    W = qMin(W, LogoImage::kColumns); // a very flat picture is cut at the image's width
+    const int W = std::min({picture.width(), 4000 / qMax(H, 1), LogoImage::kColumns});
+    if (packed)
+        *packed = QSize(W, H);
     PackColumns(image, staging, H, W,
                 [&](int x, int y) { return (picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF; });
 

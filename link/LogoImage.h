@@ -3,6 +3,7 @@
 // to the printer, the names list, and the conversions between logos and 1-bit pictures.
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <functional>
@@ -65,8 +66,10 @@ void PackColumns(LogoImage &image, LogoDots &staging, int H, int W,
 
 enum class PictureLoad { Loaded, NotValid, NotMonochrome };
 
-// Fills the image (file orientation) and its B and C from a 1-bit bitmap file.
-PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging);
+// Fills the image (file orientation) and its B and C from a 1-bit bitmap file: at most 32 rows
+// and 4000 dots of it, whose size `packed` (when given) receives.
+PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging,
+                              QSize *packed = nullptr);
 
 // Writes the image (wire orientation) as a 1-bit bitmap C wide and 8 × B high.
 bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image);

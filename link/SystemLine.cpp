@@ -3,6 +3,11 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace {
 QString reasonOf(const QSerialPort &port) {
     switch (port.error()) {
@@ -20,6 +25,20 @@ QString reasonOf(const QSerialPort &port) {
                               "[PortDevices] of the settings file");
     }
 }
+
+// Asks the driver to hand every received byte on at once: a USB serial adapter otherwise holds
+// each echo until its latency timer runs out. A pty or a driver without the setting refuses,
+// which is no fault of the port.
+void askForLowLatency([[maybe_unused]] QSerialPort &port) {
+#ifdef Q_OS_LINUX
+    const int fd = int(port.handle());
+    serial_struct serial{};
+    if (ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
+        return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);
+#endif
+}
 } // namespace
 
 std::unique_ptr<SystemLine> SystemLine::open(const QString &device, QString *why) {
@@ -30,6 +49,7 @@ std::unique_ptr<SystemLine> SystemLine::open(const QString &device, QString *why
             *why = reasonOf(line->port);
         return nullptr;
     }
+    askForLowLatency(line->port);
     line->baud_ = int(line->port.baudRate());
     return line;
 }
@@ -43,12 +63,24 @@ bool SystemLine::setLine(int baud) {
 }
 
 void SystemLine::purgeInput() {
-    port.clear(QSerialPort::Input);
+    if (!vanished)
+        port.clear(QSerialPort::Input);
+}
+
+void SystemLine::closeIfGone() {
+    if (port.error() != QSerialPort::ResourceError)
+        return;
+    vanished = true;
+    port.close();
 }
 
 bool SystemLine::write(const QByteArray &bytes, int boundMs) {
-    if (port.write(bytes) != bytes.size())
+    if (vanished)
         return false;
+    if (port.write(bytes) != bytes.size()) {
+        closeIfGone();
+        return false;
+    }
     const QDeadlineTimer deadline(boundMs);
     while (port.bytesToWrite() > 0) {
         if (deadline.hasExpired() || !port.waitForBytesWritten(int(deadline.remainingTime())))
@@ -56,12 +88,16 @@ bool SystemLine::write(const QByteArray &bytes, int boundMs) {
     }
     if (port.bytesToWrite() == 0)
         return true;
+    closeIfGone();
     // Never leave a write pending into the next transfer.
-    port.clear(QSerialPort::Output);
+    if (!vanished)
+        port.clear(QSerialPort::Output);
     return false;
 }
 
 std::optional<quint8> SystemLine::read(int boundMs) {
+    if (vanished)
+        return std::nullopt;
     const QDeadlineTimer deadline(boundMs);
     // The event loop may already have moved the byte into Qt's buffer.
     while (port.bytesAvailable() == 0) {
@@ -69,8 +105,10 @@ std::optional<quint8> SystemLine::read(int boundMs) {
             return std::nullopt;
         port.clearError();
         if (!port.waitForReadyRead(int(deadline.remainingTime())) && port.bytesAvailable() == 0 &&
-            port.error() != QSerialPort::TimeoutError && port.error() != QSerialPort::NoError)
+            port.error() != QSerialPort::TimeoutError && port.error() != QSerialPort::NoError) {
+            closeIfGone();
             return std::nullopt; // a broken port answers at once: do not spin on it
+        }
     }
     char c = 0;
     if (!port.getChar(&c))

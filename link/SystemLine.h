@@ -16,7 +16,12 @@ public:
     bool write(const QByteArray &bytes, int boundMs) override;
     std::optional<quint8> read(int boundMs) override;
     void pause(int ms) override;
+    bool gone() const override { return vanished; }
 
 private:
+    // Closes the line when the system says the device is no longer there.
+    void closeIfGone();
+
     QSerialPort port;
+    bool vanished = false;
 };

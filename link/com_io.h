@@ -41,6 +41,9 @@ public:
     virtual std::optional<quint8> read(int boundMs) = 0;
     // A pause between steps of an exchange. An in-process line has no line time and skips it.
     virtual void pause(int ms) = 0;
+    // The device went away (an adapter unplugged): the line is closed, every read and write on
+    // it fails at once, and only opening the device afresh can bring it back.
+    virtual bool gone() const { return false; }
 
     int baud() const { return baud_; }
     // A stand-in for a printer (the virtual printer), not a real line.

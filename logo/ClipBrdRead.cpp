@@ -12,7 +12,6 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -193,9 +192,8 @@ void TClipBrdReadForm::PastefromFile1Click() {
                                                      startDirectory, bitmapFilter());
     if (name.isEmpty())
         return;
-    LogoImage image;
-    LogoDots staging{};
-    switch (LoadPictureToLogo(name, image, staging)) {
+    DotBand dots;
+    switch (LoadPictureDots(name, dots)) {
     case PictureLoad::NotValid:
         hub.messages().information(this, QStringLiteral("Image is not valid..."));
         return;
@@ -205,12 +203,7 @@ void TClipBrdReadForm::PastefromFile1Click() {
     case PictureLoad::Loaded:
         break;
     }
-    // The picture as the load took it: at most 32 rows and 4000 dots.
-    const QSize size = QImageReader(name).size();
-    const int rows = std::min(size.height(), 32);
-    const int columns =
-        rows > 0 ? std::min({size.width(), 4000 / rows, int(LogoImage::kColumns)}) : 0;
-    picture.pasteDots(unpackLogo(image, rows, columns), menuCell);
+    picture.pasteDots(dots, menuCell);
     redraw();
 }
 

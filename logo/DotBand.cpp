@@ -1,6 +1,7 @@
 #include "DotBand.h"
 
 #include <algorithm>
+#include <memory>
 
 DotBand::DotBand(int columns, int rows)
     : cols(std::max(columns, 0)), rowCount(std::max(rows, 0)),
@@ -42,4 +43,28 @@ void DotBand::paste(const DotBand &from, QPoint at) {
     for (int x = r.left(); x <= r.right(); ++x)
         for (int y = r.top(); y <= r.bottom(); ++y)
             setDot(x, y, from.dot(x - at.x(), y - at.y()));
+}
+
+DotBand unpackLogo(const LogoImage &image, int rows, int columns) {
+    rows = std::clamp(rows, 0, 32);
+    columns = std::clamp(columns, 0, LogoImage::kColumns);
+    DotBand out(columns, rows);
+    // Packed from the bottom row up: bit 7 of byte 0 is the bottom row.
+    for (int x = 0; x < columns; ++x)
+        for (int y = 0; y < rows; ++y) {
+            const int i = rows - 1 - y;
+            if (image.dots[size_t(x)][size_t(i / 8)] & (0x80 >> (i % 8)))
+                out.setDot(x, y, true);
+        }
+    return out;
+}
+
+PictureLoad LoadPictureDots(const QString &fileName, DotBand &dots) {
+    auto image = std::make_unique<LogoImage>();
+    auto staging = std::make_unique<LogoDots>();
+    QSize packed;
+    const PictureLoad result = LoadPictureToLogo(fileName, *image, *staging, &packed);
+    if (result == PictureLoad::Loaded)
+        dots = unpackLogo(*image, packed.height(), packed.width());
+    return result;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // A picture of dots, one bit a dot, column by column: the image editor's band, its copy buffer
 // and its undo snapshot. Reads outside the picture give no dot; writes outside it are dropped,
-// so every paste and move is clipped to the picture.
+// so every paste and move is clipped to the picture. The dots of a logo image or of a 1-bit
+// file come in through unpackLogo and LoadPictureDots.
+
+#include "LogoImage.h"
 
 #include <QPoint>
 #include <QRect>
@@ -41,3 +44,11 @@ private:
     int rowCount = 0;
     std::vector<quint64> bits;
 };
+
+// A monochrome picture of at most 32 rows, as a logo packs it (file orientation), back to dots:
+// `rows` × `columns`, the top row first.
+DotBand unpackLogo(const LogoImage &image, int rows, int columns);
+
+// "Paste from File": the dots of a 1-bit bitmap file as a logo load takes them (at most 32 rows
+// and 4000 dots), the top row first; `dots` is set only when the result is Loaded.
+PictureLoad LoadPictureDots(const QString &fileName, DotBand &dots);

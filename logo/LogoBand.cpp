@@ -126,20 +126,6 @@ QImage LogoBand::areaBitmap(const QRect &area) const {
     return bitmap;
 }
 
-DotBand unpackLogo(const LogoImage &image, int rows, int columns) {
-    rows = std::clamp(rows, 0, 32);
-    columns = std::clamp(columns, 0, LogoImage::kColumns);
-    DotBand out(columns, rows);
-    // Packed from the bottom row up: bit 7 of byte 0 is the bottom row.
-    for (int x = 0; x < columns; ++x)
-        for (int y = 0; y < rows; ++y) {
-            const int i = rows - 1 - y;
-            if (image.dots[size_t(x)][size_t(i / 8)] & (0x80 >> (i % 8)))
-                out.setDot(x, y, true);
-        }
-    return out;
-}
-
 bool WriteImageSlice(Hub &hub, QWidget *over, const LogoBand &band, int number, int startColumn,
                      const QString &name, int /*height*/, int width) {
     LogoShare &logo = hub.logo();

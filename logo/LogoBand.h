@@ -91,10 +91,6 @@ private:
     std::optional<Floating> floating;
 };
 
-// A monochrome picture of at most 32 rows, as a logo packs it (file orientation), back to dots:
-// `rows` × `columns`, the top row first.
-DotBand unpackLogo(const LogoImage &image, int rows, int columns);
-
 // Writes `width` columns of the band, from `startColumn` on, to logo slot `number` under `name`:
 // packed 32 rows high (the band's height; `height` is taken for the caller's sake), as many bytes
 // a column as its highest dot needs, the columns untrimmed. "Write Error" and a beep over `over`

@@ -22,8 +22,8 @@ public:
             // Hands control back to whoever awaited this task.
             struct ToCaller {
                 bool await_ready() noexcept { return false; }
-                std::coroutine_handle<> await_suspend(Handle h) noexcept {
-                    return h.promise().continuation;
+                std::coroutine_handle<> await_suspend(Handle finished) noexcept {
+                    return finished.promise().continuation;
                 }
                 void await_resume() noexcept {}
             };

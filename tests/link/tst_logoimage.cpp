@@ -130,6 +130,22 @@ void LogoImageTest::loadRefusesOtherPictures() {
     garbage.close();
     QCOMPARE(LoadPictureToLogo(file("garbage.bmp"), image, staging), PictureLoad::NotValid);
     QCOMPARE(LoadPictureToLogo(file("missing.bmp"), image, staging), PictureLoad::NotValid);
+
+    // A file cut short would load its missing rows from whatever memory held: refused. Only the
+    // padding of the last row (the top one) may be missing. 40 columns: 5 bytes a row, 8 stored.
+    QVERIFY(monoPicture(40, 16, {{39, 0}}).save(file("whole.bmp"), "BMP"));
+    QFile whole(file("whole.bmp"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    for (const auto &[cut, result] : {std::pair{3, PictureLoad::Loaded},
+                                      {4, PictureLoad::NotValid},
+                                      {8 * 8, PictureLoad::NotValid}}) {
+        QFile part(file("cut.bmp"));
+        QVERIFY(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write(bytes.left(bytes.size() - cut));
+        part.close();
+        QCOMPARE(LoadPictureToLogo(file("cut.bmp"), image, staging), result);
+    }
 }
 
 void LogoImageTest::saveAndLoadAgain() {

@@ -2,8 +2,10 @@
 // printer acknowledges every byte.
 
 #include "Functions.h"
+#include "PtyDevice.h"
 #include "SystemLine.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -60,6 +62,7 @@ class SystemLineTest : public QObject {
     Q_OBJECT
 private slots:
     void echoOverAPty();
+    void unpluggedAndBack();
 };
 
 void SystemLineTest::echoOverAPty() {
@@ -97,6 +100,45 @@ void SystemLineTest::echoOverAPty() {
     state.portName = QStringLiteral("Com2");
     QVERIFY(!f.Connect());
     QVERIFY(!state.handle);
+}
+
+// An adapter pulled out in the middle of an exchange and plugged in again at the same name.
+void SystemLineTest::unpluggedAndBack() {
+    QTemporaryDir dir;
+    PtyDevice device(dir.filePath(QStringLiteral("ttyUSB0")));
+    QVERIFY2(device.isOpen() && device.error().isEmpty(), qPrintable(device.error()));
+
+    PortState state;
+    state.ports.devices[0] = device.devicePath();
+    state.portName = QStringLiteral("Com1");
+    state.baudName = QStringLiteral("57600");
+    Functions f(state);
+    QVERIFY(f.Connect());
+    QVERIFY(f.SendByte(0x0D));
+
+    // The running exchange fails as any failed exchange does, and the line is closed.
+    device.unplug();
+    QVERIFY(!f.SendByte(0x17));
+    QVERIFY(state.handle && state.handle->gone());
+    const QString port = QStringLiteral("Com1 (%1)").arg(device.devicePath());
+    QCOMPARE(state.causes.value(0).section(QStringLiteral(" at "), 0, 0), port);
+
+    // While it is out, the next operation says the device is not there.
+    QVERIFY(!f.Start());
+    QVERIFY(state.causes.value(0).startsWith(port + QStringLiteral(": no such device")));
+
+    // Back in: the next operation opens it afresh, the ink-system read (which otherwise keeps
+    // the port as it stands) included.
+    QVERIFY(device.plugIn());
+    QVERIFY(f.Start());
+    device.unplug();
+    QVERIFY(!f.SendByte(0x0D));
+    QVERIFY(device.plugIn());
+    const QByteArray hydro(38, 'h');
+    device.play({.replies = {{4, hydro}}});
+    QByteArray text;
+    QVERIFY(f.ReadHydroStatus(text));
+    QCOMPARE(text, hydro);
 }
 
 QTEST_GUILESS_MAIN(SystemLineTest)

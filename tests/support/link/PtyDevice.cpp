@@ -1,6 +1,7 @@
 #include "PtyDevice.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -11,7 +12,18 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyDevice::PtyDevice() {
+PtyDevice::PtyDevice(const QString &linkPath) : link(linkPath) {
+    start();
+}
+
+PtyDevice::~PtyDevice() {
+    unplug();
+    if (!link.isEmpty())
+        unlink(QFile::encodeName(link).constData());
+}
+
+void PtyDevice::start() {
+    problem.clear();
     master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         problem = QStringLiteral("posix_openpt: %1").arg(QString::fromLocal8Bit(strerror(errno)));
@@ -29,10 +41,20 @@ PtyDevice::PtyDevice() {
     cfmakeraw(&raw);
     tcsetattr(slave, TCSANOW, &raw);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    if (!link.isEmpty()) {
+        const QByteArray name = QFile::encodeName(link);
+        unlink(name.constData());
+        if (symlink(ptsname(master), name.constData()) != 0) {
+            problem =
+                QStringLiteral("symlink %1: %2").arg(link, QString::fromLocal8Bit(strerror(errno)));
+            return;
+        }
+    }
+    stopping = false;
     worker = std::thread([this] { serve(); });
 }
 
-PtyDevice::~PtyDevice() {
+void PtyDevice::unplug() {
     stopping = true;
     if (worker.joinable())
         worker.join();
@@ -40,6 +62,13 @@ PtyDevice::~PtyDevice() {
         close(slave);
     if (master >= 0)
         close(master);
+    slave = master = -1;
+}
+
+bool PtyDevice::plugIn() {
+    unplug();
+    start();
+    return isOpen() && problem.isEmpty();
 }
 
 void PtyDevice::play(const Script &next) {
