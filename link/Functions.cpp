@@ -304,7 +304,11 @@ bool Functions::WriteCounterFragment(int row, int column, const QByteArray &text
 bool Functions::WritePostDateFragment(int row, int column, const QByteArray &offset,
                                       const QByteArray &text) {
     return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
-           command({0x1D, 'D'}) && send(offset) && send({CR});
+           SetPostDays(offset);
+}
+
+bool Functions::SetPostDays(const QByteArray &days) {
+    return command({0x1D, 'D'}) && send(days) && send({CR});
 }
 
 bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {
