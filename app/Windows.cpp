@@ -78,4 +78,5 @@ void wireWindows(TAutoControl &main) {
     wireLogoReadWrite(main);
     wireLogoPlacement(main);
     wireMarkOverview(main, *textEditor);
+    wireBackup(main);
 }

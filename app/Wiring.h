@@ -10,3 +10,4 @@ void wireImageEditor(TAutoControl &main);
 void wireLogoReadWrite(TAutoControl &main);
 void wireLogoPlacement(TAutoControl &main);
 void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor);
+void wireBackup(TAutoControl &main);
