@@ -241,7 +241,7 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
 }
 
 Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
-    // The cells, the logos, the parameters, the period, the day count and the script.
+    // The logos, the cells, the parameters, the period, the day count and the script.
     Steps s(f, progress, kCells + int(b.logos.size()) + int(kPrintParameters.size()) + 3);
     const auto refuse = [&](const QString &why) {
         Outcome o = refusal(why);
@@ -270,11 +270,12 @@ Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
         return refuse(QStringLiteral("the printer has %1 fonts; the backup was made on one with %2")
                           .arg(block.fontCount())
                           .arg(b.fontCount));
-    for (const Cell &c : b.cells)
-        if (!s.run(cellStep(c.row, c.column), [&] { return writeCell(f, c, b); }))
-            return s.outcome;
+    // The logos first, so that a logo cell shows its own logo from the moment it is placed.
     for (const Logo &l : b.logos)
         if (!s.run(QStringLiteral("logo %1").arg(l.slot), [&] { return writeLogo(f, l); }))
+            return s.outcome;
+    for (const Cell &c : b.cells)
+        if (!s.run(cellStep(c.row, c.column), [&] { return writeCell(f, c, b); }))
             return s.outcome;
     for (size_t i = 0; i < kPrintParameters.size(); ++i)
         if (!s.run(parameterStep(i), [&] {

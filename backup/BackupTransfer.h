@@ -36,8 +36,8 @@ struct Outcome {
 Outcome backUp(Functions &f, Backup &out, const Progress &progress = {});
 
 // Checks the backup and the printer's font count first and writes nothing when either is wrong;
-// then writes the cells (with their fonts, counters with their direction, post-dates with the
-// day count), the logos, steps each parameter from the printer's value to the stored one, and
+// then writes the logos, the cells (with their fonts, counters with their direction, post-dates
+// with the day count), steps each parameter from the printer's value to the stored one, and
 // writes the auto-run period, the post-date day count and the script.
 Outcome restore(Functions &f, const Backup &b, const Progress &progress = {});
 
