@@ -79,4 +79,5 @@ void wireWindows(TAutoControl &main) {
     wireLogoPlacement(main);
     wireMarkOverview(main, *textEditor);
     wireLineMonitor(main);
+    wireBackup(main);
 }

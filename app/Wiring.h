@@ -11,3 +11,4 @@ void wireLogoReadWrite(TAutoControl &main);
 void wireLogoPlacement(TAutoControl &main);
 void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor);
 void wireLineMonitor(TAutoControl &main);
+void wireBackup(TAutoControl &main);

@@ -1,5 +1,6 @@
 #include "Operations.h"
 
+#include "BackupTransfer.h"
 #include "FragmentKind.h"
 #include "Functions.h"
 #include "LogoImage.h"
@@ -228,11 +229,8 @@ bool readMarkCells(Call &c) {
                           .arg(block.received));
     for (int row = 1; row <= kMarkRows; ++row)
         for (int column = 1; column <= kMarkColumns; ++column) {
-            FragmentReply reply;
-            bool read = false;
-            for (int i = 0; i < kAttempts && !read; ++i)
-                read = c.f.ReadFragment(row, column, reply);
-            if (!read) {
+            const auto reply = readFragmentAttempts(c.f, row, column, kAttempts);
+            if (!reply) {
                 const QStringList &causes = c.f.state().causes;
                 return c.fail(
                     QStringLiteral("ReadMarkCells failed at cell %1,%2 (%3 reads)%4")
@@ -241,7 +239,7 @@ bool readMarkCells(Call &c) {
                         .arg(kAttempts)
                         .arg(causes.isEmpty() ? QString() : QStringLiteral(": ") + causes.last()));
             }
-            const CellSummary cell = summarize(reply, block.fontCount());
+            const CellSummary cell = summarize(*reply, block.fontCount());
             QString line = QStringLiteral("%1 %2 %3 %4")
                                .arg(row)
                                .arg(column)
@@ -297,6 +295,28 @@ bool readLogoNamesList(Call &c) {
         const QString slot = QString::number(LogoNumberAt(names, i));
         c.print(name.isEmpty() ? slot : slot + QLatin1Char(' ') + name);
     }
+    return true;
+}
+
+// The whole printer into FILE; no file at all when the back-up did not go through.
+bool backUpTo(Call &c) {
+    backup::Backup b;
+    const backup::Outcome outcome = backup::backUp(c.f, b);
+    if (!outcome.ok())
+        return c.fail(backup::describeBackUp(outcome));
+    if (auto wrong = backup::saveBackup(c.text(0), b))
+        return c.fail(*wrong);
+    return true;
+}
+
+// FILE into the printer; a file that is damaged, of another version or out of range writes
+// nothing.
+bool restoreFrom(Call &c) {
+    const backup::Parsed parsed = backup::loadBackup(c.text(0));
+    const backup::Outcome outcome =
+        parsed.backup ? backup::restore(c.f, *parsed.backup) : backup::refusal(parsed.error);
+    if (!outcome.ok())
+        return c.fail(backup::describeRestore(outcome));
     return true;
 }
 
@@ -436,6 +456,17 @@ std::vector<Operation> makeTable() {
              return c.f.DeleteLogo(c.number(0), image);
          }},
         {"FindDevice", {}, 0, "prints the port and the rate found", findDevice},
+        {"Backup",
+         {{"FILE", ArgKind::File}},
+         0,
+         "the whole printer into FILE (JSON): cells, logos, parameters, period, day count, "
+         "script",
+         backUpTo},
+        {"Restore",
+         {{"FILE", ArgKind::Existing}},
+         0,
+         "writes a backup FILE into the printer; a damaged file writes nothing",
+         restoreFrom},
     };
 }
 

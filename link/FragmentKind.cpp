@@ -87,3 +87,12 @@ CellSummary summarize(const FragmentReply &reply, int fontCount) {
             ch = QChar::ReplacementCharacter;
     return s;
 }
+
+std::optional<FragmentReply> readFragmentAttempts(Functions &f, int row, int column, int attempts,
+                                                  const std::function<bool(int)> &carryOn) {
+    FragmentReply reply;
+    for (int i = 0; i < attempts && (!carryOn || carryOn(i)); ++i)
+        if (f.ReadFragment(row, column, reply))
+            return reply;
+    return std::nullopt;
+}

@@ -5,6 +5,7 @@
 #include "Functions.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 inline constexpr int kMarkRows = 4;
@@ -17,6 +18,11 @@ enum class GraphicRule {
     FontCount,  // text below the font count, graphic at the font count
     FixedFonts, // text below 7, graphic at 7 or 13 (the date/time editor's later reads, post-date)
 };
+
+// The cell read with its retries: up to `attempts` ReadFragment exchanges, each only while
+// `carryOn(attempt)` (when given) lets the work go on; the first reply that came through.
+std::optional<FragmentReply> readFragmentAttempts(Functions &f, int row, int column, int attempts,
+                                                  const std::function<bool(int)> &carryOn = {});
 
 CellKind classify(const FragmentReply &reply, int fontCount, GraphicRule rule);
 // "Text fragment", "Graphic fragment", "Counter fragment", ...; empty for Other.

@@ -364,8 +364,12 @@ bool Functions::WritePostDateFragment(int row, int column, const QByteArray &off
                                       const QByteArray &text) {
     return watched(__func__, [&] {
         return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
-               command({0x1D, 'D'}) && send(offset) && send({CR});
+               SetPostDays(offset);
     });
+}
+
+bool Functions::SetPostDays(const QByteArray &days) {
+    return watched(__func__, [&] { return command({0x1D, 'D'}) && send(days) && send({CR}); });
 }
 
 bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {

@@ -70,8 +70,11 @@ public:
     bool SetFont(int fontSize, int row, int column);
     bool WriteTimeDateFragment(int row, int column, const QByteArray &text);
     bool WriteCounterFragment(int row, int column, const QByteArray &text);
+    // The fragment's format, then the day count (SetPostDays) in an exchange of its own.
     bool WritePostDateFragment(int row, int column, const QByteArray &offset,
                                const QByteArray &text);
+    // The printer's one post-date day count, four digits: 1D 'D', the digits, CR.
+    bool SetPostDays(const QByteArray &days);
     bool WriteTextFragment(int row, int column, const QByteArray &text);
     bool PlaceLogo(int logoNumber, int row, int column);
     bool ReadFragment(int row, int column, FragmentReply &cell);

@@ -26,11 +26,7 @@ std::optional<FragmentReply> readCell(Hub &hub, QWidget *over, int row, int colu
 
 std::optional<FragmentReply> readCellAttempts(Hub &hub, int row, int column, int attempts,
                                               const std::function<bool(int)> &carryOn) {
-    FragmentReply reply;
-    for (int i = 0; i < attempts && carryOn(i); ++i)
-        if (hub.fn().ReadFragment(row, column, reply))
-            return reply;
-    return std::nullopt;
+    return readFragmentAttempts(hub.fn(), row, column, attempts, carryOn);
 }
 
 CellFields::CellFields(Hub &h, QLineEdit *v, QCheckBox *c, QLineEdit *f)

@@ -8,22 +8,6 @@
 #include <QTabBar>
 #include <QTimer>
 
-const PrintParameter kPrintParameters[13] = {
-    {"Charge\"s correction", 'C'},
-    {"Mark\"s delay", 'D'},
-    {"Drop generation freq", 'F'},
-    {"Vertical size", 'H'},
-    {"Line spacing", 'J'},
-    {"Horizontal size", 'K'},
-    {"Delay multiplier", 'L'},
-    {"Protect drops guant", 'Q'},
-    {"Quant. of lines in a mark", 'S'},
-    {"Testing limit", 'T'},
-    {"The point of splitting", 'U'},
-    {"The Step", 'Y'},
-    {"The vert. size, gradually", 'Z'},
-};
-
 namespace {
 enum Column { Number, Name, Value, Letter };
 }

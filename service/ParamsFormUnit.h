@@ -2,19 +2,14 @@
 // The print parameters: the thirteen values the printer reports, listed, and one stepped at a time
 // on the printer, with the change undone on "Cancel".
 
+#include "PrintParameters.h"
+
 #include <QDialog>
 
 namespace Ui {
 class TParamsForm;
 }
 class Hub;
-
-struct PrintParameter {
-    const char *name;
-    char letter;
-};
-// In the order the list shows them.
-extern const PrintParameter kPrintParameters[13];
 
 class TParamsForm : public QDialog {
     Q_OBJECT

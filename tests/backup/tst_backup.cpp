@@ -1,0 +1,320 @@
+// The whole-printer backup over virtual printers: a printer backed up, restored into an empty one
+// and backed up again gives the same file; a file that is damaged, of another version or out of
+// range writes nothing; a cancelled or failed restore says how far it got; the Printer menu's
+// entries; stampctl's backup and restore.
+
+#include "BackupTransfer.h"
+#include "Devices.h"
+#include "FormRig.h"
+#include "MainRig.h"
+#include "Stampctl.h"
+#include "Windows.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <functional>
+
+using printer::Fragment;
+
+namespace {
+
+// A printer holding one cell of every kind, a special counter with its group, a post-date day
+// count, a full-size logo and parameters away from their first values.
+void fillEveryKind(printer::PrinterState &s) {
+    Fragment postDate;
+    postDate.kind = Fragment::Kind::PostDate;
+    postDate.font = 2;
+    postDate.text = "DD/MM/YY";
+    s.cell(3, 1) = postDate;
+    s.postDays = 300;
+    s.countUp = false;
+    s.writeCounter(3, 2, "0099");
+    s.countUp = true;
+    s.writeCounter(3, 4, "500");
+    printer::Script script;
+    script.hasCounter = true;
+    script.fragment = "34";
+    script.initial = "00000001";
+    script.finish = "00000500";
+    script.step = "0001";
+    script.discrete = "0002";
+    script.hasGroup = true;
+    script.group = '3';
+    s.writeScript(script);
+    s.cell(4, 8).text = "\xC0\xC1 end"; // Cyrillic in the printer's code page
+    printer::Logo wide;
+    wide.bytesPerColumn = 4;
+    wide.columns = 125;
+    wide.name = "FULLSIZE";
+    wide.data = QByteArray(500, char(0xFF));
+    for (int i = 0; i < 500; i += 7)
+        wide.data[i] = char(0x5A);
+    s.logos[200] = wide;
+    s.parameters[4] = 9;
+    s.parameters[12] = 255;
+    s.autoRunPeriod = 42;
+}
+
+QJsonObject withoutDate(const QByteArray &json) {
+    QJsonObject o = QJsonDocument::fromJson(json).object();
+    o.remove(QStringLiteral("made"));
+    return o;
+}
+
+QByteArray backUpJson(Functions &f) {
+    backup::Backup b;
+    const backup::Outcome outcome = backup::backUp(f, b);
+    if (!outcome.ok())
+        qWarning() << backup::describeBackUp(outcome);
+    return outcome.ok() ? backup::toJson(b) : QByteArray();
+}
+
+// A rig whose printer holds nothing: no cells, logos, parameters, period or script.
+struct EmptyRig : FormRig {
+    EmptyRig() { state() = printer::PrinterState{}; }
+};
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripIntoAnEmptyPrinter();
+    void refusedFilesWriteNothing_data();
+    void refusedFilesWriteNothing();
+    void cancelledAndFailedRestoresSayHowFar();
+    void printerMenu();
+    void stampctl();
+};
+
+void TestBackup::roundTripIntoAnEmptyPrinter() {
+    FormRig source;
+    fillEveryKind(source.state());
+    const QByteArray first = backUpJson(source.fn());
+    QVERIFY(!first.isEmpty());
+    // Readable by a person: logos as rows of dots, texts as text.
+    const QJsonObject file = QJsonDocument::fromJson(first).object();
+    const QJsonObject star = file[QStringLiteral("logos")].toArray()[0].toObject();
+    QCOMPARE(star[QStringLiteral("name")].toString(), QStringLiteral("STAR"));
+    QCOMPARE(star[QStringLiteral("dots")].toArray()[0].toString(),
+             QStringLiteral(".......##......."));
+    QCOMPARE(file[QStringLiteral("cells")].toArray()[31].toObject()[QStringLiteral("text")],
+             QStringLiteral("АБ end"));
+    QCOMPARE(file[QStringLiteral("script")].toString(),
+             QStringLiteral("Q34N00000001E00000500S0001P0002G3"));
+
+    EmptyRig target;
+    const backup::Outcome restored =
+        backup::restore(target.fn(), *backup::parseBackup(first).backup);
+    QVERIFY2(restored.ok(), qPrintable(backup::describeRestore(restored)));
+    QCOMPARE(restored.done, 32 + 4 + 13 + 3);
+    QCOMPARE(target.state().mark, source.state().mark);
+    QCOMPARE(target.state().logos, source.state().logos);
+    QCOMPARE(withoutDate(backUpJson(target.fn())), withoutDate(first));
+}
+
+void TestBackup::refusedFilesWriteNothing_data() {
+    using Edit = std::function<void(QJsonObject &)>;
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QString>("reason");
+    const auto cell = [](int i, const char *key, const QJsonValue &value) {
+        return Edit([=](QJsonObject &o) {
+            QJsonArray cells = o[QStringLiteral("cells")].toArray();
+            QJsonObject c = cells[i].toObject();
+            c[QLatin1String(key)] = value;
+            cells[i] = c;
+            o[QStringLiteral("cells")] = cells;
+        });
+    };
+    const auto logo = [](const char *key, const QJsonValue &value) {
+        return Edit([=](QJsonObject &o) {
+            QJsonArray logos = o[QStringLiteral("logos")].toArray();
+            QJsonObject l = logos[2].toObject();
+            l[QLatin1String(key)] = value;
+            logos[2] = l;
+            o[QStringLiteral("logos")] = logos;
+        });
+    };
+    const auto set = [](const char *key, const QJsonValue &value) {
+        return Edit([=](QJsonObject &o) { o[QLatin1String(key)] = value; });
+    };
+    QTest::newRow("damaged") << Edit() << QStringLiteral("the file is not JSON: ");
+    QTest::newRow("another version")
+        << set("version", 2)
+        << QStringLiteral("the file is of version 2; this program reads version 1");
+    QTest::newRow("font") << cell(1, "font", 7)
+                          << QStringLiteral("cell 1,2: font 7 is out of range 0 to 6");
+    QTest::newRow("kind") << cell(1, "kind", "banner")
+                          << QStringLiteral("cells[1]: \"kind\" \"banner\" is no kind of cell");
+    QTest::newRow("text too long") << cell(1, "text", QString(39, QLatin1Char('x')))
+                                   << QStringLiteral("is longer than 38 characters");
+    QTest::newRow("missing cell") << Edit([](QJsonObject &o) {
+        QJsonArray cells = o[QStringLiteral("cells")].toArray();
+        cells.removeLast();
+        o[QStringLiteral("cells")] = cells;
+    }) << QStringLiteral("cells: 31 cells, not 32");
+    QTest::newRow("logo row") << logo("C", 25)
+                              << QStringLiteral("logo in slot 2: row 1 of the dots has 24 "
+                                                "characters, not C = 25");
+    QTest::newRow("logo size") << logo("B", 5)
+                               << QStringLiteral("logo in slot 2: B 5 is out of range 1 to 4");
+    QTest::newRow("parameter") << Edit([](QJsonObject &o) {
+        QJsonObject p = o[QStringLiteral("parameters")].toObject();
+        p[QStringLiteral("J")] = 256;
+        o[QStringLiteral("parameters")] = p;
+    }) << QStringLiteral("parameter J 256 is out of range 0 to 255");
+    QTest::newRow("period") << set("autoRunPeriod", -1)
+                            << QStringLiteral("autoRunPeriod -1 is out of range 0 to 255");
+    QTest::newRow("script") << set("script", "G33")
+                            << QStringLiteral("script \"G33\" is not a script of special "
+                                              "functions");
+    QTest::newRow("font count of another printer")
+        << set("fontCount", 8)
+        << QStringLiteral("the printer has 7 fonts; the backup was made "
+                          "on one with 8");
+}
+
+void TestBackup::refusedFilesWriteNothing() {
+    QFETCH(std::function<void(QJsonObject &)>, edit);
+    QFETCH(QString, reason);
+    FormRig rig;
+    QByteArray json = backUpJson(rig.fn());
+    if (edit) {
+        QJsonObject o = QJsonDocument::fromJson(json).object();
+        edit(o);
+        json = QJsonDocument(o).toJson();
+    } else {
+        json.chop(json.size() / 3);
+    }
+    rig.mark();
+    const printer::PrinterState before = rig.state();
+    const backup::Parsed parsed = backup::parseBackup(json);
+    const backup::Outcome outcome =
+        parsed.backup ? backup::restore(rig.fn(), *parsed.backup) : backup::refusal(parsed.error);
+    QCOMPARE(outcome.end, backup::Outcome::End::Refused);
+    const QString message = backup::describeRestore(outcome);
+    QVERIFY2(message.startsWith(QStringLiteral("Restore refused: ")) && message.contains(reason) &&
+                 message.endsWith(QStringLiteral(". Nothing was written.")),
+             qPrintable(message));
+    // At most the state block was read to learn the printer's font count.
+    QVERIFY(rig.commandNames().size() <= 1);
+    printer::PrinterState after = rig.state();
+    after.lastPrintMs = before.lastPrintMs; // the read moves the printer's run clock only
+    QVERIFY(after == before);
+}
+
+void TestBackup::cancelledAndFailedRestoresSayHowFar() {
+    FormRig source;
+    const backup::Backup b = *backup::parseBackup(backUpJson(source.fn())).backup;
+    {
+        EmptyRig target;
+        const backup::Outcome outcome =
+            backup::restore(target.fn(), b, [](int done, int) { return done < 10; });
+        QCOMPARE(backup::describeRestore(outcome),
+                 QStringLiteral("Restore cancelled at cell 1,8. Written: 10 of 51 steps, the last "
+                                "cell 1,7; from cell 1,8 on the printer keeps its own."));
+        QCOMPARE(target.state().cell(1, 2).text, QByteArray("STAMPLINE"));
+        QVERIFY(target.state().cell(1, 8).isEmpty() && target.state().cell(2, 1).isEmpty());
+    }
+    {
+        EmptyRig target;
+        const backup::Outcome outcome = backup::restore(target.fn(), b, [&](int done, int) {
+            if (done == 1)
+                target.switchOff(); // the printer falls silent after the first logo
+            return true;
+        });
+        const QString message = backup::describeRestore(outcome);
+        QVERIFY2(message.startsWith(QStringLiteral("Restore failed at logo 1: ")) &&
+                     message.endsWith(QStringLiteral(". Written: 1 of 51 steps, the last logo "
+                                                     "0; from logo 1 on the printer keeps its "
+                                                     "own.")),
+                 qPrintable(message));
+        QVERIFY(!target.state().logos[0].isEmpty());
+        QVERIFY(target.state().logos[1].isEmpty());
+    }
+}
+
+void TestBackup::printerMenu() {
+    MainRig rig;
+    rig.main->FormActivate();
+    wireWindows(*rig.main);
+    const QString file = rig.path(QStringLiteral("printer"));
+    rig.messages.fileNames = {file};
+    QAction *backUp = rig.main->findChild<QAction *>(QStringLiteral("BackUp1"));
+    QAction *restore = rig.main->findChild<QAction *>(QStringLiteral("Restore2"));
+    QVERIFY(backUp->isVisible() && restore->isVisible());
+    rig.mark();
+    backUp->trigger();
+    QCOMPARE(rig.messages.take(), QStringList{QStringLiteral("Information: The printer is backed "
+                                                             "up to %1.json.")
+                                                  .arg(file)});
+    QVERIFY(backup::loadBackup(file + QStringLiteral(".json")).backup);
+
+    // No to the question (its default) writes nothing; Yes restores.
+    rig.printer->state().cell(1, 2).text = "CHANGED";
+    rig.messages.fileNames = {file + QStringLiteral(".json"), file + QStringLiteral(".json")};
+    rig.messages.answers = {false, true};
+    rig.mark();
+    restore->trigger();
+    QCOMPARE(rig.messages.defaults, QList<DefaultButton>{DefaultButton::No});
+    QCOMPARE(rig.commands(), QStringList{});
+    restore->trigger();
+    const QString question =
+        QStringLiteral("Question Confirm: Restore the printer from printer.json? It overwrites the "
+                       "printer's mark, logos, parameters, auto-run period, post-date day count "
+                       "and script.");
+    QCOMPARE(rig.messages.log,
+             (QStringList{question, question,
+                          QStringLiteral("Information: The printer is restored (51 steps "
+                                         "written).")}));
+    QCOMPARE(rig.printer->state().cell(1, 2).text, QByteArray("STAMPLINE"));
+    for (QWidget *over : rig.messages.over)
+        QCOMPARE(over, rig.main.get());
+
+    // A damaged file: the reason, no question, nothing sent.
+    QFile damaged(rig.path(QStringLiteral("damaged.json")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"format\": ") > 0);
+    damaged.close();
+    rig.messages.fileNames = {damaged.fileName()};
+    rig.mark();
+    restore->trigger();
+    QCOMPARE(rig.messages.take().size(), 1);
+    QCOMPARE(rig.commands(), QStringList{});
+}
+
+void TestBackup::stampctl() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("stampline.dev"));
+    QFile ini(settings);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    const QString a = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("a.state"));
+    const QString b = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("b.state"));
+    ini.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=" + a.toUtf8() + "\n");
+    ini.close();
+    QByteArray err;
+    const auto run = [&](const QStringList &args) {
+        err.clear();
+        return ctl::run(
+            args, settings, devices::open,
+            {[](const QByteArray &) {}, [&](const QByteArray &bytes) { err += bytes; }});
+    };
+    const QString file = dir.filePath(QStringLiteral("a.json"));
+    QCOMPARE(run({"backup", file}), 0);
+    QVERIFY(backup::loadBackup(file).backup);
+    QCOMPARE(run({"--device", b, "restore", file}), 0);
+
+    QFile other(dir.filePath(QStringLiteral("v2.json")));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write(QByteArray(R"({"format": "stampline-printer-backup", "version": 2})"));
+    other.close();
+    QCOMPARE(run({"restore", other.fileName()}), 1);
+    QCOMPARE(err,
+             QByteArray("stampctl: Restore refused: the file is of version 2; this program reads "
+                        "version 1. Nothing was written.\n"));
+}
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
