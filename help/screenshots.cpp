@@ -30,6 +30,7 @@ void takeLogoReadwritePictures(TAutoControl &main, const QDir &out);
 void takeLogoPlacementPictures(TAutoControl &main, const QDir &out);
 void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
 void takeMonitorPictures(TAutoControl &main, const QDir &out);
+void takePrinterMenuPictures(TAutoControl &main, const QDir &out);
 
 namespace {
 // Messages that the pictures never show.
@@ -112,5 +113,6 @@ int main(int argc, char *argv[]) {
     takeLogoPlacementPictures(main, out);
     takeLogoEditorPictures(main, out);
     takeMonitorPictures(main, out);
+    takePrinterMenuPictures(main, out);
     return 0;
 }

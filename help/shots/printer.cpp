@@ -1,5 +1,5 @@
-// The manual's picture of the line monitor: docked under the main window after a few exchanges
-// with the virtual printer, one of them failed.
+// The manual's pictures of the Printer menu: the line monitor docked under the main window after
+// a few exchanges with the virtual printer, one of them failed, and the menu itself.
 
 #include "KvorMain.h"
 #include "LineMonitor.h"
@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
 #include <QTimer>
 
 void takeMonitorPictures(TAutoControl &main, const QDir &out) {
@@ -29,4 +30,13 @@ void takeMonitorPictures(TAutoControl &main, const QDir &out) {
     main.grab().save(out.filePath(QStringLiteral("line-monitor.png")));
     if (auto *monitor = main.findChild<TLineMonitor *>())
         monitor->close();
+}
+
+// The Printer menu open: the overview, back-up and restore, and the line monitor.
+void takePrinterMenuPictures(TAutoControl &main, const QDir &out) {
+    auto *menu = main.findChild<QMenu *>(QStringLiteral("Printer1"));
+    menu->popup(main.mapToGlobal(QPoint(main.width() / 2, 0)));
+    QApplication::processEvents();
+    menu->grab().save(out.filePath(QStringLiteral("printer-menu.png")));
+    menu->hide();
 }
