@@ -178,11 +178,6 @@ void TestImageEditor::nothingToImport() {
     QCOMPARE(yellow.rig.messages.log,
              QStringList{QStringLiteral("Error: ClipBoardImage convert error")});
     QVERIFY(!yellow.band().hasPicture());
-
-    // Opened from the menu: empty, without a word.
-    Editor plain;
-    QVERIFY(plain.rig.messages.log.isEmpty());
-    QVERIFY(!plain.band().hasPicture());
 }
 
 void TestImageEditor::dotsAndCutPasteUndo() {
