@@ -24,9 +24,9 @@ void takeMarkSpecialPictures(TAutoControl &main, const QDir &out) {
 
     TSpecFuncForm special(main, &main);
     special.FormActivate();
-    saveShot(special, out, QStringLiteral("special-counter"));
+    saveShot(special, out, QStringLiteral("script-counter"));
     special.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    saveShot(special, out, QStringLiteral("special-group"));
+    saveShot(special, out, QStringLiteral("script-group"));
 
     TScriptReadForm script(main, &main);
     script.FormActivate();

@@ -262,4 +262,4 @@ private slots:
 };
 
 QTEST_MAIN(TestSpecial)
-#include "tst_special.moc"
+#include "tst_counter_script.moc"
