@@ -13,12 +13,6 @@
 #include <QtTest>
 
 namespace {
-QAction *entry(TAutoControl &main, const char *name) {
-    auto *action = main.findChild<QAction *>(QString::fromLatin1(name));
-    if (!action)
-        qFatal("no entry %s", name);
-    return action;
-}
 
 QAbstractItemModel *rowsOf(const TLineMonitor &monitor) {
     return child<QTableView>(monitor, "Rows")->model();

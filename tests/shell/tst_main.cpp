@@ -18,12 +18,6 @@
 #include <QtTest>
 
 namespace {
-QAction *entry(TAutoControl &main, const char *name) {
-    auto *action = main.findChild<QAction *>(QString::fromLatin1(name));
-    if (!action)
-        qFatal("no entry %s", name);
-    return action;
-}
 
 // Host bytes the switched-off printer never got, of one value.
 int lostBytes(const printer::VirtualPrinter &p, quint8 value) {

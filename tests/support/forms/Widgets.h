@@ -2,6 +2,7 @@
 // Finding a form's widgets by their names, and clicking them, as a test drives them.
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QProgressDialog>
@@ -17,6 +18,11 @@ template <class T = QWidget> T *child(const QObject &parent, const char *name) {
     if (!w)
         qFatal("no %s named %s", T::staticMetaObject.className(), name);
     return w;
+}
+
+// The named menu entry or tool button action of a window.
+inline QAction *entry(const QObject &window, const char *name) {
+    return child<QAction>(window, name);
 }
 
 // A mouse click on the named button, as the operator makes it: on a check box or a radio button,
