@@ -25,11 +25,14 @@ void takeMonitorPictures(TAutoControl &main, const QDir &out) {
     QEventLoop wait; // the rows come in batches
     QTimer::singleShot(3 * TLineMonitor::kBatchMs, &wait, &QEventLoop::quit);
     wait.exec();
-    main.resize(main.width(), 420);
+    const QSize before = main.size();
+    main.resize(1180, 420); // every column in view
+    QApplication::processEvents();
     QApplication::processEvents();
     main.grab().save(out.filePath(QStringLiteral("line-monitor.png")));
     if (auto *monitor = main.findChild<TLineMonitor *>())
         monitor->close();
+    main.resize(before);
 }
 
 // The Printer menu open: the overview, back-up and restore, and the line monitor.
