@@ -10,22 +10,9 @@
 namespace bench {
 
 namespace {
-class Quiet : public Messages {
-public:
-    void show(QWidget *, Severity, const QString &, const QString &, const QString &) override {}
-    bool ask(QWidget *, const QString &, const QString &, DefaultButton) override { return false; }
-    void beep() override {}
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    bool openDocument(const QUrl &) override { return false; }
-};
 
-Quiet &quiet() {
-    static Quiet messages;
+QuietMessages &quiet() {
+    static QuietMessages messages;
     return messages;
 }
 

@@ -33,20 +33,6 @@ void takeMonitorPictures(TAutoControl &main, const QDir &out);
 void takePrinterMenuPictures(TAutoControl &main, const QDir &out);
 
 namespace {
-// Messages that the pictures never show.
-class Quiet : public Messages {
-public:
-    void show(QWidget *, Severity, const QString &, const QString &, const QString &) override {}
-    bool ask(QWidget *, const QString &, const QString &, DefaultButton) override { return false; }
-    void beep() override {}
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    bool openDocument(const QUrl &) override { return false; }
-};
 
 void save(QWidget &widget, const QDir &dir, const QString &name) {
     widget.show();
@@ -66,7 +52,7 @@ int main(int argc, char *argv[]) {
     file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual\n");
     file.close();
 
-    Quiet quiet;
+    QuietMessages quiet; // the pictures show no message
     TAutoControl main(quiet, settings, devices::open);
     main.skipStartUp(); // no printer search for a picture
     wireWindows(main);

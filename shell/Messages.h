@@ -63,3 +63,19 @@ public:
                          const QString &filter) override;
     bool openDocument(const QUrl &url) override;
 };
+
+// Messages nobody sees: every question answered No, every file dialog cancelled. For the programs
+// that drive the windows without an operator (the manual's pictures, the benchmarks).
+class QuietMessages : public Messages {
+public:
+    void show(QWidget *, Severity, const QString &, const QString &, const QString &) override {}
+    bool ask(QWidget *, const QString &, const QString &, DefaultButton) override { return false; }
+    void beep() override {}
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    bool openDocument(const QUrl &) override { return false; }
+};
