@@ -1,5 +1,5 @@
-// The system serial line over a pseudo-terminal: the far end echoes what it receives, the way the
-// printer acknowledges every byte.
+// The system serial line over a pseudo-terminal whose far end echoes what it receives, the way
+// the printer acknowledges every byte.
 
 #include "Functions.h"
 #include "PtyDevice.h"
@@ -8,54 +8,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
-#include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
-#include <thread>
-#include <unistd.h>
-
 namespace {
-// The master side of a pty that echoes every byte while `echoing` is set.
-class EchoingPty {
-public:
-    EchoingPty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        slave = QString::fromLocal8Bit(ptsname(master));
-        worker = std::thread([this] { run(); });
-    }
-    ~EchoingPty() {
-        stop = true;
-        if (worker.joinable())
-            worker.join();
-        if (master >= 0)
-            ::close(master);
-    }
-    QString slavePath() const { return slave; }
-    std::atomic<bool> echoing{true};
-
-private:
-    void run() {
-        while (!stop) {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
-                continue;
-            char buffer[64];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n <= 0)
-                continue;
-            if (echoing && ::write(master, buffer, size_t(n)) != n)
-                return;
-        }
-    }
-
-    int master = -1;
-    QString slave;
-    std::thread worker;
-    std::atomic<bool> stop{false};
-};
+// Com1 at 57600 on the device at that path.
+void useDevice(PortState &state, const QString &path) {
+    state.ports.devices[0] = path;
+    state.portName = QStringLiteral("Com1");
+    state.baudName = QStringLiteral("57600");
+}
 } // namespace
 
 class SystemLineTest : public QObject {
@@ -66,13 +25,10 @@ private slots:
 };
 
 void SystemLineTest::echoOverAPty() {
-    EchoingPty pty;
-    QVERIFY(!pty.slavePath().isEmpty());
-
+    PtyDevice pty;
+    QVERIFY2(pty.isOpen() && pty.error().isEmpty(), qPrintable(pty.error()));
     PortState state;
-    state.ports.devices[0] = pty.slavePath();
-    state.portName = QStringLiteral("Com1");
-    state.baudName = QStringLiteral("57600");
+    useDevice(state, pty.slavePath());
     Functions f(state);
 
     QVERIFY(f.Connect());
@@ -83,11 +39,11 @@ void SystemLineTest::echoOverAPty() {
     QVERIFY(!f.channel().ReadByteWithin(50));
 
     // A far end that stops answering fails the acknowledged send.
-    pty.echoing = false;
+    pty.play({.silent = true, .replies = {}});
     QVERIFY(!f.channel().ReadByteWithin(20));
     state.handle->setTimeouts({0, 0, 30, 100, 100});
     QVERIFY(!f.SendByte(0x42));
-    pty.echoing = true;
+    pty.play({});
 
     // Opening again (as every command does) closes the old handle first and works.
     QVERIFY(f.Connect());
@@ -107,11 +63,8 @@ void SystemLineTest::unpluggedAndBack() {
     QTemporaryDir dir;
     PtyDevice device(dir.filePath(QStringLiteral("ttyUSB0")));
     QVERIFY2(device.isOpen() && device.error().isEmpty(), qPrintable(device.error()));
-
     PortState state;
-    state.ports.devices[0] = device.devicePath();
-    state.portName = QStringLiteral("Com1");
-    state.baudName = QStringLiteral("57600");
+    useDevice(state, device.devicePath());
     Functions f(state);
     QVERIFY(f.Connect());
     QVERIFY(f.SendByte(0x0D));
