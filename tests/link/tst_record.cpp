@@ -29,7 +29,6 @@ class TestRecord : public QObject {
 
 private slots:
     void oneRecordAnOperation_data() {
-        QTest::addColumn<int>("rate");
         QTest::addColumn<Script>("script");
         QTest::addColumn<Run>("run");
         QTest::addColumn<QString>("name");
@@ -37,81 +36,73 @@ private slots:
         QTest::addColumn<QString>("received");
         QTest::addColumn<QString>("echo");
         QTest::addColumn<QString>("cause"); // the end of it; empty: it went through
-
-        QTest::newRow("read with a reply") << 9600 << Script([](ScriptedPrinter &p) {
-            p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"));
-        }) << Run([](Functions &f) {
+        const auto row = [](const char *tag, Script script, Run run, const char *name,
+                            const char *sent, const char *received, const char *echo,
+                            const char *cause = "") {
+            QTest::newRow(tag) << script << run << QString(name) << QString(sent)
+                               << QString(received) << QString(echo) << QString(cause);
+        };
+        const Run readFragment = [](Functions &f) {
             FragmentReply cell;
             return f.ReadFragment(1, 2, cell);
-        }) << "ReadFragment"
-                                           << "11 31 32"
-                                           << "11 31 32 02 41 42 01 FF"
-                                           << "3 echoed"
-                                           << "";
-        QTest::newRow("raw byte at the end") << 9600 << Script([](ScriptedPrinter &p) {
-            p.expect(bytes("0C 42 05")).reply(bytes("33")).expectRaw(bytes("12"));
-        }) << Run([](Functions &f) {
+        };
+        const Run readParam = [](Functions &f) {
             quint8 value = 0;
             return f.ReadParam('B', value);
-        }) << "ReadParam"
-                                             << "0C 42 05 12"
-                                             << "0C 42 05 33"
-                                             << "3 echoed"
-                                             << "";
-        QTest::newRow("two commands, one operation")
-            << 9600
-            << Script([](ScriptedPrinter &p) { p.expect(bytes("1D 31 32 44 0D 1D 44 35 0D")); })
-            << Run([](Functions &f) { return f.WritePostDateFragment(1, 2, "5", "D"); })
-            << "WritePostDateFragment"
-            << "1D 31 32 44 0D 1D 44 35 0D"
-            << "1D 31 32 44 0D 1D 44 35 0D"
-            << "9 echoed"
-            << "";
-        QTest::newRow("search after silent rates")
-            << 9600 << Script([](ScriptedPrinter &p) { p.expect(bytes("0D")); })
-            << Run([](Functions &f) { return f.FindDevice(); }) << "FindDevice"
-            << "0D 0D 0D 0D"
-            << "0D"
-            << "1 echoed, 3 not"
-            << "";
-        QTest::newRow("wrong echo") << 9600 << Script([](ScriptedPrinter &p) {
-            p.expect(bytes("17"));
-            p.wrongAt(0);
-        }) << Run([](Functions &f) { return f.Start(); })
-                                    << "Start"
-                                    << "17"
-                                    << "E8"
-                                    << "E8 for 17"
-                                    << "the printer echoed E8 for 17";
-        QTest::newRow("silent printer") << 9600 << Script([](ScriptedPrinter &p) {
-            p.expect(bytes("1B 31 32 33 0D"));
-            p.silentFrom(2);
-        }) << Run([](Functions &f) { return f.SetFont(3, 1, 2); })
-                                        << "SetFont"
-                                        << "1B 31 32"
-                                        << "1B 31"
-                                        << "no echo for 32"
-                                        << "the printer did not answer";
-        QTest::newRow("reply stops short") << 9600 << Script([](ScriptedPrinter &p) {
-            p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"));
-            p.silentFrom(5);
-        }) << Run([](Functions &f) {
-            FragmentReply cell;
-            return f.ReadFragment(1, 2, cell);
-        }) << "ReadFragment"
-                                           << "11 31 32"
-                                           << "11 31 32 02 41"
-                                           << "3 echoed"
-                                           << "the printer's reply stopped short";
+        };
+
+        row(
+            "read with a reply",
+            [](ScriptedPrinter &p) { p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF")); },
+            readFragment, "ReadFragment", "11 31 32", "11 31 32 02 41 42 01 FF", "3 echoed");
+        row(
+            "raw byte at the end",
+            [](ScriptedPrinter &p) {
+                p.expect(bytes("0C 42 05")).reply(bytes("33")).expectRaw(bytes("12"));
+            },
+            readParam, "ReadParam", "0C 42 05 12", "0C 42 05 33", "3 echoed");
+        row(
+            "two commands, one operation",
+            [](ScriptedPrinter &p) { p.expect(bytes("1D 31 32 44 0D 1D 44 35 0D")); },
+            [](Functions &f) { return f.WritePostDateFragment(1, 2, "5", "D"); },
+            "WritePostDateFragment", "1D 31 32 44 0D 1D 44 35 0D", "1D 31 32 44 0D 1D 44 35 0D",
+            "9 echoed");
+        row(
+            "search after silent rates", [](ScriptedPrinter &p) { p.expect(bytes("0D")); },
+            [](Functions &f) { return f.FindDevice(); }, "FindDevice", "0D 0D 0D 0D", "0D",
+            "1 echoed, 3 not");
+        row(
+            "wrong echo",
+            [](ScriptedPrinter &p) {
+                p.expect(bytes("17"));
+                p.wrongAt(0);
+            },
+            [](Functions &f) { return f.Start(); }, "Start", "17", "E8", "E8 for 17",
+            "the printer echoed E8 for 17");
+        row(
+            "silent printer",
+            [](ScriptedPrinter &p) {
+                p.expect(bytes("1B 31 32 33 0D"));
+                p.silentFrom(2);
+            },
+            [](Functions &f) { return f.SetFont(3, 1, 2); }, "SetFont", "1B 31 32", "1B 31",
+            "no echo for 32", "the printer did not answer");
+        row(
+            "reply stops short",
+            [](ScriptedPrinter &p) {
+                p.expect(bytes("11 31 32")).reply(bytes("02 41 42 01 FF"));
+                p.silentFrom(5);
+            },
+            readFragment, "ReadFragment", "11 31 32", "11 31 32 02 41", "3 echoed",
+            "the printer's reply stopped short");
     }
 
     void oneRecordAnOperation() {
-        QFETCH(int, rate);
         QFETCH(Script, script);
         QFETCH(Run, run);
         QFETCH(QString, name);
         QFETCH(QString, cause);
-        PrinterRig rig(rate);
+        PrinterRig rig;
         script(*rig.printer);
         Watch watch;
         rig.state.watcher = &watch;
