@@ -5,29 +5,6 @@
 #include <QTest>
 
 namespace {
-using Printers = std::array<std::shared_ptr<ScriptedPrinter>, 4>;
-
-// Ports COM1..COM4 with these printers (a null one is a device that does not exist), the port
-// and rate named.
-struct Ports {
-    PortState state;
-    Functions f{state};
-    Ports(const Printers &printers, const QString &port, const QString &baud = "9600") {
-        attachPorts(state, {printers[0], printers[1], printers[2], printers[3]});
-        state.portName = port;
-        state.baudName = baud;
-    }
-};
-
-// The rates at which the host sent its bytes, in order.
-QList<int> hostRates(const ScriptedPrinter &printer) {
-    QList<int> rates;
-    for (const WireByte &w : printer.transcript())
-        if (w.fromHost)
-            rates << w.rate;
-    return rates;
-}
-
 // A line with line time: a write whose bound is shorter than its bytes need at the line's rate
 // (ten bit times a byte) does not complete. Records every bound it was given.
 class TimedLine : public SerialLine {
@@ -61,11 +38,9 @@ private slots:
     void receiveByteTriesTenTimes();
     void connectReopensEveryTime();
     void connectWithNamesItDoesNotKnow();
-    void findDeviceOnTheNamedPort();
-    void findDeviceProbesTheRatesInOrder();
-    void findDeviceScansThePorts();
-    void findDeviceWithANameOfNoPort();
-    void findDeviceMissesAPrinterAt4800();
+    void findDevice_data();
+    void findDevice();
+    void probeTimeoutsLastUntilTheNextConnect();
     void blockWriteWaitsForTheLine();
 };
 
@@ -75,8 +50,8 @@ void ExchangeTest::sendByteNeedsTheSameByteBack() {
     rig.printer->wrongAt(0);
     QVERIFY(rig.f.Connect());
     QVERIFY(!rig.f.SendByte(0x41));
-    QCOMPARE(hexOf(rig.printer->printerBytes()), QStringLiteral("BE"));
-    QCOMPARE(hexOf(rig.printer->hostBytes()), QStringLiteral("41")); // no retry
+    QCOMPARE(hexBytes(rig.printer->printerBytes()), QStringLiteral("BE"));
+    QCOMPARE(hexBytes(rig.printer->hostBytes()), QStringLiteral("41")); // no retry
 
     PrinterRig silent;
     silent.printer->expect(bytes("41"));
@@ -161,105 +136,99 @@ void ExchangeTest::connectWithNamesItDoesNotKnow() {
     QVERIFY(!none.Start());
 }
 
-void ExchangeTest::findDeviceOnTheNamedPort() {
-    // A printer at 57600 is found on the first probe of the named port.
-    auto printer = std::make_shared<ScriptedPrinter>(57600);
-    printer->expect(bytes("0D"));
-    Ports ports({nullptr, printer, nullptr, nullptr}, " com2 ", "1200");
-    PortState &state = ports.state;
+void ExchangeTest::findDevice_data() {
+    QTest::addColumn<QList<int>>("rates"); // of the printers on a line already held and on
+                                           // COM1..COM4; 0: none
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<QStringList>("found");  // the port and rate named after it; none: it failed
+    QTest::addColumn<QList<int>>("probes");  // the probes at each of those lines
+    QTest::addColumn<bool>("probeTimeouts"); // still in force, else the port's own ones are back
+    const auto row = [](const char *tag, QList<int> rates, const char *port, const char *baud,
+                        QStringList found, QList<int> probes, bool probeTimeouts) {
+        QTest::newRow(tag) << rates << QString(port) << QString(baud) << found << probes
+                           << probeTimeouts;
+    };
+    // Found on the first probe of the named port, whose name is kept as it was given.
+    row("named port", {0, 0, 57600, 0, 0}, " com2 ", "1200", {" com2 ", "57600"}, {0, 0, 1, 0, 0},
+        true);
+    row("rates in order", {0, 9600, 0, 0, 0}, "Com1", "9600", {"Com1", "9600"}, {0, 4, 0, 0, 0},
+        true);
+    // The named port answers nothing: it is probed again in the scan, which goes COM1, COM2 (no
+    // device), COM3 and stops at the first printer.
+    row("scan", {0, 4800, 0, 19200, 57600}, "com1", "9600", {"Com3", "19200"}, {0, 8, 0, 3, 0},
+        false);
+    // A named port that does not open is not probed.
+    row("named port missing", {0, 38400, 0, 0, 0}, "Com2", "9600", {"Com1", "38400"},
+        {0, 2, 0, 0, 0}, false);
+    // A name of no port: the line already held is probed first, then COM1..COM4.
+    row("name of no port", {2400, 0, 0, 0, 9600}, "", "9600", {"Com4", "9600"}, {4, 0, 0, 0, 4},
+        false);
+    // A printer at 4800 (or slower) is never found; the names stay.
+    row("4800", {0, 4800, 4800, 1200, 2400}, "Com2", "4800", {}, {0, 4, 8, 4, 4}, false);
+    row("no device", {0, 0, 0, 0, 0}, "Com1", "9600", {}, {0, 0, 0, 0, 0}, false);
+}
+
+void ExchangeTest::findDevice() {
+    QFETCH(QList<int>, rates);
+    QFETCH(QString, port);
+    QFETCH(QString, baud);
+    QFETCH(QStringList, found);
+    QFETCH(QList<int>, probes);
+    QFETCH(bool, probeTimeouts);
+    std::array<std::shared_ptr<ScriptedPrinter>, 5> lines;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (rates[qsizetype(i)]) {
+            lines[i] = std::make_shared<ScriptedPrinter>(rates[qsizetype(i)]);
+            lines[i]->expect(bytes("0D"));
+        }
+    PortState state;
+    attachPorts(state, {lines[1], lines[2], lines[3], lines[4]});
+    state.portName = port;
+    state.baudName = baud;
+    if (lines[0])
+        state.handle = std::make_unique<InProcessLine>(lines[0]);
+
+    QCOMPARE(Functions(state).FindDevice(), !found.isEmpty());
+    QCOMPARE(state.portName, found.value(0, port));
+    QCOMPARE(state.baudName, found.value(1, baud));
+    // Each pass over a port opens it once and probes it with a CR at 57600, 38400, 19200, 9600.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i])
+            continue;
+        QString heard = QStringLiteral("line %1:").arg(i), expected = heard;
+        for (const WireByte &w : lines[i]->transcript())
+            if (w.fromHost)
+                heard += QStringLiteral(" %1@%2")
+                             .arg(hexBytes(QByteArray(1, char(w.value))))
+                             .arg(w.rate);
+        for (int k = 0; k < probes[qsizetype(i)]; ++k)
+            expected += QStringLiteral(" 0D@%1").arg(QList<int>{57600, 38400, 19200, 9600}[k % 4]);
+        QCOMPARE(heard, expected);
+        QVERIFY2(i == 0 || lines[i]->opens() == (probes[qsizetype(i)] + 3) / 4, qPrintable(heard));
+    }
+    if (state.handle)
+        QCOMPARE(state.handle->timeouts(),
+                 probeTimeouts ? state.probeTimeouts : state.savedTimeouts);
+}
+
+void ExchangeTest::probeTimeoutsLastUntilTheNextConnect() {
+    PrinterRig rig(57600);
     int painted = 0;
-    state.lineState = [&](bool good) { painted += good; };
-    QVERIFY(ports.f.FindDevice());
-    QVERIFY2(printer->done(), qPrintable(printer->problem()));
-    QCOMPARE(hexOf(printer->hostBytes()), QStringLiteral("0D"));
-    QCOMPARE(printer->opens(), 1);
-    QCOMPARE(painted, 2);                               // the open and the echo
-    QCOMPARE(state.portName, QStringLiteral(" com2 ")); // kept as named
-    QCOMPARE(state.baudName, QStringLiteral("57600"));
-    // The probe time-outs stay in force until the next Connect.
-    const CommTimeouts &t = state.handle->timeouts();
+    rig.state.lineState = [&](bool good) { painted += good; };
+    rig.printer->expect(bytes("0D"));
+    QVERIFY(rig.f.FindDevice());
+    QCOMPARE(painted, 2); // the open and the echo
+    const CommTimeouts &t = rig.state.handle->timeouts();
     QCOMPARE(t.readIntervalTimeout, 2u);
     QCOMPARE(t.readTotalTimeoutMultiplier, 5u);
     QCOMPARE(t.readTotalTimeoutConstant, 400u);
-    QCOMPARE(t, state.probeTimeouts);
 
     // The next command runs at the rate found, with the standard time-outs.
-    printer->expect(bytes("17"));
-    QVERIFY(ports.f.Start());
-    QCOMPARE(state.handle->timeouts(), kStandardTimeouts);
-}
-
-void ExchangeTest::findDeviceProbesTheRatesInOrder() {
-    auto printer = std::make_shared<ScriptedPrinter>(9600);
-    printer->expect(bytes("0D"));
-    Ports ports({printer, nullptr, nullptr, nullptr}, "Com1");
-    QVERIFY(ports.f.FindDevice());
-    QCOMPARE(hexOf(printer->hostBytes()), QStringLiteral("0D 0D 0D 0D"));
-    QCOMPARE(hostRates(*printer), (QList<int>{57600, 38400, 19200, 9600}));
-    QCOMPARE(ports.state.baudName, QStringLiteral("9600"));
-}
-
-void ExchangeTest::findDeviceScansThePorts() {
-    // The named port answers nothing; the scan goes COM1, COM2 (no device), COM3.
-    const Printers printers{std::make_shared<ScriptedPrinter>(4800), nullptr,
-                            std::make_shared<ScriptedPrinter>(19200),
-                            std::make_shared<ScriptedPrinter>(57600)};
-    printers[2]->expect(bytes("0D"));
-    printers[3]->expect(bytes("0D"));
-    Ports ports(printers, "com1");
-    const PortState &state = ports.state;
-    QVERIFY(ports.f.FindDevice());
-    QCOMPARE(state.portName, QStringLiteral("Com3"));
-    QCOMPARE(state.baudName, QStringLiteral("19200"));
-    // COM1 probed as the named port and again in the scan, four rates each time.
-    QCOMPARE(printers[0]->opens(), 2);
-    QCOMPARE(printers[0]->hostBytes(), QByteArray(8, '\r'));
-    QCOMPARE(hostRates(*printers[2]), (QList<int>{57600, 38400, 19200}));
-    QCOMPARE(printers[3]->opens(), 0); // the scan stops at the first printer
-    // After a scan the port has its own time-outs back.
-    QCOMPARE(state.handle->timeouts(), state.savedTimeouts);
-
-    // A named port that does not open is not probed; the scan finds the printer.
-    const Printers second{std::make_shared<ScriptedPrinter>(38400), nullptr, nullptr, nullptr};
-    second[0]->expect(bytes("0D"));
-    Ports other(second, "Com2");
-    QVERIFY(other.f.FindDevice());
-    QCOMPARE(other.state.portName, QStringLiteral("Com1"));
-    QCOMPARE(other.state.baudName, QStringLiteral("38400"));
-    QCOMPARE(hostRates(*second[0]), (QList<int>{57600, 38400}));
-}
-
-void ExchangeTest::findDeviceWithANameOfNoPort() {
-    // The line already held is probed first, then COM1..COM4 are scanned.
-    auto held = std::make_shared<ScriptedPrinter>(2400);
-    const Printers printers{nullptr, nullptr, nullptr, std::make_shared<ScriptedPrinter>(9600)};
-    printers[3]->expect(bytes("0D"));
-    Ports ports(printers, "");
-    ports.state.handle = std::make_unique<InProcessLine>(held);
-    QVERIFY(ports.f.FindDevice());
-    QCOMPARE(hostRates(*held), (QList<int>{57600, 38400, 19200, 9600}));
-    QCOMPARE(ports.state.portName, QStringLiteral("Com4"));
-    QCOMPARE(ports.state.baudName, QStringLiteral("9600"));
-}
-
-void ExchangeTest::findDeviceMissesAPrinterAt4800() {
-    const Printers printers{
-        std::make_shared<ScriptedPrinter>(4800), std::make_shared<ScriptedPrinter>(4800),
-        std::make_shared<ScriptedPrinter>(1200), std::make_shared<ScriptedPrinter>(2400)};
-    for (const auto &p : printers)
-        p->expect(bytes("0D"));
-    Ports ports(printers, "Com2", "4800");
-    QVERIFY(!ports.f.FindDevice());
-    QCOMPARE(ports.state.portName, QStringLiteral("Com2"));
-    QCOMPARE(ports.state.baudName, QStringLiteral("4800"));
-    for (int i = 0; i < 4; ++i) {
-        const int probes = i == 1 ? 8 : 4;
-        QCOMPARE(printers[size_t(i)]->hostBytes(), QByteArray(probes, '\r'));
-        QVERIFY(!hostRates(*printers[size_t(i)]).contains(4800));
-    }
-
-    // With no device at all the search fails at once.
-    QVERIFY(!Ports({}, "Com1").f.FindDevice());
+    rig.printer->expect(bytes("17"));
+    QVERIFY(rig.f.Start());
+    QCOMPARE(rig.state.handle->timeouts(), kStandardTimeouts);
+    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
 }
 
 void ExchangeTest::blockWriteWaitsForTheLine() {
