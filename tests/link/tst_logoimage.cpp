@@ -47,60 +47,48 @@ void LogoImageTest::packColumnsOrientation() {
     LogoDots staging;
     PackColumns(image, staging, 12, 3, [&](int x, int y) { return dots.contains(QPoint(x, y)); });
     image.bytesPerColumn = 2;
-    QCOMPARE(hexOf(wireData(image, 3)), QStringLiteral("7E F7 FF FE FF FF"));
+    QCOMPARE(hexBytes(wireData(image, 3)), QStringLiteral("7E F7 FF FE FF FF"));
     QCOMPARE(image.dots[0][2], quint8(0));
 
     // 32 rows: the bottom row is bit 0 of wire byte 0, the top row bit 7 of wire byte 3.
     PackColumns(image, staging, 32, 2, [](int x, int y) { return x == 0 ? y == 31 : y == 0; });
     image.bytesPerColumn = 4;
-    QCOMPARE(hexOf(wireData(image, 2)), QStringLiteral("FE FF FF FF FF FF FF 7F"));
+    QCOMPARE(hexBytes(wireData(image, 2)), QStringLiteral("FE FF FF FF FF FF FF 7F"));
 }
 
 void LogoImageTest::loadMonochromePictures() {
+    struct Picture {
+        int width, height;
+        QList<QPoint> dots;
+        int B, C;
+        bool dotsKept;
+        QString wire; // of the C columns, when it is short
+    };
+    const Picture pictures[] = {
+        // A dot in the top row of 12 needs two bytes a column; columns end at the last dot.
+        {5, 12, {{1, 0}, {0, 11}}, 2, 2, true, "FE FF FF F7"},
+        // 32 rows with the top 8 blank: three bytes a column. Empty columns at the left stay.
+        {6, 32, {{2, 8}, {3, 31}}, 3, 4, true, "FF FF FF FF FF FF FF FF 7F FE FF FF"},
+        {10, 10, {}, 1, 1, false, "FF"},
+        // Rows below row 31 are lost.
+        {4, 40, {{1, 35}}, 1, 1, false, "FF"},
+        // At most 4000 dots: 8 rows keep 500 columns.
+        {600, 8, {{499, 0}, {500, 0}}, 1, 500, true, {}},
+        // 2 rows allow 2000 columns, but the image holds 512.
+        {2000, 2, {{511, 1}, {700, 1}}, 1, 512, true, {}},
+    };
     LogoImage image;
     LogoDots staging;
-    {
-        // A dot in the top row of 12 needs two bytes a column; columns end at the last dot.
-        QVERIFY(monoPicture(5, 12, {{1, 0}, {0, 11}}).save(file("a.bmp"), "BMP"));
-        QCOMPARE(LoadPictureToLogo(file("a.bmp"), image, staging), PictureLoad::Loaded);
-        QCOMPARE(image.bytesPerColumn, 2);
-        QCOMPARE(image.columnCount, 2);
-        QCOMPARE(hexOf(wireData(image, 2)), QStringLiteral("FE FF FF F7"));
-    }
-    {
-        // 32 rows with the top 8 blank: three bytes a column. Empty columns at the left stay.
-        QVERIFY(monoPicture(6, 32, {{2, 8}, {3, 31}}).save(file("b.bmp"), "BMP"));
-        QCOMPARE(LoadPictureToLogo(file("b.bmp"), image, staging), PictureLoad::Loaded);
-        QCOMPARE(image.bytesPerColumn, 3);
-        QCOMPARE(image.columnCount, 4);
-        QCOMPARE(hexOf(wireData(image, 4)), QStringLiteral("FF FF FF FF FF FF FF FF 7F FE FF FF"));
-    }
-    {
-        QVERIFY(monoPicture(10, 10, {}).save(file("white.bmp"), "BMP"));
+    for (const Picture &p : pictures) {
+        const QString name = file(QStringLiteral("%1x%2.bmp").arg(p.width).arg(p.height));
+        QVERIFY(monoPicture(p.width, p.height, p.dots).save(name, "BMP"));
         image.fill(0x55);
-        QCOMPARE(LoadPictureToLogo(file("white.bmp"), image, staging), PictureLoad::Loaded);
-        QCOMPARE(image.bytesPerColumn, 1);
-        QCOMPARE(image.columnCount, 1);
-        QVERIFY(!image.hasDots());
-    }
-    {
-        // Rows below row 31 are lost.
-        QVERIFY(monoPicture(4, 40, {{1, 35}}).save(file("tall.bmp"), "BMP"));
-        QCOMPARE(LoadPictureToLogo(file("tall.bmp"), image, staging), PictureLoad::Loaded);
-        QVERIFY(!image.hasDots());
-    }
-    {
-        // At most 4000 dots: 8 rows keep 500 columns.
-        QVERIFY(monoPicture(600, 8, {{499, 0}, {500, 0}}).save(file("wide.bmp"), "BMP"));
-        QCOMPARE(LoadPictureToLogo(file("wide.bmp"), image, staging), PictureLoad::Loaded);
-        QCOMPARE(image.columnCount, 500);
-        QCOMPARE(image.bytesPerColumn, 1);
-    }
-    {
-        // 2 rows allow 2000 columns, but the image holds 512.
-        QVERIFY(monoPicture(2000, 2, {{511, 1}, {700, 1}}).save(file("flat.bmp"), "BMP"));
-        QCOMPARE(LoadPictureToLogo(file("flat.bmp"), image, staging), PictureLoad::Loaded);
-        QCOMPARE(image.columnCount, 512);
+        QCOMPARE(LoadPictureToLogo(name, image, staging), PictureLoad::Loaded);
+        QCOMPARE(image.bytesPerColumn, p.B);
+        QCOMPARE(image.columnCount, p.C);
+        QCOMPARE(image.hasDots(), p.dotsKept);
+        if (!p.wire.isEmpty())
+            QCOMPARE(hexBytes(wireData(image, p.C)), p.wire);
     }
 }
 
@@ -108,21 +96,11 @@ void LogoImageTest::loadRefusesOtherPictures() {
     LogoImage image;
     LogoDots staging;
     // Colour bitmaps are refused whatever their colours: black and white only here.
-    QImage indexed(8, 8, QImage::Format_Indexed8);
-    QList<QRgb> grey;
-    for (int i = 0; i < 256; ++i)
-        grey << qRgb(i, i, i);
-    indexed.setColorTable(grey);
-    indexed.fill(255);
-    indexed.setPixel(1, 1, 0);
-    QVERIFY(indexed.save(file("8bit.bmp"), "BMP"));
-    QCOMPARE(LoadPictureToLogo(file("8bit.bmp"), image, staging), PictureLoad::NotMonochrome);
-
-    QImage rgb(8, 8, QImage::Format_RGB32);
-    rgb.fill(Qt::white);
-    rgb.setPixel(1, 1, qRgb(0, 0, 0));
-    QVERIFY(rgb.save(file("24bit.bmp"), "BMP"));
-    QCOMPARE(LoadPictureToLogo(file("24bit.bmp"), image, staging), PictureLoad::NotMonochrome);
+    for (const auto format : {QImage::Format_Indexed8, QImage::Format_RGB32}) {
+        const QImage colour = monoPicture(8, 8, {{1, 1}}).convertToFormat(format);
+        QVERIFY(colour.save(file("colour.bmp"), "BMP"));
+        QCOMPARE(LoadPictureToLogo(file("colour.bmp"), image, staging), PictureLoad::NotMonochrome);
+    }
 
     QFile garbage(file("garbage.bmp"));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
