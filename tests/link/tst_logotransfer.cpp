@@ -1,5 +1,5 @@
 // The logo transfers: preview read, write with its frame and acknowledgement, read with its name
-// and checksum, rename and delete.
+// and checksum, rename and delete; each failing at every point where the printer can fail.
 
 #include "ScriptedPrinter.h"
 
@@ -38,7 +38,6 @@ private slots:
     void writeLogoNeedsTheFinalS();
     void readLogo_data();
     void readLogo();
-    void readLogoWithAWrongChecksum();
     void renameWritesTheDotsBackUnchanged();
     void renameOfAnEmptySlotWritesNothing();
     void deleteLogo();
@@ -70,21 +69,24 @@ void LogoTransferTest::preview() {
     QFETCH(int, B);
     QFETCH(int, C);
     QFETCH(Samples, dots);
-    PrinterRig rig;
-    if (heldB)
-        rig.printer->expect(bytes("07 00 0D")).replyAfterWaits(reply, 1).expect("s");
-    else
-        rig.printer->expect(bytes("07 00 0D")).reply(reply).expect("s");
+    const auto script = [&](ScriptedPrinter &p) {
+        p.expect(bytes("07 00 0D"));
+        (heldB ? p.replyAfterWaits(reply, 1) : p.reply(reply)).expect("s");
+    };
     LogoImage image;
-    image.fill(0x5A);
-    image.bytesPerColumn = heldB;
-    QVERIFY(rig.f.ReadLogoPreview(13, image));
-    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+    const auto read = [&](Functions &f) {
+        image.fill(0x5A);
+        image.bytesPerColumn = heldB;
+        return f.ReadLogoPreview(13, image);
+    };
+    PrinterRig rig;
+    checkGoesThrough(rig, script, read);
     QCOMPARE(image.bytesPerColumn, B);
     QCOMPARE(image.columnCount, C);
     QCOMPARE(image.hasDots(), !dots.isEmpty());
     checkDots(image, dots);
     QCOMPARE(rig.hostRead.size(), 3 + reply.size() + 1);
+    checkFailureAtEveryByte(script, read);
 }
 
 void LogoTransferTest::writeLogoFrame() {
@@ -95,12 +97,15 @@ void LogoTransferTest::writeLogoFrame() {
     image.dots[1] = {0x00, 0xFF, 0x77, 0x77};
     image.dots[2] = {0x80, 0x0F, 0x77, 0x77};
     image.dots[3] = {0x77, 0x77, 0x77, 0x77}; // beyond C: not sent
+    const auto script = [](ScriptedPrinter &p) {
+        p.expectLogoWrite(bytes("07 89 2A"), bytes("02 03"),
+                          logoFrameBytes(bytes("7F 5C FF 00 FE 0F"), "LOGO"));
+    };
+    const auto write = [&](Functions &f) { return f.WriteLogo(42, 2, 3, "LOGO", image); };
     PrinterRig rig;
-    rig.printer->expectLogoWrite(bytes("07 89 2A"), bytes("02 03"),
-                                 logoFrameBytes(bytes("7F 5C FF 00 FE 0F"), "LOGO"));
-    QVERIFY(rig.f.WriteLogo(42, 2, 3, "LOGO", image));
-    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+    checkGoesThrough(rig, script, write);
     QCOMPARE(rig.printer->opens(), 1);
+    checkFailureAtEveryByte(script, write);
 }
 
 void LogoTransferTest::writeLogoNames_data() {
@@ -168,14 +173,17 @@ void LogoTransferTest::readLogo_data() {
     QTest::addColumn<int>("dataBytes");
     QTest::addColumn<int>("dropped"); // filler read and dropped before the name
     QTest::addColumn<Samples>("dots");
+    QTest::addColumn<bool>("checksumRight"); // else the name is emptied, but the read is good
     QTest::newRow("2 x 3") << bytes("02 03") << 2 << 3 << 6 << 495
-                           << Samples{{2, 1, 0xEA}, {2, 2, 0xFF}, {3, 0, 0xFF}};
+                           << Samples{{2, 1, 0xEA}, {2, 2, 0xFF}, {3, 0, 0xFF}} << true;
     // 4 x 125 fills the data area and drops only the filler byte; 4 x 126 is read as 4 x 125.
-    QTest::newRow("4 x 125") << bytes("04 7D") << 4 << 125 << 500 << 1 << Samples{};
-    QTest::newRow("4 x 126") << bytes("04 7E") << 4 << 125 << 500 << 1 << Samples{};
-    QTest::newRow("1 x 255") << bytes("01 FF") << 1 << 255 << 255 << 246 << Samples{};
+    QTest::newRow("4 x 125") << bytes("04 7D") << 4 << 125 << 500 << 1 << Samples{} << true;
+    QTest::newRow("4 x 126") << bytes("04 7E") << 4 << 125 << 500 << 1 << Samples{} << true;
+    QTest::newRow("1 x 255") << bytes("01 FF") << 1 << 255 << 255 << 246 << Samples{} << true;
     // An empty slot is followed only by the name and checksum, and shows no dot.
-    QTest::newRow("empty slot") << bytes("00 00") << 32 << 32 << 0 << 0 << Samples{};
+    QTest::newRow("empty slot") << bytes("00 00") << 32 << 32 << 0 << 0 << Samples{} << true;
+    QTest::newRow("wrong checksum")
+        << bytes("01 01") << 1 << 1 << 1 << 500 << Samples{{0, 0, 0xEF}} << false;
 }
 
 void LogoTransferTest::readLogo() {
@@ -185,50 +193,43 @@ void LogoTransferTest::readLogo() {
     QFETCH(int, dataBytes);
     QFETCH(int, dropped);
     QFETCH(Samples, dots);
-    PrinterRig rig;
-    rig.printer->expect(bytes("07 01 09"))
-        .reply(header + ramp(dataBytes) + QByteArray(dropped, '\xFF') +
-               nameWithChecksum("LOGO1   "))
-        .expect("s");
+    QFETCH(bool, checksumRight);
+    QByteArray tail = nameWithChecksum("LOGO1   ");
+    tail[8] = char(tail[8] + (checksumRight ? 0 : 1));
+    const auto script = [&](ScriptedPrinter &p) {
+        p.expect(bytes("07 01 09"))
+            .reply(header + ramp(dataBytes) + QByteArray(dropped, '\xFF') + tail)
+            .expect("s");
+    };
     LogoImage image;
     image.fill(0x00);
     QByteArray name = "old";
-    QVERIFY(rig.f.ReadLogo(9, image, name));
-    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
-    QCOMPARE(name, QByteArray("LOGO1   "));
+    const auto read = [&](Functions &f) { return f.ReadLogo(9, image, name); };
+    PrinterRig rig;
+    checkGoesThrough(rig, script, read);
+    QCOMPARE(name, checksumRight ? QByteArray("LOGO1   ") : QByteArray());
     QCOMPARE(image.bytesPerColumn, B);
     QCOMPARE(image.columnCount, C);
     QCOMPARE(image.hasDots(), dataBytes > 0);
     checkDots(image, dots);
     QCOMPARE(rig.hostRead.size(), 3 + 2 + dataBytes + dropped + 9 + 1);
-}
-
-void LogoTransferTest::readLogoWithAWrongChecksum() {
-    // A wrong checksum empties the name but the read is good.
-    PrinterRig rig;
-    QByteArray tail = nameWithChecksum("LOGO1   ");
-    tail[8] = char(tail[8] + 1);
-    rig.printer->expect(bytes("07 01 09"))
-        .reply(bytes("01 01 00") + QByteArray(500, char(0xFF)) + tail)
-        .expect("s");
-    LogoImage image;
-    QByteArray name = "old";
-    QVERIFY(rig.f.ReadLogo(9, image, name));
-    QVERIFY(name.isEmpty());
-    QCOMPARE(image.dots[0][0], quint8(0xFF));
+    checkFailureAtEveryByte(script, read);
 }
 
 void LogoTransferTest::renameWritesTheDotsBackUnchanged() {
-    const QByteArray data = ramp(6);
-    PrinterRig rig;
-    rig.printer->expect(bytes("07 01 0C"))
-        .reply(bytes("02 03") + data + QByteArray(495, char(0xFF)) + nameWithChecksum("OLD     "))
-        .expect("s")
-        .expectLogoWrite(bytes("07 89 0C"), bytes("02 03"), logoFrameBytes(data, "NEW"));
+    const auto script = [](ScriptedPrinter &p) {
+        const QByteArray data = ramp(6);
+        p.expect(bytes("07 01 0C"))
+            .reply(bytes("02 03") + data + QByteArray(495, '\xFF') + nameWithChecksum("OLD     "))
+            .expect("s")
+            .expectLogoWrite(bytes("07 89 0C"), bytes("02 03"), logoFrameBytes(data, "NEW"));
+    };
     LogoImage image;
-    QVERIFY(rig.f.RenameLogo(12, "NEW", image));
-    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+    const auto rename = [&](Functions &f) { return f.RenameLogo(12, "NEW", image); };
+    PrinterRig rig;
+    checkGoesThrough(rig, script, rename);
     QCOMPARE(rig.printer->opens(), 2);
+    checkFailureAtEveryByte(script, rename);
 }
 
 void LogoTransferTest::renameOfAnEmptySlotWritesNothing() {
@@ -240,7 +241,7 @@ void LogoTransferTest::renameOfAnEmptySlotWritesNothing() {
     LogoImage image;
     QVERIFY(!rig.f.RenameLogo(12, "NEW", image));
     QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
-    QCOMPARE(hexOf(rig.printer->hostBytes()), QStringLiteral("07 01 0C 73"));
+    QCOMPARE(hexBytes(rig.printer->hostBytes()), QStringLiteral("07 01 0C 73"));
     QCOMPARE(rig.printer->opens(), 1);
 }
 
@@ -277,7 +278,7 @@ void LogoTransferTest::replyWithMoreThanFourBytesAColumn() {
         QVERIFY(image.bytesPerColumn >= 0 && image.bytesPerColumn <= 4);
         if (command[4] == '0')
             QCOMPARE(image.bytesPerColumn, 2);
-        QCOMPARE(hexOf(rig.printer->hostBytes()), hexOf(bytes(command)));
+        QCOMPARE(hexBytes(rig.printer->hostBytes()), hexBytes(bytes(command)));
     }
 }
 

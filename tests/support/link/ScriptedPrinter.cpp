@@ -1,13 +1,12 @@
 #include "ScriptedPrinter.h"
+#include "Exchange.h"
+
+#include <QTest>
 
 QByteArray bytes(const char *hex) {
     QByteArray digits(hex);
     digits.replace(' ', QByteArray());
     return QByteArray::fromHex(digits);
-}
-
-QString hexOf(const QByteArray &data) {
-    return QString::fromLatin1(data.toHex(' ').toUpper());
 }
 
 QByteArray nameWithChecksum(const QByteArray &name8) {
@@ -24,28 +23,6 @@ ScriptedPrinter &ScriptedPrinter::add(Kind kind, const QByteArray &data, int wai
     if (!data.isEmpty() || kind == Kind::Late)
         steps.append({kind, data, waits});
     return *this;
-}
-
-ScriptedPrinter &ScriptedPrinter::expect(const QByteArray &host) {
-    return add(Kind::Echoed, host);
-}
-
-ScriptedPrinter &ScriptedPrinter::expectRaw(const QByteArray &host) {
-    return add(Kind::Raw, host);
-}
-
-ScriptedPrinter &ScriptedPrinter::reply(const QByteArray &data) {
-    return add(Kind::Reply, data);
-}
-
-ScriptedPrinter &ScriptedPrinter::replyAfterWaits(const QByteArray &data, int waits) {
-    return add(Kind::Late, data, waits);
-}
-
-ScriptedPrinter &ScriptedPrinter::expectLogoWrite(const QByteArray &command,
-                                                  const QByteArray &sizes,
-                                                  const QByteArray &frame) {
-    return expect(command).expectRaw(sizes).expectRaw(frame).reply("s").expectRaw("s");
 }
 
 void ScriptedPrinter::playReplies(QByteArray &out) {
@@ -75,18 +52,19 @@ QByteArray ScriptedPrinter::receive(quint8 byte) {
         return {}; // garbled at the wrong rate, or the script is broken off
     if (step == steps.size() || steps[step].kind == Kind::Late) {
         deviation = QStringLiteral("unexpected host byte %1 (host byte #%2)")
-                        .arg(hexOf(QByteArray(1, char(byte))))
+                        .arg(hexBytes(QByteArray(1, char(byte))))
                         .arg(hostIndex);
         return {};
     }
     const Step &s = steps[step];
     const quint8 wanted = quint8(s.data[at]);
     if (byte != wanted) {
-        deviation = QStringLiteral("host byte #%1 is %2, expected %3 (step %4, byte %5)")
-                        .arg(hostIndex)
-                        .arg(hexOf(QByteArray(1, char(byte))), hexOf(QByteArray(1, char(wanted))))
-                        .arg(step)
-                        .arg(at);
+        deviation =
+            QStringLiteral("host byte #%1 is %2, expected %3 (step %4, byte %5)")
+                .arg(hostIndex)
+                .arg(hexBytes(QByteArray(1, char(byte))), hexBytes(QByteArray(1, char(wanted))))
+                .arg(step)
+                .arg(at);
         return {};
     }
     QByteArray out;
@@ -113,22 +91,10 @@ QByteArray ScriptedPrinter::idle() {
     return sendOut(out, 0);
 }
 
-QByteArray ScriptedPrinter::hostBytesAt(int rate) const {
+QByteArray ScriptedPrinter::bytesFrom(bool host) const {
     QByteArray out;
     for (const WireByte &w : wire)
-        if (w.fromHost && (rate == 0 || w.rate == rate))
-            out.append(char(w.value));
-    return out;
-}
-
-QByteArray ScriptedPrinter::hostBytes() const {
-    return hostBytesAt(0);
-}
-
-QByteArray ScriptedPrinter::printerBytes() const {
-    QByteArray out;
-    for (const WireByte &w : wire)
-        if (!w.fromHost)
+        if (w.fromHost == host)
             out.append(char(w.value));
     return out;
 }
@@ -141,8 +107,51 @@ QString ScriptedPrinter::problem() const {
             .arg(step)
             .arg(steps.size())
             .arg(at)
-            .arg(hexOf(hostBytes().right(16)));
+            .arg(hexBytes(hostBytes().right(16)));
     return {};
+}
+
+void checkGoesThrough(PrinterRig &rig, const std::function<void(ScriptedPrinter &)> &script,
+                      const std::function<bool(Functions &)> &run) {
+    script(*rig.printer);
+    QVERIFY(run(rig.f));
+    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+}
+
+void checkFailureAtEveryByte(const std::function<void(ScriptedPrinter &)> &script,
+                             const std::function<bool(Functions &)> &run) {
+    PrinterRig good;
+    checkGoesThrough(good, script, run);
+    if (QTest::currentTestFailed())
+        return;
+    // The printer's bytes the host read (one it never reads, an answer it ignores, cannot fail
+    // it): whether each is an echo, and how many host bytes crossed before it.
+    QList<std::pair<bool, int>> printerBytes;
+    int host = 0;
+    for (const WireByte &w : good.printer->transcript())
+        if (w.fromHost)
+            ++host;
+        else if (printerBytes.size() < good.hostRead.size())
+            printerBytes.append({w.echo, host});
+    for (const bool silence : {true, false}) {
+        for (int i = 0; i < printerBytes.size(); ++i) {
+            if (!silence && !printerBytes[i].first)
+                continue;
+            PrinterRig failing;
+            script(*failing.printer);
+            if (silence)
+                failing.printer->silentFrom(i);
+            else
+                failing.printer->wrongAt(i);
+            const QString what = (silence ? QStringLiteral("silent from printer byte %1")
+                                          : QStringLiteral("wrong echo %1"))
+                                     .arg(i);
+            QVERIFY2(!run(failing.f), qPrintable(what));
+            const QByteArray sent = failing.printer->hostBytes();
+            QVERIFY2(sent == good.printer->hostBytes().left(printerBytes[i].second),
+                     qPrintable(what + QStringLiteral(": host sent ") + hexBytes(sent.right(12))));
+        }
+    }
 }
 
 void attachPorts(PortState &state, const std::array<std::shared_ptr<LinePeer>, 4> &peers) {

@@ -17,8 +17,6 @@
 
 // "0C 41 30" -> the three bytes; blanks between the pairs are optional.
 QByteArray bytes(const char *hex);
-// The bytes as "0C 41 30", for failure messages.
-QString hexOf(const QByteArray &data);
 // A logo name of 8 bytes followed by the byte that makes the nine sum to 0, as a logo read ends.
 QByteArray nameWithChecksum(const QByteArray &name8);
 // The 510-byte logo frame: the data, FF filler up to 501 bytes, the name padded with blanks to 8
@@ -38,16 +36,21 @@ public:
     // The printer hears and answers only at this rate; bytes at any other rate are lost.
     explicit ScriptedPrinter(int rate = 9600) : printerRate(rate) {}
 
-    // The script, played in order.
-    ScriptedPrinter &expect(const QByteArray &host);    // each byte echoed
-    ScriptedPrinter &expectRaw(const QByteArray &host); // taken without an echo
-    ScriptedPrinter &reply(const QByteArray &data);     // sent as soon as the step before is done
+    // The script, played in order: host bytes each echoed, host bytes taken without an echo,
+    // printer bytes sent as soon as the step before is done.
+    ScriptedPrinter &expect(const QByteArray &host) { return add(Kind::Echoed, host); }
+    ScriptedPrinter &expectRaw(const QByteArray &host) { return add(Kind::Raw, host); }
+    ScriptedPrinter &reply(const QByteArray &data) { return add(Kind::Reply, data); }
     // Sent only after the host has waited for a byte in vain `waits` times.
-    ScriptedPrinter &replyAfterWaits(const QByteArray &data, int waits);
+    ScriptedPrinter &replyAfterWaits(const QByteArray &data, int waits) {
+        return add(Kind::Late, data, waits);
+    }
     // A logo write: the command echoed, B and C and the frame raw, then the printer's 's' that
     // the host echoes back.
     ScriptedPrinter &expectLogoWrite(const QByteArray &command, const QByteArray &sizes,
-                                     const QByteArray &frame);
+                                     const QByteArray &frame) {
+        return expect(command).expectRaw(sizes).expectRaw(frame).reply("s").expectRaw("s");
+    }
 
     // Faults, by the index of a byte the printer sends (0 the first): every byte from that one
     // on is withheld, or that one byte is sent complemented.
@@ -62,9 +65,8 @@ public:
     int opens() const { return openCount; }
     int rate() const { return lineRate; } // the rate the host set last
     const QList<WireByte> &transcript() const { return wire; }
-    QByteArray hostBytes() const;           // every byte the host sent, at any rate
-    QByteArray hostBytesAt(int rate) const; // the host's bytes sent at that rate
-    QByteArray printerBytes() const;
+    QByteArray hostBytes() const { return bytesFrom(true); } // every byte, at any rate
+    QByteArray printerBytes() const { return bytesFrom(false); }
     // The whole script was played and the host sent nothing it did not expect.
     bool done() const { return step == steps.size() && deviation.isEmpty(); }
     // What went wrong first, or what was still expected; for failure messages.
@@ -79,6 +81,7 @@ private:
     };
 
     ScriptedPrinter &add(Kind kind, const QByteArray &data, int waits = 0);
+    QByteArray bytesFrom(bool host) const;
     void playReplies(QByteArray &out);
     QByteArray sendOut(const QByteArray &out, int echoes);
 
@@ -113,3 +116,15 @@ struct PrinterRig {
     Functions f{state};
     QByteArray hostRead;
 };
+
+// Plays the script on the rig's printer and runs the operation: it must go through with the whole
+// script played. Fails the running test otherwise.
+void checkGoesThrough(PrinterRig &rig, const std::function<void(ScriptedPrinter &)> &script,
+                      const std::function<bool(Functions &)> &run);
+
+// Failure at every point where the printer can fail: the script is played once to see the
+// operation go through, then again with the printer falling silent from each byte it sends, and
+// with each of its echoes sent wrong. The operation must fail every time, and the host must send
+// nothing after the byte that went unanswered. Fails the running test otherwise.
+void checkFailureAtEveryByte(const std::function<void(ScriptedPrinter &)> &script,
+                             const std::function<bool(Functions &)> &run);
