@@ -1,4 +1,4 @@
-// The handshake, Connect, the printer search and the block write's bound.
+// The reply byte's ten tries, Connect, the printer search and the block write's bound.
 
 #include "ScriptedPrinter.h"
 
@@ -34,7 +34,6 @@ private:
 class ExchangeTest : public QObject {
     Q_OBJECT
 private slots:
-    void sendByteNeedsTheSameByteBack();
     void receiveByteTriesTenTimes();
     void connectReopensEveryTime();
     void connectWithNamesItDoesNotKnow();
@@ -43,22 +42,6 @@ private slots:
     void probeTimeoutsLastUntilTheNextConnect();
     void blockWriteWaitsForTheLine();
 };
-
-void ExchangeTest::sendByteNeedsTheSameByteBack() {
-    PrinterRig rig;
-    rig.printer->expect(bytes("41 42"));
-    rig.printer->wrongAt(0);
-    QVERIFY(rig.f.Connect());
-    QVERIFY(!rig.f.SendByte(0x41));
-    QCOMPARE(hexBytes(rig.printer->printerBytes()), QStringLiteral("BE"));
-    QCOMPARE(hexBytes(rig.printer->hostBytes()), QStringLiteral("41")); // no retry
-
-    PrinterRig silent;
-    silent.printer->expect(bytes("41"));
-    silent.printer->silentFrom(0);
-    QVERIFY(silent.f.Connect());
-    QVERIFY(!silent.f.SendByte(0x41));
-}
 
 void ExchangeTest::receiveByteTriesTenTimes() {
     // The byte comes on the tenth read: accepted and echoed back.
