@@ -1,5 +1,5 @@
-// The logo transfers: preview read, write with its frame and acknowledgement, read with its name
-// and checksum, rename and delete; each failing at every point where the printer can fail.
+// The logo transfers: preview and read (with the name and its checksum), write with its frame and
+// acknowledgement, rename and delete; each failing at every point where the printer can fail.
 
 #include "ScriptedPrinter.h"
 
@@ -29,58 +29,85 @@ Q_DECLARE_METATYPE(Samples)
 class LogoTransferTest : public QObject {
     Q_OBJECT
 private slots:
-    void preview_data();
-    void preview();
+    void reads_data();
+    void reads();
     void writeLogoFrame();
     void writeLogoNames_data();
     void writeLogoNames();
     void writeLogoSizes();
     void writeLogoNeedsTheFinalS();
-    void readLogo_data();
-    void readLogo();
     void renameWritesTheDotsBackUnchanged();
     void renameOfAnEmptySlotWritesNothing();
     void deleteLogo();
     void replyWithMoreThanFourBytesAColumn();
 };
 
-void LogoTransferTest::preview_data() {
+void LogoTransferTest::reads_data() {
+    QTest::addColumn<bool>("preview");
     QTest::addColumn<QByteArray>("reply"); // after the echoed command; the host then sends 's'
     QTest::addColumn<int>("heldB");        // B of the image before the read
     QTest::addColumn<int>("B");
     QTest::addColumn<int>("C");
-    QTest::addColumn<Samples>("dots");
-    // The dots are the complement of the wire bytes; the rest of the image is blank.
-    QTest::newRow("4 x 32") << bytes("04 20") + ramp(128) << 0 << 4 << 32
-                            << Samples{{0, 0, 0xEF}, {0, 3, 0xEC}, {31, 3, 0x70}, {32, 0, 0xFF}};
+    QTest::addColumn<Samples>("dots");    // the rest of the image is blank
+    QTest::addColumn<QByteArray>("name"); // of the logo read
+    const auto preview = [](const char *tag, const QByteArray &reply, int heldB, int B, int C,
+                            const Samples &dots) {
+        QTest::newRow(tag) << true << reply << heldB << B << C << dots << QByteArray("old");
+    };
+    // B, C, the data, the filler dropped before the name, the name and its checksum.
+    const auto read = [](const char *tag, const char *header, int dataBytes, int dropped, int B,
+                         int C, const Samples &dots, bool checksumRight = true) {
+        QByteArray tail = nameWithChecksum("LOGO1   ");
+        tail[8] = char(tail[8] + (checksumRight ? 0 : 1));
+        QTest::newRow(tag) << false
+                           << bytes(header) + ramp(dataBytes) + QByteArray(dropped, '\xFF') + tail
+                           << 0 << B << C << dots
+                           << (checksumRight ? QByteArray("LOGO1   ") : QByteArray());
+    };
+    // The dots are the complement of the wire bytes.
+    preview("preview 4 x 32", bytes("04 20") + ramp(128), 0, 4, 32,
+            {{0, 0, 0xEF}, {0, 3, 0xEC}, {31, 3, 0x70}, {32, 0, 0xFF}});
     // 200 columns: 125 kept, the other 300 bytes read and dropped before the 's'.
-    QTest::newRow("4 x 200") << bytes("04 C8") + QByteArray(500, 0x0F) + QByteArray(300, 0xF0) << 0
-                             << 4 << 125 << Samples{{124, 3, 0xF0}, {125, 0, 0xFF}};
+    preview("preview 4 x 200", bytes("04 C8") + QByteArray(500, 0x0F) + QByteArray(300, 0xF0), 0, 4,
+            125, {{124, 3, 0xF0}, {125, 0, 0xFF}});
     // An empty slot: a set bit is a dot, so its image holds none.
-    QTest::newRow("empty slot") << bytes("00 00") << 0 << 32 << 32 << Samples{};
+    preview("preview of an empty slot", bytes("00 00"), 0, 32, 32, {});
     // The first byte never comes: what follows is C and the data for the B already held.
-    QTest::newRow("no B") << bytes("02") + ramp(6) << 3 << 3 << 2
-                          << Samples{{1, 2, 0xEA}, {1, 3, 0xFF}};
+    preview("preview without B", bytes("02") + ramp(6), 3, 3, 2, {{1, 2, 0xEA}, {1, 3, 0xFF}});
+    read("2 x 3", "02 03", 6, 495, 2, 3, {{2, 1, 0xEA}, {2, 2, 0xFF}, {3, 0, 0xFF}});
+    // 4 x 125 fills the data area and drops only the filler byte; 4 x 126 is read as 4 x 125.
+    read("4 x 125", "04 7D", 500, 1, 4, 125, {{124, 3, 0xFC}, {125, 0, 0xFF}});
+    read("4 x 126", "04 7E", 500, 1, 4, 125, {{124, 3, 0xFC}, {125, 0, 0xFF}});
+    read("1 x 255", "01 FF", 255, 246, 1, 255, {{254, 0, 0xF1}, {254, 1, 0xFF}});
+    // An empty slot is followed only by the name and checksum, and shows no dot.
+    read("empty slot", "00 00", 0, 0, 32, 32, {});
+    // A wrong checksum empties the name, but the read is good.
+    read("wrong checksum", "01 01", 1, 500, 1, 1, {{0, 0, 0xEF}}, false);
 }
 
-void LogoTransferTest::preview() {
+void LogoTransferTest::reads() {
+    QFETCH(bool, preview);
     QFETCH(QByteArray, reply);
     QFETCH(int, heldB);
     QFETCH(int, B);
     QFETCH(int, C);
     QFETCH(Samples, dots);
+    const QByteArray command = bytes(preview ? "07 00 0D" : "07 01 0D");
     const auto script = [&](ScriptedPrinter &p) {
-        p.expect(bytes("07 00 0D"));
+        p.expect(command);
         (heldB ? p.replyAfterWaits(reply, 1) : p.reply(reply)).expect("s");
     };
     LogoImage image;
+    QByteArray name;
     const auto read = [&](Functions &f) {
         image.fill(0x5A);
         image.bytesPerColumn = heldB;
-        return f.ReadLogoPreview(13, image);
+        name = "old";
+        return preview ? f.ReadLogoPreview(13, image) : f.ReadLogo(13, image, name);
     };
     PrinterRig rig;
     checkGoesThrough(rig, script, read);
+    QTEST(name, "name");
     QCOMPARE(image.bytesPerColumn, B);
     QCOMPARE(image.columnCount, C);
     QCOMPARE(image.hasDots(), !dots.isEmpty());
@@ -164,56 +191,6 @@ void LogoTransferTest::writeLogoNeedsTheFinalS() {
         QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
         QCOMPARE(rig.printer->hostBytes().size(), 3 + 2 + 510 + bytes(answer).size());
     }
-}
-
-void LogoTransferTest::readLogo_data() {
-    QTest::addColumn<QByteArray>("header");
-    QTest::addColumn<int>("B");
-    QTest::addColumn<int>("C");
-    QTest::addColumn<int>("dataBytes");
-    QTest::addColumn<int>("dropped"); // filler read and dropped before the name
-    QTest::addColumn<Samples>("dots");
-    QTest::addColumn<bool>("checksumRight"); // else the name is emptied, but the read is good
-    QTest::newRow("2 x 3") << bytes("02 03") << 2 << 3 << 6 << 495
-                           << Samples{{2, 1, 0xEA}, {2, 2, 0xFF}, {3, 0, 0xFF}} << true;
-    // 4 x 125 fills the data area and drops only the filler byte; 4 x 126 is read as 4 x 125.
-    QTest::newRow("4 x 125") << bytes("04 7D") << 4 << 125 << 500 << 1 << Samples{} << true;
-    QTest::newRow("4 x 126") << bytes("04 7E") << 4 << 125 << 500 << 1 << Samples{} << true;
-    QTest::newRow("1 x 255") << bytes("01 FF") << 1 << 255 << 255 << 246 << Samples{} << true;
-    // An empty slot is followed only by the name and checksum, and shows no dot.
-    QTest::newRow("empty slot") << bytes("00 00") << 32 << 32 << 0 << 0 << Samples{} << true;
-    QTest::newRow("wrong checksum")
-        << bytes("01 01") << 1 << 1 << 1 << 500 << Samples{{0, 0, 0xEF}} << false;
-}
-
-void LogoTransferTest::readLogo() {
-    QFETCH(QByteArray, header);
-    QFETCH(int, B);
-    QFETCH(int, C);
-    QFETCH(int, dataBytes);
-    QFETCH(int, dropped);
-    QFETCH(Samples, dots);
-    QFETCH(bool, checksumRight);
-    QByteArray tail = nameWithChecksum("LOGO1   ");
-    tail[8] = char(tail[8] + (checksumRight ? 0 : 1));
-    const auto script = [&](ScriptedPrinter &p) {
-        p.expect(bytes("07 01 09"))
-            .reply(header + ramp(dataBytes) + QByteArray(dropped, '\xFF') + tail)
-            .expect("s");
-    };
-    LogoImage image;
-    image.fill(0x00);
-    QByteArray name = "old";
-    const auto read = [&](Functions &f) { return f.ReadLogo(9, image, name); };
-    PrinterRig rig;
-    checkGoesThrough(rig, script, read);
-    QCOMPARE(name, checksumRight ? QByteArray("LOGO1   ") : QByteArray());
-    QCOMPARE(image.bytesPerColumn, B);
-    QCOMPARE(image.columnCount, C);
-    QCOMPARE(image.hasDots(), dataBytes > 0);
-    checkDots(image, dots);
-    QCOMPARE(rig.hostRead.size(), 3 + 2 + dataBytes + dropped + 9 + 1);
-    checkFailureAtEveryByte(script, read);
 }
 
 void LogoTransferTest::renameWritesTheDotsBackUnchanged() {
