@@ -5,10 +5,8 @@
 
 #include "CounterUnit.h"
 #include "FormRig.h"
-#include "MainRig.h"
 #include "SetPostDateUnit.h"
 #include "SetTimeUnit.h"
-#include "Windows.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -352,37 +350,6 @@ private slots:
         QCOMPARE(postDate.okFailingAt(5), names({"Error: Post Date Set Error"}));
         QVERIFY(!postDate.rig.commandNames().contains(QStringLiteral("SetFont")));
         QCOMPARE(postDate.okFailingAt(12), names({"Information: Ok", "Error: Font Set Error"}));
-    }
-
-    void windowsAreWired() {
-        MainRig rig;
-        rig.main->FormActivate();
-        wireWindows(*rig.main);
-        const auto entry = [&](const char *name) {
-            return rig.main->findChild<QAction *>(QString::fromLatin1(name));
-        };
-        // The counter: a new one beside the main window at every click, gone when closed.
-        entry("Counter1")->trigger();
-        entry("ToolButton11")->trigger();
-        auto forms = rig.main->findChildren<TCounterForm *>();
-        QCOMPARE(forms.size(), 2);
-        QVERIFY(!forms[0]->isModal() && forms[0]->isVisible());
-        click(*forms[0], "CancelBtn");
-        forms[1]->close();
-        QTRY_COMPARE(rig.main->findChildren<TCounterForm *>().size(), 0);
-
-        // The date/time and post-date dialogs: modal, made anew, reading their cell as they open.
-        for (const char *name : {"TimeDate1", "PostDate1"}) {
-            rig.mark();
-            QTimer::singleShot(200, [] {
-                if (QWidget *modal = QApplication::activeModalWidget())
-                    modal->close();
-            });
-            entry(name)->trigger();
-            QCOMPARE(rig.commandNames().mid(0, 2), names({"ReadFragment", "ReadTimeParams"}));
-            QVERIFY(rig.main->findChildren<TTimeForm *>().isEmpty());
-            QVERIFY(rig.main->findChildren<TPostDateForm *>().isEmpty());
-        }
     }
 };
 
