@@ -26,12 +26,6 @@ void type(const QWidget &form, const char *name, const QString &text) {
 bool checked(const QWidget &form, const char *name) {
     return child<QAbstractButton>(form, name)->isChecked();
 }
-QStringList names(std::initializer_list<const char *> list) {
-    QStringList out;
-    for (const char *name : list)
-        out << QString::fromLatin1(name);
-    return out;
-}
 
 // An editor as its opener leaves it: made, shown, its first read done. `before` prepares the
 // printer; the test sees everything from the first read on.
@@ -48,6 +42,12 @@ template <class Form> struct Opened {
     }
     Form &operator*() { return *form; }
     Form *operator->() { return form.get(); }
+    // "Ok": what it sent.
+    QStringList ok() {
+        rig.mark();
+        click(*form, "BtWriteText");
+        return rig.commandNames();
+    }
     // "Ok" with the printer deaf from its n-th byte on: what it said.
     QStringList okFailingAt(int n) {
         rig.mark();
@@ -66,7 +66,7 @@ QStringList clockShown(const QWidget &form) {
     return shown;
 }
 void fillClock(const QWidget &form) {
-    const QStringList values = names({"7", "3", "25", "24", "0", "05"});
+    const QStringList values{"7", "3", "25", "24", "0", "05"};
     for (int i = 0; i < 6; ++i)
         type(form, kClock[i], values[i]);
 }
@@ -75,9 +75,7 @@ template <class Form> void checkGate(const char *value, const char *insert) {
     Opened<Form> e; // 1,1 holds a logo
     QCOMPARE(field(*e, value), QStringLiteral("Graphic fragment"));
     QVERIFY(!edit(*e, value)->isEnabled());
-    e.rig.mark();
-    click(*e, "BtWriteText");
-    QVERIFY(e.rig.commandNames().isEmpty());
+    QVERIFY(e.ok().isEmpty());
     QCOMPARE(e.rig.messages.log,
              (QStringList{QStringLiteral("Error: Select \"Change\" mode, if you want %1 insert")
                               .arg(QLatin1String(insert)),
@@ -97,17 +95,14 @@ class TestMarkEditors : public QObject {
 private slots:
     void counterWritesItsCell() {
         Opened<TCounterForm> e;
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment"}));
+        QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
         QCOMPARE(field(*e, "DayQuant"), QStringLiteral("Graphic fragment"));
         QVERIFY(checked(*e, "BUp"));
 
         click(*e, "Ch_");
         type(*e, "DayQuant", QStringLiteral("0042"));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"RunningNumberForward", "WriteCounterFragment", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
+        QCOMPARE(e.ok(), (QStringList{"RunningNumberForward", "WriteCounterFragment", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
         const Fragment &counter = e.rig.state().cell(1, 1);
         QCOMPARE(counter.kind, Fragment::Kind::Counter);
         QCOMPARE(counter.text, QByteArray("0042"));
@@ -115,10 +110,7 @@ private slots:
 
         // Down goes out as the direction; the dialog then shows "Up" again.
         click(*e, "BDown");
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"RunningNumberBack", "WriteCounterFragment", "SetFont"}));
+        QCOMPARE(e.ok(), (QStringList{"RunningNumberBack", "WriteCounterFragment", "SetFont"}));
         QVERIFY(!e.rig.state().cell(1, 1).countsUp);
         QVERIFY(checked(*e, "BUp"));
     }
@@ -153,9 +145,7 @@ private slots:
             QCOMPARE(child<QCheckBox>(*e, "Ch_")->isHidden(), row.enabled);
         }
         // An empty value sends nothing and asks for one.
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
         QVERIFY(e.rig.messages.log.isEmpty());
         QCOMPARE(e->focusWidget(), edit(*e, "DayQuant"));
     }
@@ -173,8 +163,8 @@ private slots:
             rig.printer->setClock([ms = at.toMSecsSinceEpoch()] { return ms; });
         });
         // The printer's clock as it opens, from the block's BCD bytes.
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment", "ReadTimeParams"}));
-        QCOMPARE(clockShown(*e), names({"05", "03", "24", "07", "59", "07"}));
+        QCOMPARE(e.rig.commandNames(), (QStringList{"ReadFragment", "ReadTimeParams"}));
+        QCOMPARE(clockShown(*e), (QStringList{"05", "03", "24", "07", "59", "07"}));
         QVERIFY(!checked(*e, "SetSystemDateTime"));
 
         click(*e, "RowStr"); // 2,1: a date, shown with its format
@@ -182,14 +172,11 @@ private slots:
         type(*e, "DateFormat", QStringLiteral("HH:XX"));
         fillClock(*e);
         click(*e, "BitBtn3");
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"WriteTimeDateFragment", "SetDate", "SetTime", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
-        // Day "7" goes out as "07"; hour 24 passes.
-        QCOMPARE(e.rig.commands().mid(1, 2),
-                 names({"1A 44 30 37 30 33 32 35 0D", "1A 54 32 34 30 30 30 35 0D"}));
+        QCOMPARE(e.ok(), (QStringList{"WriteTimeDateFragment", "SetDate", "SetTime", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
+        // Day "7" goes out as "07"; hour 24 passes, the midnight that ends the day.
+        QCOMPARE(e.rig.state().clock(e.rig.printer->now()),
+                 QDateTime(QDate(2025, 3, 8), QTime(0, 0, 5), Qt::UTC));
         QCOMPARE(e.rig.state().cell(2, 1).text, QByteArray("HH:XX"));
         QCOMPARE(e.rig.state().cell(2, 1).font, quint8(2));
         QVERIFY(!e.rig.errorFlag());
@@ -201,17 +188,12 @@ private slots:
         click(*e, "SetSystemDateTime");
         QCOMPARE(field(*e, "EHour").size(), 2);
         QCOMPARE(field(*e, "EDay"), QDateTime::currentDateTime().toString(QStringLiteral("dd")));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(
-            e.rig.messages.log,
-            names({"Question Confirm: System DateTime insert only. Continue?", "Information: Ok"}));
-        QCOMPARE(e.rig.commandNames(), names({"SetTime", "SetDate"}));
-
-        e.rig.mark();
+        QCOMPARE(e.ok(), (QStringList{"SetTime", "SetDate"}));
+        QCOMPARE(e.rig.messages.log,
+                 (QStringList{"Question Confirm: System DateTime insert only. Continue?",
+                              "Information: Ok"}));
         e.rig.messages.answers = {false};
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
     }
 
     void clockFieldChecks() {
@@ -224,40 +206,32 @@ private slots:
         for (const auto &[name, text] : wrong) {
             fillClock(*e);
             type(*e, name, QString::fromLatin1(text));
-            e.rig.mark();
-            click(*e, "BtWriteText");
             // The fragment is written before the fields are looked at.
-            QCOMPARE(e.rig.commandNames(), names({"WriteTimeDateFragment"}));
-            QCOMPARE(e.rig.messages.log, names({"beep"}));
+            QCOMPARE(e.ok(), QStringList{"WriteTimeDateFragment"});
+            QCOMPARE(e.rig.messages.log, QStringList{"beep"});
             QCOMPARE(e->focusWidget(), edit(*e, name));
         }
         // An empty format asks for one before anything is sent.
         type(*e, "DateFormat", QString());
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
         QCOMPARE(e->focusWidget(), edit(*e, "DateFormat"));
     }
 
     void postDate() {
         Opened<TPostDateForm> e([](FormRig &rig) { rig.state().postDays = 0x012C; });
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment", "ReadTimeParams"}));
+        QCOMPARE(e.rig.commandNames(), (QStringList{"ReadFragment", "ReadTimeParams"}));
         QCOMPARE(field(*e, "DayQuant"), QStringLiteral("300"));
 
         click(*e, "Ch_");
         type(*e, "DateFormat", QStringLiteral("DD.MM"));
         for (const char *refused : {"12345", "", "-5", "1.5", "x"}) {
             type(*e, "DayQuant", QString::fromLatin1(refused));
-            e.rig.mark();
-            click(*e, "BtWriteText");
-            QVERIFY2(e.rig.commandNames().isEmpty(), refused);
+            QVERIFY2(e.ok().isEmpty(), refused);
             QCOMPARE(e->focusWidget(), edit(*e, "DayQuant"));
         }
         type(*e, "DayQuant", QStringLiteral(" 5 "));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(), names({"WritePostDateFragment", "SetPostDays", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
+        QCOMPARE(e.ok(), (QStringList{"WritePostDateFragment", "SetPostDays", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
         QCOMPARE(e.rig.state().postDays, 5);
         QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::PostDate);
         QCOMPARE(e.rig.state().cell(1, 1).text, QByteArray("DD.MM"));
@@ -291,13 +265,13 @@ private slots:
         Opened<TTimeForm> time(off);
         QCOMPARE(time.rig.messages.log, QStringList{cellError});
         Opened<TTimeForm> timeBlock(deafForTheBlock);
-        QCOMPARE(timeBlock.rig.messages.log, names({"Error: TimeParamsRead Error"}));
+        QCOMPARE(timeBlock.rig.messages.log, QStringList{"Error: TimeParamsRead Error"});
         QCOMPARE(clockShown(*timeBlock), QStringList(6));
 
         Opened<TPostDateForm> postDate(off);
         QCOMPARE(postDate.rig.messages.log, QStringList{cellError});
         Opened<TPostDateForm> postBlock(deafForTheBlock);
-        QCOMPARE(postBlock.rig.messages.log, names({"Error: PostDate Read Error"}));
+        QCOMPARE(postBlock.rig.messages.log, QStringList{"Error: PostDate Read Error"});
         QVERIFY(field(*postBlock, "DayQuant").isEmpty());
 
         Opened<TCounterForm> counter(off);
@@ -315,12 +289,12 @@ private slots:
         click(*counter, "BitBtn5"); // 2,3
         type(*counter, "DayQuant", QStringLiteral("7"));
         click(*counter, "BDown");
-        QCOMPARE(counter.okFailingAt(3), names({"Error: Counter Set Error"}));
+        QCOMPARE(counter.okFailingAt(3), QStringList{"Error: Counter Set Error"});
         QCOMPARE(counter.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
         QCOMPARE(counter.rig.commandNames().last(), QStringLiteral("SetFont"));
         QVERIFY(checked(*counter, "BUp")); // the font went out: "Up" again
         click(*counter, "BDown");
-        QCOMPARE(counter.okFailingAt(8), names({"Information: Ok", "Error: Font Set Error"}));
+        QCOMPARE(counter.okFailingAt(8), (QStringList{"Information: Ok", "Error: Font Set Error"}));
         QVERIFY(checked(*counter, "BDown")); // the direction keeps its choice
 
         Opened<TTimeForm> time;
@@ -335,7 +309,7 @@ private slots:
         };
         for (const auto &[at, message] : timeSteps) {
             time.rig.setErrorFlag(false);
-            QCOMPARE(time.okFailingAt(at), names({message}));
+            QCOMPARE(time.okFailingAt(at), QStringList{message});
             // Only the clock commands tell the main window.
             QCOMPARE(time.rig.errorFlag(), at == 5 || at == 14);
         }
@@ -347,9 +321,10 @@ private slots:
         click(*postDate, "Ch_");
         type(*postDate, "DateFormat", QStringLiteral("F"));
         type(*postDate, "DayQuant", QStringLiteral("5"));
-        QCOMPARE(postDate.okFailingAt(5), names({"Error: Post Date Set Error"}));
+        QCOMPARE(postDate.okFailingAt(5), QStringList{"Error: Post Date Set Error"});
         QVERIFY(!postDate.rig.commandNames().contains(QStringLiteral("SetFont")));
-        QCOMPARE(postDate.okFailingAt(12), names({"Information: Ok", "Error: Font Set Error"}));
+        QCOMPARE(postDate.okFailingAt(12),
+                 (QStringList{"Information: Ok", "Error: Font Set Error"}));
     }
 };
 
