@@ -25,13 +25,23 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
-#include <map>
+
+using Maker = std::function<std::unique_ptr<QWidget>(FormRig &)>;
+Q_DECLARE_METATYPE(Maker)
 
 namespace {
-using Maker = std::function<std::unique_ptr<QWidget>(FormRig &)>;
+// What a window's opener sets before it makes the window.
+template <class Form> void openerSets(FormRig &) {}
+template <> void openerSets<TMarkNotCusrrent>(FormRig &rig) {
+    rig.setStorageMode(2);
+}
+template <> void openerSets<TLogoReadWriteForm>(FormRig &rig) {
+    rig.logo().mode = LogoMode::Read;
+}
 
 // Made as its opener makes it, shown, activated where the window is.
 template <class Form> std::unique_ptr<QWidget> made(FormRig &rig) {
+    openerSets<Form>(rig);
     auto form = std::make_unique<Form>(rig);
     form->show();
     if constexpr (requires { form->FormActivate(); })
@@ -40,43 +50,31 @@ template <class Form> std::unique_ptr<QWidget> made(FormRig &rig) {
     return form;
 }
 
-const std::map<QString, Maker> &makers() {
-    static const std::map<QString, Maker> all = {
-        {"TOKHelpRightDlg", made<TOKHelpRightDlg>},
-        {"TSetFontForm", made<TSetFontForm>},
-        {"TTimeForm", made<TTimeForm>},
-        {"TPostDateForm", made<TPostDateForm>},
-        {"TCounterForm", made<TCounterForm>},
-        {"TSpecFuncForm", made<TSpecFuncForm>},
-        {"TScriptReadForm", made<TScriptReadForm>},
-        {"TMarkNotCusrrent",
-         [](FormRig &rig) {
-             rig.setStorageMode(2);
-             return made<TMarkNotCusrrent>(rig);
-         }},
-        {"TMarkOverviewForm", made<TMarkOverviewForm>},
-        {"TLogoReadWriteForm",
-         [](FormRig &rig) {
-             rig.logo().mode = LogoMode::Read;
-             return made<TLogoReadWriteForm>(rig);
-         }},
-        {"TLogoToMarkForm", made<TLogoToMarkForm>},
-        {"TSelectLogosNum",
-         [](FormRig &rig) -> std::unique_ptr<QWidget> {
-             static LogoBand band; // outlives every dialog
-             band.reset();
-             for (int x = 0; x < 200; ++x)
-                 band.setDot(x, LogoBand::kBottom, true);
-             band.setWidthValue(200);
-             auto form = std::make_unique<TSelectLogosNum>(rig, band);
-             form->show();
-             return form;
-         }},
-        {"TAutoRunPeriodForm", made<TAutoRunPeriodForm>},
-        {"THydroForm", made<THydroForm>},
-        {"TParamsForm", made<TParamsForm>},
-    };
-    return all;
+// The multi-logo dialog is made over the band it cuts into slices.
+template <> std::unique_ptr<QWidget> made<TSelectLogosNum>(FormRig &rig) {
+    static LogoBand band; // outlives every dialog
+    band.reset();
+    for (int x = 0; x < 200; ++x)
+        band.setDot(x, LogoBand::kBottom, true);
+    band.setWidthValue(200);
+    auto form = std::make_unique<TSelectLogosNum>(rig, band);
+    form->show();
+    return form;
+}
+
+// A window's rows: a wrong echo at host byte `at` after the click, and the printer switched off
+// (`off`: as a wrong echo when empty).
+template <class Form>
+void rows(const QStringList &steps, int at, const QStringList &wrongEcho,
+          const QStringList &off = {}, const QStringList &success = {"Information: Ok"},
+          const char *button = "BtWriteText", const char *shows = "") {
+    const char *form = Form::staticMetaObject.className();
+    QTest::addRow("%s %s, wrong echo", form, button)
+        << Maker(made<Form>) << steps << QByteArray(button) << at << QByteArray(shows) << wrongEcho
+        << success;
+    QTest::addRow("%s %s, switched off", form, button)
+        << Maker(made<Form>) << steps << QByteArray(button) << -1 << QByteArray(shows)
+        << (off.isEmpty() ? wrongEcho : off) << success;
 }
 
 // Prepares a window: "Name=text" types into a line edit, "Name" clicks a button,
@@ -120,64 +118,52 @@ class TestWindowFaults : public QObject {
 
 private slots:
     void faults_data() {
-        QTest::addColumn<QString>("form");
+        QTest::addColumn<Maker>("make");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<int>("wrongEchoAt");  // host byte after the click; -1: switched off
         QTest::addColumn<QByteArray>("shows"); // a widget whose text reports the outcome
         QTest::addColumn<QStringList>("failure");
         QTest::addColumn<QStringList>("success");
-        // A row with a wrong echo at host byte `at` after the click, and one with the printer
-        // switched off (`off`: as a wrong echo when empty).
-        const auto row = [](const char *form, const QStringList &steps, int at,
-                            const QStringList &wrongEcho, const QStringList &off = {},
-                            const QStringList &success = {"Information: Ok"},
-                            const char *button = "BtWriteText", const char *shows = "") {
-            QTest::addRow("%s %s, wrong echo", form, button)
-                << QString::fromLatin1(form) << steps << QByteArray(button) << at
-                << QByteArray(shows) << wrongEcho << success;
-            QTest::addRow("%s %s, switched off", form, button)
-                << QString::fromLatin1(form) << steps << QByteArray(button) << -1
-                << QByteArray(shows) << (off.isEmpty() ? wrongEcho : off) << success;
-        };
         const QStringList ok{"Information: Ok"};
         const QStringList clock{"RowStr",   "DateFormat=F", "EDay=7", "EMonth=3",
                                 "EYear=25", "EHour=24",     "EMin=0", "ESec=05"};
         const QStringList counter{"FragmNum=12", "InitValue=1", "FinishValue=500", "CounStep=1",
                                   "Discret=1"};
         // A read that is tried again gets over one wrong echo.
-        row("TOKHelpRightDlg", {"BitBtn1", "Fragtext=X"}, 3, {"Error: TextFragmentWrite Error"},
-            {"Error: TextFragmentWrite Error", "Error: Font Set Error"});
-        row("TSetFontForm", {"EFontSize=2"}, 1, {"Error: Font Set Error"});
-        row("TTimeForm", clock, 6, {"Error: Date Set Error"}, {"Error: Time Format Set Error"});
-        row("TPostDateForm", {"Ch_", "DateFormat=F", "DayQuant=5"}, 2,
-            {"Error: Post Date Set Error"});
-        row("TCounterForm", {"RowStr", "BitBtn5", "BitBtn5", "DayQuant=7"}, 4,
-            {"Error: Counter Set Error"}, {"Error: RunningNumberDirectionSet Error"});
-        row("TSpecFuncForm", counter, 1, {"Error: Read Error"});
-        row("TScriptReadForm", {}, 1, {}, {}, {});
-        row("TMarkNotCusrrent", {"MarkNum=5"}, 2, {"Error: Error"});
-        row("TMarkOverviewForm", {}, 1, {}, {"Error: TimeParamsRead Error"}, {}, "BtRead");
-        row("TLogoReadWriteForm", {"RowStr=1"}, 2, {}, {"Error: Logo Read Error"}, {}, "OKBtn");
-        row("TLogoToMarkForm", {"Ch_"}, 2, {"Error: Mark Load Error"}, {}, ok, "OKBtn");
-        row("TSelectLogosNum", {}, 2, {"Error: Write Error", "beep", "beep", "Error: Write Error"},
-            {}, ok, "OKBtn");
-        row("TAutoRunPeriodForm", {"MarkNum=25"}, 2, {"Error: Error"},
-            {"Error: AutoRun Stop Error"});
-        row("THydroForm", {}, 0, {"Button1: not select"}, {}, {"Button1: select"}, "Button1",
-            "Button1");
-        row("TParamsForm", {"ListView2#5", "Button3"}, 1, {"Edit1: 30"}, {}, {"Edit1: 31"},
-            "LogoNumInc", "Edit1");
+        rows<TOKHelpRightDlg>({"BitBtn1", "Fragtext=X"}, 3, {"Error: TextFragmentWrite Error"},
+                              {"Error: TextFragmentWrite Error", "Error: Font Set Error"});
+        rows<TSetFontForm>({"EFontSize=2"}, 1, {"Error: Font Set Error"});
+        rows<TTimeForm>(clock, 6, {"Error: Date Set Error"}, {"Error: Time Format Set Error"});
+        rows<TPostDateForm>({"Ch_", "DateFormat=F", "DayQuant=5"}, 2,
+                            {"Error: Post Date Set Error"});
+        rows<TCounterForm>({"RowStr", "BitBtn5", "BitBtn5", "DayQuant=7"}, 4,
+                           {"Error: Counter Set Error"},
+                           {"Error: RunningNumberDirectionSet Error"});
+        rows<TSpecFuncForm>(counter, 1, {"Error: Read Error"});
+        rows<TScriptReadForm>({}, 1, {}, {}, {});
+        rows<TMarkNotCusrrent>({"MarkNum=5"}, 2, {"Error: Error"});
+        rows<TMarkOverviewForm>({}, 1, {}, {"Error: TimeParamsRead Error"}, {}, "BtRead");
+        rows<TLogoReadWriteForm>({"RowStr=1"}, 2, {}, {"Error: Logo Read Error"}, {}, "OKBtn");
+        rows<TLogoToMarkForm>({"Ch_"}, 2, {"Error: Mark Load Error"}, {}, ok, "OKBtn");
+        rows<TSelectLogosNum>({}, 2, {"Error: Write Error", "beep", "beep", "Error: Write Error"},
+                              {}, ok, "OKBtn");
+        rows<TAutoRunPeriodForm>({"MarkNum=25"}, 2, {"Error: Error"},
+                                 {"Error: AutoRun Stop Error"});
+        rows<THydroForm>({}, 0, {"Button1: not select"}, {}, {"Button1: select"}, "Button1",
+                         "Button1");
+        rows<TParamsForm>({"ListView2#5", "Button3"}, 1, {"Edit1: 30"}, {}, {"Edit1: 31"},
+                          "LogoNumInc", "Edit1");
     }
 
     void faults() {
-        QFETCH(QString, form);
+        QFETCH(Maker, make);
         QFETCH(QStringList, steps);
         QFETCH(QByteArray, button);
         QFETCH(int, wrongEchoAt);
         QFETCH(QByteArray, shows);
         FormRig rig;
-        const std::unique_ptr<QWidget> window = makers().at(form)(rig);
+        const std::unique_ptr<QWidget> window = make(rig);
         prepare(*window, steps);
 
         rig.mark();
