@@ -1,10 +1,11 @@
 // The date/time, post-date and counter editors over the virtual printer: what each cell shows,
-// the "Change" gate, the order of what "Ok" sends, the checks of the typed values, and failed
-// reads and writes. A new printer holds logos at 1,1 and 1,3, "STAMPLINE" at 1,2, a date at 2,1,
-// " LOT " at 2,2 and an up-counter "00001" at 2,3.
+// the "Change" gate (the text editor's too), the order of what "Ok" sends, the checks of the typed
+// values, and failed reads and writes. A new printer holds logos at 1,1 and 1,3, "STAMPLINE" at
+// 1,2, a date at 2,1, " LOT " at 2,2 and an up-counter "00001" at 2,3.
 
 #include "CounterUnit.h"
 #include "FormRig.h"
+#include "NewTextFragmentInsertUnit_1.h"
 #include "SetPostDateUnit.h"
 #include "SetTimeUnit.h"
 
@@ -27,8 +28,8 @@ bool checked(const QWidget &form, const char *name) {
     return child<QAbstractButton>(form, name)->isChecked();
 }
 
-// An editor as its opener leaves it: made, shown, its first read done. `before` prepares the
-// printer; the test sees everything from the first read on.
+// An editor as its opener leaves it: made, shown (and activated, where the editor reads then), its
+// first read done. `before` prepares the printer; the test sees everything from the first read on.
 template <class Form> struct Opened {
     FormRig rig;
     std::unique_ptr<Form> form;
@@ -38,6 +39,8 @@ template <class Form> struct Opened {
         rig.mark();
         form = std::make_unique<Form>(rig);
         form->show();
+        if constexpr (requires { form->FormActivate(); })
+            form->FormActivate();
         QCoreApplication::processEvents();
     }
     Form &operator*() { return *form; }
@@ -154,6 +157,7 @@ private slots:
         checkGate<TTimeForm>("DateFormat", "DateTimeFormat");
         checkGate<TPostDateForm>("DateFormat", "PostDate");
         checkGate<TCounterForm>("DayQuant", "Counter");
+        checkGate<TOKHelpRightDlg>("Fragtext", "Text");
     }
 
     void typedClock() {
