@@ -103,9 +103,8 @@ private slots:
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.size(), m->rowCount());
         QStringList start2 = lines[start].split(QLatin1Char('\t'));
-        QCOMPARE(start2.size(), 7);
-        QCOMPARE(start2.mid(1, 4), (QStringList{"Start", "17  .", "17  .", "1 echoed"}));
-        QCOMPARE(start2.last(), QStringLiteral("ok"));
+        start2.removeAt(5); // how long it took
+        QCOMPARE(start2.mid(1), (QStringList{"Start", "17  .", "17  .", "1 echoed", "ok"}));
         QVERIFY(lines.last().endsWith(QStringLiteral("\tfailed: ") + why.mid(8)));
 
         // A file that cannot be written says so over the monitor.
