@@ -6,9 +6,7 @@
 #include "NotCurrentMarkReadWriteUnit.h"
 #include "ScriptReadUnit.h"
 #include "SpecFuncUnit.h"
-#include "Windows.h"
 
-#include <QAction>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QtTest>
@@ -238,26 +236,6 @@ private slots:
             QCOMPARE(s.rig.state().mark, mark);
         }
         QCOMPARE(s.rig.commands(), QStringList{"0C 4D 34 0D"});
-    }
-
-    void windowsAreWired() {
-        MainRig rig;
-        rig.main->FormActivate();
-        wireWindows(*rig.main);
-        for (const char *name :
-             {"SpecFuncA", "ToolButton15", "ScriptReadA", "Store1", "Restore1"}) {
-            QAction *action = rig.main->findChild<QAction *>(QLatin1String(name));
-            QVERIFY2(action->isEnabled(), name);
-            action->trigger();
-        }
-        QCOMPARE(rig.main->findChildren<TSpecFuncForm *>().size(), 2);
-        QCOMPARE(rig.main->findChildren<TScriptReadForm *>().size(), 1);
-        const auto storage = rig.main->findChildren<TMarkNotCusrrent *>();
-        QCOMPARE(storage.size(), 2);
-        QVERIFY(!storage[1]->isModal() && storage[1]->isVisible() && rig.main->storageMode() == 1);
-        for (QWidget *w : rig.main->findChildren<ActivatedDialog *>())
-            w->close();
-        QTRY_VERIFY(rig.main->findChildren<TSpecFuncForm *>().isEmpty());
     }
 };
 

@@ -1,14 +1,13 @@
 // The date/time, post-date and counter editors over the virtual printer: what each cell shows,
-// the "Change" gate, the order of what "Ok" sends, the checks of the typed values, and failed
-// reads and writes. A new printer holds logos at 1,1 and 1,3, "STAMPLINE" at 1,2, a date at 2,1,
-// " LOT " at 2,2 and an up-counter "00001" at 2,3.
+// the "Change" gate (the text editor's too), the order of what "Ok" sends, the checks of the typed
+// values, and failed reads and writes. A new printer holds logos at 1,1 and 1,3, "STAMPLINE" at
+// 1,2, a date at 2,1, " LOT " at 2,2 and an up-counter "00001" at 2,3.
 
 #include "CounterUnit.h"
 #include "FormRig.h"
-#include "MainRig.h"
+#include "NewTextFragmentInsertUnit_1.h"
 #include "SetPostDateUnit.h"
 #include "SetTimeUnit.h"
-#include "Windows.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -28,15 +27,9 @@ void type(const QWidget &form, const char *name, const QString &text) {
 bool checked(const QWidget &form, const char *name) {
     return child<QAbstractButton>(form, name)->isChecked();
 }
-QStringList names(std::initializer_list<const char *> list) {
-    QStringList out;
-    for (const char *name : list)
-        out << QString::fromLatin1(name);
-    return out;
-}
 
-// An editor as its opener leaves it: made, shown, its first read done. `before` prepares the
-// printer; the test sees everything from the first read on.
+// An editor as its opener leaves it: made, shown (and activated, where the editor reads then), its
+// first read done. `before` prepares the printer; the test sees everything from the first read on.
 template <class Form> struct Opened {
     FormRig rig;
     std::unique_ptr<Form> form;
@@ -46,10 +39,18 @@ template <class Form> struct Opened {
         rig.mark();
         form = std::make_unique<Form>(rig);
         form->show();
+        if constexpr (requires { form->FormActivate(); })
+            form->FormActivate();
         QCoreApplication::processEvents();
     }
     Form &operator*() { return *form; }
     Form *operator->() { return form.get(); }
+    // "Ok": what it sent.
+    QStringList ok() {
+        rig.mark();
+        click(*form, "BtWriteText");
+        return rig.commandNames();
+    }
     // "Ok" with the printer deaf from its n-th byte on: what it said.
     QStringList okFailingAt(int n) {
         rig.mark();
@@ -68,7 +69,7 @@ QStringList clockShown(const QWidget &form) {
     return shown;
 }
 void fillClock(const QWidget &form) {
-    const QStringList values = names({"7", "3", "25", "24", "0", "05"});
+    const QStringList values{"7", "3", "25", "24", "0", "05"};
     for (int i = 0; i < 6; ++i)
         type(form, kClock[i], values[i]);
 }
@@ -77,9 +78,7 @@ template <class Form> void checkGate(const char *value, const char *insert) {
     Opened<Form> e; // 1,1 holds a logo
     QCOMPARE(field(*e, value), QStringLiteral("Graphic fragment"));
     QVERIFY(!edit(*e, value)->isEnabled());
-    e.rig.mark();
-    click(*e, "BtWriteText");
-    QVERIFY(e.rig.commandNames().isEmpty());
+    QVERIFY(e.ok().isEmpty());
     QCOMPARE(e.rig.messages.log,
              (QStringList{QStringLiteral("Error: Select \"Change\" mode, if you want %1 insert")
                               .arg(QLatin1String(insert)),
@@ -99,17 +98,14 @@ class TestMarkEditors : public QObject {
 private slots:
     void counterWritesItsCell() {
         Opened<TCounterForm> e;
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment"}));
+        QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
         QCOMPARE(field(*e, "DayQuant"), QStringLiteral("Graphic fragment"));
         QVERIFY(checked(*e, "BUp"));
 
         click(*e, "Ch_");
         type(*e, "DayQuant", QStringLiteral("0042"));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"RunningNumberForward", "WriteCounterFragment", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
+        QCOMPARE(e.ok(), (QStringList{"RunningNumberForward", "WriteCounterFragment", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
         const Fragment &counter = e.rig.state().cell(1, 1);
         QCOMPARE(counter.kind, Fragment::Kind::Counter);
         QCOMPARE(counter.text, QByteArray("0042"));
@@ -117,10 +113,7 @@ private slots:
 
         // Down goes out as the direction; the dialog then shows "Up" again.
         click(*e, "BDown");
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"RunningNumberBack", "WriteCounterFragment", "SetFont"}));
+        QCOMPARE(e.ok(), (QStringList{"RunningNumberBack", "WriteCounterFragment", "SetFont"}));
         QVERIFY(!e.rig.state().cell(1, 1).countsUp);
         QVERIFY(checked(*e, "BUp"));
     }
@@ -155,9 +148,7 @@ private slots:
             QCOMPARE(child<QCheckBox>(*e, "Ch_")->isHidden(), row.enabled);
         }
         // An empty value sends nothing and asks for one.
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
         QVERIFY(e.rig.messages.log.isEmpty());
         QCOMPARE(e->focusWidget(), edit(*e, "DayQuant"));
     }
@@ -166,6 +157,7 @@ private slots:
         checkGate<TTimeForm>("DateFormat", "DateTimeFormat");
         checkGate<TPostDateForm>("DateFormat", "PostDate");
         checkGate<TCounterForm>("DayQuant", "Counter");
+        checkGate<TOKHelpRightDlg>("Fragtext", "Text");
     }
 
     void typedClock() {
@@ -175,8 +167,8 @@ private slots:
             rig.printer->setClock([ms = at.toMSecsSinceEpoch()] { return ms; });
         });
         // The printer's clock as it opens, from the block's BCD bytes.
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment", "ReadTimeParams"}));
-        QCOMPARE(clockShown(*e), names({"05", "03", "24", "07", "59", "07"}));
+        QCOMPARE(e.rig.commandNames(), (QStringList{"ReadFragment", "ReadTimeParams"}));
+        QCOMPARE(clockShown(*e), (QStringList{"05", "03", "24", "07", "59", "07"}));
         QVERIFY(!checked(*e, "SetSystemDateTime"));
 
         click(*e, "RowStr"); // 2,1: a date, shown with its format
@@ -184,14 +176,11 @@ private slots:
         type(*e, "DateFormat", QStringLiteral("HH:XX"));
         fillClock(*e);
         click(*e, "BitBtn3");
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(),
-                 names({"WriteTimeDateFragment", "SetDate", "SetTime", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
-        // Day "7" goes out as "07"; hour 24 passes.
-        QCOMPARE(e.rig.commands().mid(1, 2),
-                 names({"1A 44 30 37 30 33 32 35 0D", "1A 54 32 34 30 30 30 35 0D"}));
+        QCOMPARE(e.ok(), (QStringList{"WriteTimeDateFragment", "SetDate", "SetTime", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
+        // Day "7" goes out as "07"; hour 24 passes, the midnight that ends the day.
+        QCOMPARE(e.rig.state().clock(e.rig.printer->now()),
+                 QDateTime(QDate(2025, 3, 8), QTime(0, 0, 5), Qt::UTC));
         QCOMPARE(e.rig.state().cell(2, 1).text, QByteArray("HH:XX"));
         QCOMPARE(e.rig.state().cell(2, 1).font, quint8(2));
         QVERIFY(!e.rig.errorFlag());
@@ -203,17 +192,12 @@ private slots:
         click(*e, "SetSystemDateTime");
         QCOMPARE(field(*e, "EHour").size(), 2);
         QCOMPARE(field(*e, "EDay"), QDateTime::currentDateTime().toString(QStringLiteral("dd")));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(
-            e.rig.messages.log,
-            names({"Question Confirm: System DateTime insert only. Continue?", "Information: Ok"}));
-        QCOMPARE(e.rig.commandNames(), names({"SetTime", "SetDate"}));
-
-        e.rig.mark();
+        QCOMPARE(e.ok(), (QStringList{"SetTime", "SetDate"}));
+        QCOMPARE(e.rig.messages.log,
+                 (QStringList{"Question Confirm: System DateTime insert only. Continue?",
+                              "Information: Ok"}));
         e.rig.messages.answers = {false};
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
     }
 
     void clockFieldChecks() {
@@ -226,40 +210,32 @@ private slots:
         for (const auto &[name, text] : wrong) {
             fillClock(*e);
             type(*e, name, QString::fromLatin1(text));
-            e.rig.mark();
-            click(*e, "BtWriteText");
             // The fragment is written before the fields are looked at.
-            QCOMPARE(e.rig.commandNames(), names({"WriteTimeDateFragment"}));
-            QCOMPARE(e.rig.messages.log, names({"beep"}));
+            QCOMPARE(e.ok(), QStringList{"WriteTimeDateFragment"});
+            QCOMPARE(e.rig.messages.log, QStringList{"beep"});
             QCOMPARE(e->focusWidget(), edit(*e, name));
         }
         // An empty format asks for one before anything is sent.
         type(*e, "DateFormat", QString());
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QVERIFY(e.rig.commandNames().isEmpty());
+        QVERIFY(e.ok().isEmpty());
         QCOMPARE(e->focusWidget(), edit(*e, "DateFormat"));
     }
 
     void postDate() {
         Opened<TPostDateForm> e([](FormRig &rig) { rig.state().postDays = 0x012C; });
-        QCOMPARE(e.rig.commandNames(), names({"ReadFragment", "ReadTimeParams"}));
+        QCOMPARE(e.rig.commandNames(), (QStringList{"ReadFragment", "ReadTimeParams"}));
         QCOMPARE(field(*e, "DayQuant"), QStringLiteral("300"));
 
         click(*e, "Ch_");
         type(*e, "DateFormat", QStringLiteral("DD.MM"));
         for (const char *refused : {"12345", "", "-5", "1.5", "x"}) {
             type(*e, "DayQuant", QString::fromLatin1(refused));
-            e.rig.mark();
-            click(*e, "BtWriteText");
-            QVERIFY2(e.rig.commandNames().isEmpty(), refused);
+            QVERIFY2(e.ok().isEmpty(), refused);
             QCOMPARE(e->focusWidget(), edit(*e, "DayQuant"));
         }
         type(*e, "DayQuant", QStringLiteral(" 5 "));
-        e.rig.mark();
-        click(*e, "BtWriteText");
-        QCOMPARE(e.rig.commandNames(), names({"WritePostDateFragment", "SetPostDays", "SetFont"}));
-        QCOMPARE(e.rig.messages.log, names({"Information: Ok"}));
+        QCOMPARE(e.ok(), (QStringList{"WritePostDateFragment", "SetPostDays", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
         QCOMPARE(e.rig.state().postDays, 5);
         QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::PostDate);
         QCOMPARE(e.rig.state().cell(1, 1).text, QByteArray("DD.MM"));
@@ -293,13 +269,13 @@ private slots:
         Opened<TTimeForm> time(off);
         QCOMPARE(time.rig.messages.log, QStringList{cellError});
         Opened<TTimeForm> timeBlock(deafForTheBlock);
-        QCOMPARE(timeBlock.rig.messages.log, names({"Error: TimeParamsRead Error"}));
+        QCOMPARE(timeBlock.rig.messages.log, QStringList{"Error: TimeParamsRead Error"});
         QCOMPARE(clockShown(*timeBlock), QStringList(6));
 
         Opened<TPostDateForm> postDate(off);
         QCOMPARE(postDate.rig.messages.log, QStringList{cellError});
         Opened<TPostDateForm> postBlock(deafForTheBlock);
-        QCOMPARE(postBlock.rig.messages.log, names({"Error: PostDate Read Error"}));
+        QCOMPARE(postBlock.rig.messages.log, QStringList{"Error: PostDate Read Error"});
         QVERIFY(field(*postBlock, "DayQuant").isEmpty());
 
         Opened<TCounterForm> counter(off);
@@ -317,12 +293,12 @@ private slots:
         click(*counter, "BitBtn5"); // 2,3
         type(*counter, "DayQuant", QStringLiteral("7"));
         click(*counter, "BDown");
-        QCOMPARE(counter.okFailingAt(3), names({"Error: Counter Set Error"}));
+        QCOMPARE(counter.okFailingAt(3), QStringList{"Error: Counter Set Error"});
         QCOMPARE(counter.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
         QCOMPARE(counter.rig.commandNames().last(), QStringLiteral("SetFont"));
         QVERIFY(checked(*counter, "BUp")); // the font went out: "Up" again
         click(*counter, "BDown");
-        QCOMPARE(counter.okFailingAt(8), names({"Information: Ok", "Error: Font Set Error"}));
+        QCOMPARE(counter.okFailingAt(8), (QStringList{"Information: Ok", "Error: Font Set Error"}));
         QVERIFY(checked(*counter, "BDown")); // the direction keeps its choice
 
         Opened<TTimeForm> time;
@@ -337,7 +313,7 @@ private slots:
         };
         for (const auto &[at, message] : timeSteps) {
             time.rig.setErrorFlag(false);
-            QCOMPARE(time.okFailingAt(at), names({message}));
+            QCOMPARE(time.okFailingAt(at), QStringList{message});
             // Only the clock commands tell the main window.
             QCOMPARE(time.rig.errorFlag(), at == 5 || at == 14);
         }
@@ -349,40 +325,10 @@ private slots:
         click(*postDate, "Ch_");
         type(*postDate, "DateFormat", QStringLiteral("F"));
         type(*postDate, "DayQuant", QStringLiteral("5"));
-        QCOMPARE(postDate.okFailingAt(5), names({"Error: Post Date Set Error"}));
+        QCOMPARE(postDate.okFailingAt(5), QStringList{"Error: Post Date Set Error"});
         QVERIFY(!postDate.rig.commandNames().contains(QStringLiteral("SetFont")));
-        QCOMPARE(postDate.okFailingAt(12), names({"Information: Ok", "Error: Font Set Error"}));
-    }
-
-    void windowsAreWired() {
-        MainRig rig;
-        rig.main->FormActivate();
-        wireWindows(*rig.main);
-        const auto entry = [&](const char *name) {
-            return rig.main->findChild<QAction *>(QString::fromLatin1(name));
-        };
-        // The counter: a new one beside the main window at every click, gone when closed.
-        entry("Counter1")->trigger();
-        entry("ToolButton11")->trigger();
-        auto forms = rig.main->findChildren<TCounterForm *>();
-        QCOMPARE(forms.size(), 2);
-        QVERIFY(!forms[0]->isModal() && forms[0]->isVisible());
-        click(*forms[0], "CancelBtn");
-        forms[1]->close();
-        QTRY_COMPARE(rig.main->findChildren<TCounterForm *>().size(), 0);
-
-        // The date/time and post-date dialogs: modal, made anew, reading their cell as they open.
-        for (const char *name : {"TimeDate1", "PostDate1"}) {
-            rig.mark();
-            QTimer::singleShot(200, [] {
-                if (QWidget *modal = QApplication::activeModalWidget())
-                    modal->close();
-            });
-            entry(name)->trigger();
-            QCOMPARE(rig.commandNames().mid(0, 2), names({"ReadFragment", "ReadTimeParams"}));
-            QVERIFY(rig.main->findChildren<TTimeForm *>().isEmpty());
-            QVERIFY(rig.main->findChildren<TPostDateForm *>().isEmpty());
-        }
+        QCOMPARE(postDate.okFailingAt(12),
+                 (QStringList{"Information: Ok", "Error: Font Set Error"}));
     }
 };
 

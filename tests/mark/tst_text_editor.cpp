@@ -1,5 +1,5 @@
 // The text fragment editor and the font dialog over the virtual printer: what each cell shows,
-// the limits of a text, the "Change" gate, the save question, and failed reads and writes.
+// the limits of a text, a text over a logo, the save question, and failed reads and writes.
 
 #include "FormRig.h"
 #include "NewTextFragmentInsertUnit_1.h"
@@ -20,6 +20,11 @@ void type(QWidget &form, const QString &text) {
     child<QLineEdit>(form, "Fragtext")->setText(text);
 }
 
+void clicks(QWidget &form, const char *name, int times) {
+    for (int i = 0; i < times; ++i)
+        click(form, name);
+}
+
 // The dialog as its activation leaves it: the current cell read.
 struct Editor {
     FormRig rig;
@@ -32,6 +37,13 @@ struct Editor {
     QString text() const { return field(dialog, "Fragtext"); }
     bool textEnabled() const { return child<QLineEdit>(dialog, "Fragtext")->isEnabled(); }
     bool changeShown() const { return !child<QCheckBox>(dialog, "Ch_")->isHidden(); }
+    // `text` typed and written: what went out.
+    QStringList write(const QString &text) {
+        rig.mark();
+        type(dialog, text);
+        click(dialog, "BtWriteText");
+        return rig.commandNames();
+    }
 };
 } // namespace
 
@@ -42,7 +54,7 @@ private slots:
     void eachCellShowsWhatItHolds();
     void arrowsKeepToTheMark();
     void textLimits();
-    void changeGate();
+    void textOverALogo();
     void saveQuestion();
     void failures();
     void fontDialog();
@@ -57,7 +69,7 @@ void TestTextEditor::eachCellShowsWhatItHolds() {
     QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
 
     click(e.dialog, "BitBtn1"); // 1,2: a text with its font
-    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("ReadFragment")});
+    QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
     QCOMPARE(e.text(), QStringLiteral("STAMPLINE"));
     QVERIFY(e.textEnabled());
     QVERIFY(!e.changeShown());
@@ -81,23 +93,18 @@ void TestTextEditor::eachCellShowsWhatItHolds() {
 
 void TestTextEditor::arrowsKeepToTheMark() {
     Editor e;
-    for (int i = 0; i < 5; ++i)
-        click(e.dialog, "LogoNumInc");
-    for (int i = 0; i < 9; ++i)
-        click(e.dialog, "BitBtn1");
+    clicks(e.dialog, "LogoNumInc", 5);
+    clicks(e.dialog, "BitBtn1", 9);
     QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("4"));
     QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("8"));
-    for (int i = 0; i < 5; ++i)
-        click(e.dialog, "LogoNumDec");
+    clicks(e.dialog, "LogoNumDec", 5);
     QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("1"));
     // Every step reads its cell; the font arrows read nothing and stay within the fonts.
     QCOMPARE(e.rig.commandNames().size(), 19);
     e.rig.mark();
-    for (int i = 0; i < 9; ++i)
-        click(e.dialog, "BitBtn3");
+    clicks(e.dialog, "BitBtn3", 9);
     QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
-    for (int i = 0; i < 9; ++i)
-        click(e.dialog, "BitBtn4");
+    clicks(e.dialog, "BitBtn4", 9);
     QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("0"));
     QVERIFY(e.rig.commandNames().isEmpty());
 }
@@ -106,65 +113,42 @@ void TestTextEditor::textLimits() {
     Editor e;
     click(e.dialog, "BitBtn1"); // a text cell, 1,2
     click(e.dialog, "BitBtn3"); // font 4
-    e.rig.mark();
 
     // 37 characters with blanks around them are written whole, then the font.
     const QString text = QStringLiteral("  ") + QString(37, QLatin1Char('a')) + QStringLiteral(" ");
-    type(e.dialog, text.left(38));
-    click(e.dialog, "BtWriteText");
-    QCOMPARE(e.rig.commandNames(),
-             (QStringList{QStringLiteral("WriteTextFragment"), QStringLiteral("SetFont")}));
-    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(e.write(text.left(38)), (QStringList{"WriteTextFragment", "SetFont"}));
+    QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
     QCOMPARE(e.rig.state().cell(1, 2).text, text.left(38).toLatin1());
     QCOMPARE(e.rig.state().cell(1, 2).font, quint8(4));
 
     // 38 characters that count: refused, but the font still goes out.
-    e.rig.mark();
-    type(e.dialog, QString(38, QLatin1Char('b')));
-    click(e.dialog, "BtWriteText");
-    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("SetFont")});
-    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Error: Maximum Fragment Length=37")});
+    QCOMPARE(e.write(QString(38, QLatin1Char('b'))), QStringList{"SetFont"});
+    QCOMPARE(e.rig.messages.log, QStringList{"Error: Maximum Fragment Length=37"});
 
     // 39: refused with a beep, nothing sent; typing past 38 beeps without cutting the text.
     e.rig.mark();
     type(e.dialog, QString(38, QLatin1Char('c')));
     QTest::keyClick(child<QLineEdit>(e.dialog, "Fragtext"), Qt::Key_D);
     QCOMPARE(e.text().size(), 39);
-    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("beep")});
+    QCOMPARE(e.rig.messages.log, QStringList{"beep"});
     e.rig.mark();
     click(e.dialog, "BtWriteText");
     QVERIFY(e.rig.commandNames().isEmpty());
-    QCOMPARE(e.rig.messages.log,
-             (QStringList{QStringLiteral("Error: Fragment text length <=37 symbols"),
-                          QStringLiteral("beep")}));
+    QCOMPARE(e.rig.messages.log, (QStringList{"Error: Fragment text length <=37 symbols", "beep"}));
 
     // An empty text empties the cell.
-    e.rig.mark();
-    type(e.dialog, QString());
-    click(e.dialog, "BtWriteText");
+    e.write(QString());
     QVERIFY(e.rig.state().cell(1, 2).text.isEmpty());
 }
 
-void TestTextEditor::changeGate() {
+// "Change" lets a text take a logo's cell (the gate itself is tst_mark_editors', with the other
+// editors').
+void TestTextEditor::textOverALogo() {
     Editor e; // 1,1 holds a logo
-    type(e.dialog, QStringLiteral("over the logo"));
-    click(e.dialog, "BtWriteText");
-    QVERIFY(e.rig.commandNames().isEmpty());
-    QCOMPARE(e.rig.messages.log,
-             (QStringList{QStringLiteral("Error: Select \"Change\" mode, if you want Text insert"),
-                          QStringLiteral("beep")}));
-    QCOMPARE(e.rig.messages.over.value(0), &e.dialog);
-
     click(e.dialog, "Ch_");
-    QVERIFY(e.textEnabled());
-    QVERIFY(e.text().isEmpty());
-    type(e.dialog, QStringLiteral("LOGO GONE"));
-    e.rig.mark();
-    click(e.dialog, "BtWriteText");
+    e.write(QStringLiteral("LOGO GONE"));
     QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::Text);
     QCOMPARE(e.rig.state().cell(1, 1).text, QByteArray("LOGO GONE"));
-    click(e.dialog, "Ch_");
-    QVERIFY(!e.textEnabled());
 }
 
 void TestTextEditor::saveQuestion() {
@@ -179,11 +163,8 @@ void TestTextEditor::saveQuestion() {
     e.rig.mark();
     click(e.dialog, "BitBtn1");
     QCOMPARE(e.rig.messages.log,
-             (QStringList{QStringLiteral("Question Confirm: Text was changed. Save?"),
-                          QStringLiteral("Information: Ok")}));
-    QCOMPARE(e.rig.commandNames(),
-             (QStringList{QStringLiteral("WriteTextFragment"), QStringLiteral("SetFont"),
-                          QStringLiteral("ReadFragment")}));
+             (QStringList{"Question Confirm: Text was changed. Save?", "Information: Ok"}));
+    QCOMPARE(e.rig.commandNames(), (QStringList{"WriteTextFragment", "SetFont", "ReadFragment"}));
     QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
     QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("3"));
 
@@ -193,7 +174,7 @@ void TestTextEditor::saveQuestion() {
     e.rig.mark();
     e.rig.messages.answers = {false};
     click(e.dialog, "BitBtn2");
-    QCOMPARE(e.rig.commandNames(), QStringList{QStringLiteral("ReadFragment")});
+    QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
     QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
 }
 
@@ -204,14 +185,12 @@ void TestTextEditor::failures() {
     e.rig.switchOff();
     e.rig.mark();
     click(e.dialog, "BitBtn1");
-    QCOMPARE(e.rig.messages.log, QStringList{QStringLiteral("Error: TextFragmentRead Error")});
+    QCOMPARE(e.rig.messages.log, QStringList{"Error: TextFragmentRead Error"});
     QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
     QVERIFY(e.text().isEmpty());
 
     // A failed write ends the program too (its messages are the window-faults table's).
-    e.rig.mark();
-    type(e.dialog, QStringLiteral("X"));
-    click(e.dialog, "BtWriteText");
+    e.write(QStringLiteral("X"));
     QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
 }
 
@@ -219,20 +198,17 @@ void TestTextEditor::fontDialog() {
     FormRig rig;
     TSetFontForm dialog(rig);
     QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("0"));
-    for (int i = 0; i < 3; ++i)
-        click(dialog, "LogoNumDec"); // this dialog's row reaches 0
-    for (int i = 0; i < 12; ++i)
-        click(dialog, "BitBtn3");
+    clicks(dialog, "LogoNumDec", 3); // this dialog's row reaches 0
+    clicks(dialog, "BitBtn3", 12);
     QCOMPARE(field(dialog, "RowStr"), QStringLiteral("0"));
     QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("9"));
     click(dialog, "LogoNumInc");
-    for (int i = 0; i < 4; ++i)
-        click(dialog, "BitBtn4");
+    clicks(dialog, "BitBtn4", 4);
     click(dialog, "BitBtn1");
     rig.mark();
     click(dialog, "BtWriteText"); // font 5 for cell 1,2; only the font changes
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("SetFont")});
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.commandNames(), QStringList{"SetFont"});
+    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QCOMPARE(rig.state().cell(1, 2).font, quint8(5));
     QCOMPARE(rig.state().cell(1, 2).text, QByteArray("STAMPLINE"));
 }

@@ -81,18 +81,15 @@ private slots:
         QCOMPARE(child<QLabel>(*monitor, "Held")->text(), QString());
 
         // A printer that does not answer: the row is marked and says why.
-        rig.messages.clear();
         rig.switchOff();
         entry(*rig.main, "Start1")->trigger();
         QTRY_COMPARE(shown(*monitor).size(), 3);
         QCOMPARE(shown(*monitor).last(), QStringLiteral("Start | 17  . |  | no echo for 17"));
         const QModelIndex failed = m->index(lastRow(*monitor), ExchangeLog::Operation);
         QVERIFY(failed.data(Qt::BackgroundRole).isValid());
-        QVERIFY2(failed.data(Qt::ToolTipRole)
-                     .toString()
-                     .endsWith(QStringLiteral("57600 baud: the printer did not answer")),
-                 qPrintable(failed.data(Qt::ToolTipRole).toString()));
-        QCOMPARE(rig.messages.log, QStringList{"Error: Start Command Error"});
+        const QString why = failed.data(Qt::ToolTipRole).toString();
+        QVERIFY2(why.endsWith(QStringLiteral("57600 baud: the printer did not answer")),
+                 qPrintable(why));
 
         // Saved: a line a row, every field, the outcome last.
         const QString file = rig.path(QStringLiteral("line.txt"));
@@ -106,11 +103,9 @@ private slots:
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.size(), m->rowCount());
         QStringList start2 = lines[start].split(QLatin1Char('\t'));
-        QCOMPARE(start2.size(), 7);
-        QCOMPARE(start2.mid(1, 4), (QStringList{"Start", "17  .", "17  .", "1 echoed"}));
-        QCOMPARE(start2.last(), QStringLiteral("ok"));
-        QVERIFY(lines.last().endsWith(QStringLiteral("\tfailed: ") +
-                                      failed.data(Qt::ToolTipRole).toString().mid(8)));
+        start2.removeAt(5); // how long it took
+        QCOMPARE(start2.mid(1), (QStringList{"Start", "17  .", "17  .", "1 echoed", "ok"}));
+        QVERIFY(lines.last().endsWith(QStringLiteral("\tfailed: ") + why.mid(8)));
 
         // A file that cannot be written says so over the monitor.
         rig.messages.clear();
