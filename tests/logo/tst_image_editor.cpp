@@ -312,52 +312,37 @@ void TestImageEditor::openingAndReopening() {
     }
 
     // The main window: the message makes the window anew, which reads the clipboard; the tool
-    // button opens it empty with "32" chosen; a band goes to the multi-logo dialog.
+    // button opens it empty with "32" chosen; a band goes to the multi-logo dialog. Each window
+    // is closed whatever it showed.
     QGuiApplication::clipboard()->setImage(textPicture());
     MainRig rig;
     rig.main->skipStartUp();
     wireWindows(*rig.main);
-    QList<std::function<void(TClipBrdReadForm &)>> looks;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *editor = qobject_cast<TClipBrdReadForm *>(w);
-                editor && editor->isVisible() && !looks.isEmpty())
-                looks.takeFirst()(*editor);
-    });
-    watch.start();
-    // What each window showed; it is closed whatever it showed.
-    int seen = 0;
     bool read = false, logosShown = false;
-    QString height;
-    looks << [&](TClipBrdReadForm &editor) {
-        read = editor.band().hasPicture();
-        QTimer::singleShot(0, &editor, [&] {
-            if (auto *logos = editor.findChild<TSelectLogosNum *>()) {
+    onNextModal([&](QWidget *modal) {
+        read = qobject_cast<TClipBrdReadForm *>(modal)->band().hasPicture();
+        QTimer::singleShot(0, modal, [&, modal] {
+            if (auto *logos = modal->findChild<TSelectLogosNum *>()) {
                 logosShown = logos->isVisible();
                 logos->reject();
             }
         });
-        click(editor, "ToolButton5");
-        editor.close();
-        ++seen;
-    };
+        click(*modal, "ToolButton5");
+        modal->close();
+    });
     rig.main->postMessage(WindowMessage::ReadClpBoard_);
-    QTRY_COMPARE(seen, 1);
-    QVERIFY(read);
+    QTRY_VERIFY(read);
     QVERIFY(logosShown);
     QVERIFY(rig.main->logo().readAtStart);
 
     rig.main->logo().textHeightIndex = 2;
-    looks << [&](TClipBrdReadForm &editor) {
-        read = editor.band().hasPicture();
-        height = child<QComboBox>(editor, "CBScale")->currentText();
-        editor.close();
-        ++seen;
-    };
+    QString height;
+    onNextModal([&](QWidget *modal) {
+        read = qobject_cast<TClipBrdReadForm *>(modal)->band().hasPicture();
+        height = child<QComboBox>(*modal, "CBScale")->currentText();
+        modal->close();
+    });
     rig.main->openWindow(Window::ClipboardImportScaled);
-    QCOMPARE(seen, 2);
     QVERIFY(!read);
     QCOMPARE(height, QStringLiteral("32"));
     QVERIFY(!rig.main->logo().readAtStart);
