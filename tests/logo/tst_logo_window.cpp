@@ -131,8 +131,8 @@ void TestLogoWindow::loadWritesThePicture() {
     w.type("RowStr", QStringLiteral("7"));
     w.type("Edit1", QStringLiteral("LOGO7"));
     click(*w.form, "OKBtn");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
-    QCOMPARE(w.rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(w.rig.commandNames(), QStringList{"WriteLogo"});
+    QCOMPARE(w.rig.messages.log, QStringList{"Information: Ok"});
     const printer::Logo &slot = w.rig.state().logos[7];
     QCOMPARE(slot.bytesPerColumn, B);
     QCOMPARE(slot.columns, sent);
@@ -161,7 +161,7 @@ void TestLogoWindow::readShowsTheSlot() {
         QTest::keyClick(child<QLineEdit>(*w.form, "RowStr"), Qt::Key(key));
     else
         click(*w.form, "OKBtn");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("ReadLogo")});
+    QCOMPARE(w.rig.commandNames(), QStringList{"ReadLogo"});
     QVERIFY(w.rig.messages.log.isEmpty());
     QVERIFY(w.shows(weave, 20, 24));
     QCOMPARE(w.size(), QStringLiteral("Col:20*Row:24"));
@@ -200,7 +200,7 @@ void TestLogoWindow::renameSaveAndClear() {
     click(*w.form, "Button1");
     QCOMPARE(w.rig.commandNames(), QStringList{});
     click(*w.form, "Button1");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
+    QCOMPARE(w.rig.commandNames(), QStringList{"WriteLogo"});
     const QString question = QStringLiteral("Question Confirm: Logo delete. Are You Sure?");
     QCOMPARE(w.rig.messages.log, (QStringList{question, question, "Information: Ok"}));
     QCOMPARE(w.rig.messages.defaults, (QList<DefaultButton>{DefaultButton::No, DefaultButton::No}));
@@ -255,7 +255,7 @@ void TestLogoWindow::zoomAndGrid() {
     // A loaded picture: out at the default beeps; in and out double and halve, to the closest.
     w.open(LogoMode::Load, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 16, weave));
     click(*w.form, "ToolButton9");
-    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    QCOMPARE(w.rig.messages.take(), QStringList{"beep"});
     click(*w.form, "ToolButton4");
     QCOMPARE(w.rig.logo().cell, 8);
     QVERIFY(w.shows(weave, 10, 16));
@@ -266,7 +266,7 @@ void TestLogoWindow::zoomAndGrid() {
         click(*w.form, "ToolButton4");
     QVERIFY(w.rig.messages.log.isEmpty());
     click(*w.form, "ToolButton4");
-    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    QCOMPARE(w.rig.messages.take(), QStringList{"beep"});
     QCOMPARE(w.rig.logo().cell, TLogoReadWriteForm::kMaxCell);
 
     // The grid goes on and off at once and is ticked again at the next opening.

@@ -94,7 +94,7 @@ void TestService::parameterListShowsWhatThePrinterHolds() {
     QCOMPARE(column(p.list, 2).join(QString()), QString());
     QVERIFY(p.rig.messages.log.isEmpty());
     p.change(0);
-    QCOMPARE(p.rig.messages.log, QStringList{QStringLiteral("Error: ParamsRead Error")});
+    QCOMPARE(p.rig.messages.log, QStringList{"Error: ParamsRead Error"});
     QCOMPARE(p.page(), QStringLiteral("ParamsMainTabSheet"));
 }
 
@@ -163,7 +163,7 @@ void TestService::failedStepsWhileUndoing() {
     p.rig.printer->wrongEchoAt(0);
     p.rig.mark();
     click(p.form, "Button4");
-    QCOMPARE(p.rig.messages.log, QStringList{QStringLiteral("Error: ParamsIcrease Error")});
+    QCOMPARE(p.rig.messages.log, QStringList{"Error: ParamsIcrease Error"});
     QCOMPARE(p.rig.commandNames().count(down), 2);
     QCOMPARE(p.rig.commandNames().count(QStringLiteral("ReadParam")), 2 * 13);
     QCOMPARE(int(parameter(p.rig, 'K')), 51);
@@ -174,7 +174,7 @@ void TestService::failedStepsWhileUndoing() {
     p.rig.switchOff();
     p.rig.mark();
     click(p.form, "Button4");
-    QCOMPARE(p.rig.messages.log, QStringList{QStringLiteral("Error: ParamsDecrease Error")});
+    QCOMPARE(p.rig.messages.log, QStringList{"Error: ParamsDecrease Error"});
 }
 
 void TestService::statusByteLampsAndWords() {
@@ -208,7 +208,7 @@ void TestService::statusByteLampsAndWords() {
     rig.main->fn().HighVoltageTurn();
     rig.mark();
     form.FormActivate();
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadByteStatus")});
+    QCOMPARE(rig.commandNames(), QStringList{"ReadByteStatus"});
     const quint8 status = rig.printer->state().statusByte();
     QCOMPARE(child<QLabel>(form, "UnitOnOff_label")->text(),
              QString::fromLatin1(status & 4 ? "On" : "Off"));
@@ -219,7 +219,7 @@ void TestService::statusByteLampsAndWords() {
     form.FormActivate();
     QCOMPARE(lit(), QString());
     QCOMPARE(words(), QStringLiteral("   "));
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: ByteStatus Read Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: ByteStatus Read Error"});
 }
 
 void TestService::autoRunPeriod() {
@@ -242,7 +242,7 @@ void TestService::autoRunPeriod() {
     click(form, "BtWriteText");
     QCOMPARE(rig.commandNames(),
              (QStringList{"AutoRunStop", "SetAutoRunPeriod", "ReadTimeParams"}));
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QCOMPARE(int(rig.printer->state().autoRunPeriod), 7);
     QCOMPARE(period->text(), QStringLiteral("7"));
 
@@ -252,14 +252,14 @@ void TestService::autoRunPeriod() {
         rig.mark();
         click(form, "BtWriteText");
         QVERIFY2(rig.commandNames().isEmpty(), bad);
-        QCOMPARE(rig.messages.log, QStringList{QStringLiteral("beep")});
+        QCOMPARE(rig.messages.log, QStringList{"beep"});
     }
 
     // The state block cut short: both edits are emptied.
     rig.printer->shortReply(3);
     rig.mark();
     form.FormActivate();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: AutoRunPeriod Read Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: AutoRunPeriod Read Error"});
     QCOMPARE(period->text(), QString());
     QCOMPARE(axl->text(), QString());
 
@@ -267,7 +267,7 @@ void TestService::autoRunPeriod() {
     rig.switchOff();
     rig.mark();
     form.FormActivate();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: AutoRun Stop Error"});
     QCOMPARE(lostBytes(rig.printer->transcript(), 0x0B), 1000);
     QCOMPARE(lostBytes(rig.printer->transcript(), 0x08), 0);
 }

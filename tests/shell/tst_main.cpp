@@ -58,10 +58,10 @@ void TestMain::startUpFindsThePrinterAndReadsTheStateBlock() {
     // Every later activation reads the block again; a silent printer keeps the font count.
     rig.mark();
     rig.main->FormActivate();
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadTimeParams")});
+    QCOMPARE(rig.commandNames(), QStringList{"ReadTimeParams"});
     rig.switchOff();
     rig.main->FormActivate();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: TimeParamsRead Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: TimeParamsRead Error"});
     QCOMPARE(rig.main->fontCount(), 7);
 }
 
@@ -88,7 +88,7 @@ void TestMain::startUpWithoutPrinterEndsTheProgram() {
     rig.main->show();
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(shown, cancel);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Device not found"});
     QVERIFY(!rig.main->isVisible());
     QCOMPARE(rig.main->exitStatus(), 1);
     QCOMPARE(rig.settingsText(), settingsBefore);
@@ -117,7 +117,7 @@ void TestMain::firstConnectFailing() {
     QVERIFY(rig.messages.log.isEmpty());
     rig.main->portState().ports.devices[0] = rig.path(QStringLiteral("unplugged"));
     rig.main->FormPaint();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Port Initialization Error"});
     QVERIFY(!rig.main->portReady());
     rig.main->FormPaint(); // only the first paint connects
     QCOMPARE(rig.messages.log.size(), 1);
@@ -171,14 +171,13 @@ void TestMain::directCommands() {
         rig.printer->state().started = command == QLatin1String("Stop");
         entry(*rig.main, name.toLatin1())->trigger();
         QCOMPARE(rig.commandNames(), QStringList{command});
-        QCOMPARE(rig.messages.log,
-                 confirms ? QStringList{QStringLiteral("Information: Ok")} : QStringList{});
+        QCOMPARE(rig.messages.log, confirms ? QStringList{"Information: Ok"} : QStringList{});
     }
     rig.switchOff();
     for (const QString &name : entries.split(' ')) {
         rig.mark();
         entry(*rig.main, name.toLatin1())->trigger();
-        QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: ") + failure});
+        QCOMPARE(rig.messages.log, QStringList{"Error: " + failure});
         QCOMPARE(rig.messages.over.value(0), rig.main.get()); // over the window that asked
     }
 }
@@ -196,9 +195,8 @@ void TestMain::keysReachTheirEntries() {
     QTest::keyClick(rig.main.get(), Qt::Key_C, Qt::ControlModifier);
     QStringList sent = rig.commandNames();
     sent.removeAll(QStringLiteral("ReadTimeParams")); // state block reads at activations
-    QCOMPARE(sent, (QStringList{QStringLiteral("Start"), QStringLiteral("Stop")}));
-    QCOMPARE(rig.messages.log,
-             QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?")});
+    QCOMPARE(sent, (QStringList{"Start", "Stop"}));
+    QCOMPARE(rig.messages.log, QStringList{"Question Confirm: Mark delete. Are You Sure?"});
 }
 
 void TestMain::returnsFromMessageBoxesAreNoActivations() {
@@ -224,7 +222,7 @@ void TestMain::returnsFromMessageBoxesAreNoActivations() {
     QVERIFY(rig.commandNames().isEmpty());
     // Coming back from one of the program's own windows is.
     comeBackFrom(new QDialog);
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadTimeParams")});
+    QCOMPARE(rig.commandNames(), QStringList{"ReadTimeParams"});
 }
 
 void TestMain::markDeleteAsksFirst() {
@@ -237,11 +235,10 @@ void TestMain::markDeleteAsksFirst() {
         QVERIFY(rig.commandNames().isEmpty());
         rig.messages.answers = {true};
         entry(*rig.main, name)->trigger();
-        QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("MarkDelete")});
+        QCOMPARE(rig.commandNames(), QStringList{"MarkDelete"});
         QCOMPARE(rig.messages.log,
-                 (QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
-                              QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
-                              QStringLiteral("Information: Ok")}));
+                 (QStringList{"Question Confirm: Mark delete. Are You Sure?",
+                              "Question Confirm: Mark delete. Are You Sure?", "Information: Ok"}));
         // A question before something is destroyed, over the main window, defaults to No.
         QCOMPARE(rig.messages.defaults, QList<DefaultButton>(2, DefaultButton::No));
         QCOMPARE(rig.messages.over.value(0), rig.main.get());
@@ -263,7 +260,7 @@ void TestMain::longWaitsShowProgressAndCancel() {
     stop.mark();
     entry(*stop.main, "AutoRunStop1")->trigger();
     QCOMPARE(lostBytes(stop.printer->transcript(), 0x0B), 1000);
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    QCOMPARE(stop.messages.log, QStringList{"Error: AutoRun Stop Error"});
     entry(*stop.main, "ToolButton16")->trigger();
     QCOMPARE(lostBytes(stop.printer->transcript(), 0x0B), 1001);
     qint64 now = 0;
@@ -273,14 +270,14 @@ void TestMain::longWaitsShowProgressAndCancel() {
     cancelNextLongWait(&shown);
     entry(*stop.main, "AutoRunStop1")->trigger();
     QVERIFY(shown);
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    QCOMPARE(stop.messages.log, QStringList{"Error: AutoRun Stop Error"});
     QVERIFY(lostBytes(stop.printer->transcript(), 0x0B) < 2001);
 
     // A wait shorter than half a second shows nothing.
     stop.switchOn();
     stop.mark();
     entry(*stop.main, "AutoRunStop1")->trigger();
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(stop.messages.log, QStringList{"Information: Ok"});
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -290,17 +287,16 @@ void TestMain::loadDateTimeSendsTimeThenDate() {
     rig.mark();
     rig.printer->state().clockOffsetMs = -40LL * 24 * 3600 * 1000; // the printer's clock is off
     entry(*rig.main, "LoadDateTime1")->trigger();
-    QCOMPARE(rig.commandNames(),
-             (QStringList{QStringLiteral("SetTime"), QStringLiteral("SetDate")}));
+    QCOMPARE(rig.commandNames(), (QStringList{"SetTime", "SetDate"}));
     const QDateTime clock = rig.printer->state().clock(rig.printer->now());
     QVERIFY(qAbs(QDateTime(clock.date(), clock.time()).secsTo(QDateTime::currentDateTime())) < 5);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QVERIFY(!rig.main->errorFlag());
 
     rig.switchOff();
     rig.mark();
     entry(*rig.main, "LoadDateTimeA")->trigger();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Time Set Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Time Set Error"});
     QVERIFY(rig.main->errorFlag());
 }
 
@@ -349,7 +345,7 @@ void TestMain::portSwitchByMenu() {
     // No printer on COM2: names and settings stay.
     const QByteArray before = rig.settingsText();
     com2->trigger();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Port Initialization Error"});
     QCOMPARE(port.portName, QStringLiteral("com1"));
     QCOMPARE(port.baudName, QStringLiteral("57600"));
     QCOMPARE(rig.settingsText(), before);
@@ -417,8 +413,7 @@ void TestMain::closingDeletesWorkingLogoFilesOnly() {
     QSignalSpy closed(other.main.get(), &TAutoControl::closed);
     other.main->close();
     QCOMPARE(closed.count(), 1);
-    QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files),
-             QStringList{QStringLiteral("tmp.bmp")});
+    QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files), QStringList{"tmp.bmp"});
     QVERIFY(QFile::exists(QStringLiteral("c.logo")));
     QDir::setCurrent(previous);
 
