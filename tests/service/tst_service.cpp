@@ -293,7 +293,6 @@ void TestService::inkSystemButtons() {
     QCOMPARE(free->text(), QStringLiteral("free"));
     QCOMPARE(read->text(), QStringLiteral("read ok"));
     QCOMPARE(status->text(), QString::fromLatin1(rig.printer->state().hydroStatus()));
-    QCOMPARE(status->text().size(), 38);
 
     // A status cut short shows what arrived.
     rig.printer->shortReply(10);
