@@ -8,13 +8,13 @@
 #include "FormRig.h"
 #include "MainRig.h"
 #include "Stampctl.h"
+#include "TestFiles.h"
 #include "Windows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
-#include <functional>
 
 using printer::Fragment;
 
@@ -71,6 +71,27 @@ QByteArray backUpJson(Functions &f) {
     return outcome.ok() ? backup::toJson(b) : QByteArray();
 }
 
+// The file's value at a path of keys and indexes ("cells/1/font") set to `value`; an undefined
+// value takes an array's element away.
+QJsonValue changed(const QJsonValue &at, QStringList path, const QJsonValue &value) {
+    if (path.isEmpty())
+        return value;
+    const QString key = path.takeFirst();
+    bool isIndex = false;
+    const int i = key.toInt(&isIndex);
+    if (!isIndex) {
+        QJsonObject o = at.toObject();
+        o[key] = changed(o[key], path, value);
+        return o;
+    }
+    QJsonArray a = at.toArray();
+    if (path.isEmpty() && value.isUndefined())
+        a.removeAt(i);
+    else
+        a[i] = changed(a[i], path, value);
+    return a;
+}
+
 // A rig whose printer holds nothing: no cells, logos, parameters, period or script.
 struct EmptyRig : FormRig {
     EmptyRig() { state() = printer::PrinterState{}; }
@@ -117,81 +138,43 @@ void TestBackup::roundTripIntoAnEmptyPrinter() {
 }
 
 void TestBackup::refusedFilesWriteNothing_data() {
-    using Edit = std::function<void(QJsonObject &)>;
-    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QString>("path");     // keys and indexes of the value changed; none: cut short
+    QTest::addColumn<QJsonValue>("value"); // undefined: the value taken away
     QTest::addColumn<QString>("reason");
-    const auto cell = [](int i, const char *key, const QJsonValue &value) {
-        return Edit([=](QJsonObject &o) {
-            QJsonArray cells = o[QStringLiteral("cells")].toArray();
-            QJsonObject c = cells[i].toObject();
-            c[QLatin1String(key)] = value;
-            cells[i] = c;
-            o[QStringLiteral("cells")] = cells;
-        });
+    const auto row = [](const char *name, const char *path, const QJsonValue &value,
+                        const char *reason) {
+        QTest::newRow(name) << QString::fromLatin1(path) << value << QString::fromLatin1(reason);
     };
-    const auto logo = [](const char *key, const QJsonValue &value) {
-        return Edit([=](QJsonObject &o) {
-            QJsonArray logos = o[QStringLiteral("logos")].toArray();
-            QJsonObject l = logos[2].toObject();
-            l[QLatin1String(key)] = value;
-            logos[2] = l;
-            o[QStringLiteral("logos")] = logos;
-        });
-    };
-    const auto set = [](const char *key, const QJsonValue &value) {
-        return Edit([=](QJsonObject &o) { o[QLatin1String(key)] = value; });
-    };
-    QTest::newRow("damaged") << Edit() << QStringLiteral("the file is not JSON: ");
-    QTest::newRow("another version")
-        << set("version", 2)
-        << QStringLiteral("the file is of version 2; this program reads version 1");
-    QTest::newRow("font") << cell(1, "font", 7)
-                          << QStringLiteral("cell 1,2: font 7 is out of range 0 to 6");
-    QTest::newRow("kind") << cell(1, "kind", "banner")
-                          << QStringLiteral("cells[1]: \"kind\" \"banner\" is no kind of cell");
-    QTest::newRow("text too long") << cell(1, "text", QString(39, QLatin1Char('x')))
-                                   << QStringLiteral("is longer than 38 characters");
-    QTest::newRow("missing cell") << Edit([](QJsonObject &o) {
-        QJsonArray cells = o[QStringLiteral("cells")].toArray();
-        cells.removeLast();
-        o[QStringLiteral("cells")] = cells;
-    }) << QStringLiteral("cells: 31 cells, not 32");
-    QTest::newRow("logo row") << logo("C", 25)
-                              << QStringLiteral("logo in slot 2: row 1 of the dots has 24 "
-                                                "characters, not C = 25");
-    QTest::newRow("logo size") << logo("B", 5)
-                               << QStringLiteral("logo in slot 2: B 5 is out of range 1 to 4");
-    QTest::newRow("parameter") << Edit([](QJsonObject &o) {
-        QJsonObject p = o[QStringLiteral("parameters")].toObject();
-        p[QStringLiteral("J")] = 256;
-        o[QStringLiteral("parameters")] = p;
-    }) << QStringLiteral("parameter J 256 is out of range 0 to 255");
-    QTest::newRow("period") << set("autoRunPeriod", -1)
-                            << QStringLiteral("autoRunPeriod -1 is out of range 0 to 255");
-    QTest::newRow("script") << set("script", "G33")
-                            << QStringLiteral("script \"G33\" is not a script of special "
-                                              "functions");
-    QTest::newRow("font count of another printer")
-        << set("fontCount", 8)
-        << QStringLiteral("the printer has 7 fonts; the backup was made "
-                          "on one with 8");
+    row("damaged", "", {}, "the file is not JSON: ");
+    row("another version", "version", 2, "the file is of version 2; this program reads version 1");
+    row("font", "cells/1/font", 7, "cell 1,2: font 7 is out of range 0 to 6");
+    row("kind", "cells/1/kind", "banner", "cells[1]: \"kind\" \"banner\" is no kind of cell");
+    row("text too long", "cells/1/text", QString(39, QLatin1Char('x')),
+        "is longer than 38 characters");
+    row("missing cell", "cells/31", QJsonValue::Undefined, "cells: 31 cells, not 32");
+    row("logo row", "logos/2/C", 25,
+        "logo in slot 2: row 1 of the dots has 24 characters, not C = 25");
+    row("logo size", "logos/2/B", 5, "logo in slot 2: B 5 is out of range 1 to 4");
+    row("parameter", "parameters/J", 256, "parameter J 256 is out of range 0 to 255");
+    row("period", "autoRunPeriod", -1, "autoRunPeriod -1 is out of range 0 to 255");
+    row("script", "script", "G33", "script \"G33\" is not a script of special functions");
+    row("font count of another printer", "fontCount", 8,
+        "the printer has 7 fonts; the backup was made on one with 8");
 }
 
 void TestBackup::refusedFilesWriteNothing() {
-    QFETCH(std::function<void(QJsonObject &)>, edit);
+    QFETCH(QString, path);
+    QFETCH(QJsonValue, value);
     QFETCH(QString, reason);
     FormRig rig;
-    QByteArray json = backUpJson(rig.fn());
-    if (edit) {
-        QJsonObject o = QJsonDocument::fromJson(json).object();
-        edit(o);
-        json = QJsonDocument(o).toJson();
-    } else {
-        json.chop(json.size() / 3);
-    }
+    const QByteArray json = backUpJson(rig.fn());
+    const QJsonValue file = QJsonDocument::fromJson(json).object();
+    const QByteArray refused =
+        path.isEmpty() ? json.chopped(json.size() / 3)
+                       : QJsonDocument(changed(file, path.split('/'), value).toObject()).toJson();
     rig.mark();
     const printer::PrinterState before = rig.state();
-    const backup::Parsed parsed = backup::parseBackup(json);
+    const backup::Parsed parsed = backup::parseBackup(refused);
     const backup::Outcome outcome =
         parsed.backup ? backup::restore(rig.fn(), *parsed.backup) : backup::refusal(parsed.error);
     QCOMPARE(outcome.end, backup::Outcome::End::Refused);
@@ -275,10 +258,8 @@ void TestBackup::printerMenu() {
         QCOMPARE(over, rig.main.get());
 
     // A damaged file: the reason, no question, nothing sent.
-    QFile damaged(rig.path(QStringLiteral("damaged.json")));
-    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"format\": ") > 0);
-    damaged.close();
-    rig.messages.fileNames = {damaged.fileName()};
+    rig.messages.fileNames = {rig.path(QStringLiteral("damaged.json"))};
+    QVERIFY(writeFile(rig.messages.fileNames.front(), "{\"format\": "));
     rig.mark();
     restore->trigger();
     QCOMPARE(rig.messages.take().size(), 1);
@@ -288,12 +269,10 @@ void TestBackup::printerMenu() {
 void TestBackup::stampctl() {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("stampline.dev"));
-    QFile ini(settings);
-    QVERIFY(ini.open(QIODevice::WriteOnly));
     const QString a = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("a.state"));
     const QString b = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("b.state"));
-    ini.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=" + a.toUtf8() + "\n");
-    ini.close();
+    QVERIFY(writeFile(
+        settings, "[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=" + a.toUtf8() + "\n"));
     QByteArray err;
     const auto run = [&](const QStringList &args) {
         err.clear();
@@ -306,11 +285,9 @@ void TestBackup::stampctl() {
     QVERIFY(backup::loadBackup(file).backup);
     QCOMPARE(run({"--device", b, "restore", file}), 0);
 
-    QFile other(dir.filePath(QStringLiteral("v2.json")));
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.write(QByteArray(R"({"format": "stampline-printer-backup", "version": 2})"));
-    other.close();
-    QCOMPARE(run({"restore", other.fileName()}), 1);
+    const QString other = dir.filePath(QStringLiteral("v2.json"));
+    QVERIFY(writeFile(other, R"({"format": "stampline-printer-backup", "version": 2})"));
+    QCOMPARE(run({"restore", other}), 1);
     QCOMPARE(err,
              QByteArray("stampctl: Restore refused: the file is of version 2; this program reads "
                         "version 1. Nothing was written.\n"));

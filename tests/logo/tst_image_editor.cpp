@@ -117,8 +117,7 @@ private slots:
     void nothingToImport();
     void dotsAndCutPasteUndo();
     void movesStayInTheBand();
-    void saveBandAndSelection();
-    void pasteFromFile();
+    void saveAndPasteFiles();
     void openingAndReopening();
 };
 
@@ -162,9 +161,8 @@ void TestImageEditor::nothingToImport() {
     // An empty clipboard: both messages, an empty window, and nothing to edit.
     QGuiApplication::clipboard()->clear();
     Editor e(true);
-    QCOMPARE(e.rig.messages.log,
-             (QStringList{QStringLiteral("Error: Not Supported Clipboard Format"),
-                          QStringLiteral("Error: ClipBoardImage convert error")}));
+    QCOMPARE(e.rig.messages.log, (QStringList{"Error: Not Supported Clipboard Format",
+                                              "Error: ClipBoardImage convert error"}));
     QVERIFY(!e.band().hasPicture());
     QVERIFY(!e.image()->isVisible());
     click(*e.form, "ToolButton6");
@@ -175,8 +173,7 @@ void TestImageEditor::nothingToImport() {
     blank.fill(Qt::yellow);
     QGuiApplication::clipboard()->setImage(blank);
     Editor yellow(true);
-    QCOMPARE(yellow.rig.messages.log,
-             QStringList{QStringLiteral("Error: ClipBoardImage convert error")});
+    QCOMPARE(yellow.rig.messages.log, QStringList{"Error: ClipBoardImage convert error"});
     QVERIFY(!yellow.band().hasPicture());
 }
 
@@ -235,8 +232,7 @@ void TestImageEditor::movesStayInTheBand() {
     e.drag(at(1, 1), at(1, -1));
     e.drag(at(1, 1), at(-1, 1));
     e.drag(at(1, 1), at(1, 29));
-    QCOMPARE(e.rig.messages.log,
-             (QStringList{QStringLiteral("beep"), QStringLiteral("beep"), QStringLiteral("beep")}));
+    QCOMPARE(e.rig.messages.log, (QStringList{"beep", "beep", "beep"}));
     QCOMPARE(e.band().selection(), std::optional<QRect>(area));
     QCOMPARE(e.band().picture(), before);
 
@@ -250,7 +246,7 @@ void TestImageEditor::movesStayInTheBand() {
     QCOMPARE(e.band().picture(), before);
 }
 
-void TestImageEditor::saveBandAndSelection() {
+void TestImageEditor::saveAndPasteFiles() {
     Editor e;
     e.drawAndEdit();
     const QString band = e.rig.dir.filePath(QStringLiteral("band"));
@@ -259,22 +255,20 @@ void TestImageEditor::saveBandAndSelection() {
     QVERIFY(showsArea(QImage(band + QStringLiteral(".bmp")), e.band(), e.band().shownArea()));
 
     e.drag(at(2, 4), at(6, 9));
+    const QRect area(2, kTop + 4, 5, 6);
     const QString part = e.rig.dir.filePath(QStringLiteral("part.txt"));
+    const QString partBitmap = e.rig.dir.filePath(QStringLiteral("part.bmp"));
     e.rig.messages.fileNames = {part};
     e.menu(at(3, 5), "SavetoFile1");
     QVERIFY(!QFile::exists(part));
-    QVERIFY(showsArea(QImage(e.rig.dir.filePath(QStringLiteral("part.bmp"))), e.band(),
-                      QRect(2, kTop + 4, 5, 6)));
+    QVERIFY(showsArea(QImage(partBitmap), e.band(), area));
     e.menu(at(3, 5), "Copy1");
     QVERIFY(e.offered("Paste1")); // the save copied the selection
     QCOMPARE(e.rig.messages.fileDialogs, 2);
     QVERIFY(e.rig.messages.log.isEmpty());
-}
-
-void TestImageEditor::pasteFromFile() {
-    Editor e;
-    e.drawAndEdit();
+    e.key(Qt::Key_Enter);
     const DotBand before = e.band().picture();
+
     // A colour bitmap is refused as the logo load refuses it.
     QImage colour(10, 10, QImage::Format_RGB32);
     colour.fill(Qt::black);
@@ -282,22 +276,15 @@ void TestImageEditor::pasteFromFile() {
     QVERIFY(colour.save(colourFile, "BMP"));
     e.rig.messages.fileNames = {colourFile};
     e.menu(at(5, 5), "PastefromFile1");
-    QCOMPARE(e.rig.messages.log,
-             QStringList{QStringLiteral("Information: Image is not monochrome...")});
+    QCOMPARE(e.rig.messages.log, QStringList{"Information: Image is not monochrome..."});
     QCOMPARE(e.band().picture(), before);
 
-    // A 1-bit one lands with its top left corner on the cell of the menu, as the selection.
-    LogoBand picture;
-    picture.setWidthValue(40);
-    for (int x = 0; x < 12; ++x)
-        picture.setDot(x, kTop + (x * 3) % 5, true);
-    const QString monoFile = e.rig.dir.filePath(QStringLiteral("mono.bmp"));
-    QVERIFY(picture.areaBitmap(QRect(0, kTop, 12, 5)).save(monoFile, "BMP"));
-    e.rig.messages.fileNames = {monoFile};
+    // The saved part lands with its top left corner on the cell of the menu, as the selection.
+    e.rig.messages.fileNames = {partBitmap};
     e.menu(at(20, 3), "PastefromFile1");
-    const QRect pasted(20, kTop + 3, 12, 5);
+    const QRect pasted(20, kTop + 3, 5, 6);
     QCOMPARE(e.band().selection(), std::optional<QRect>(pasted));
-    QCOMPARE(e.band().picture().copy(pasted), picture.picture().copy(QRect(0, kTop, 12, 5)));
+    QCOMPARE(e.band().picture().copy(pasted), before.copy(area));
 }
 
 void TestImageEditor::openingAndReopening() {
@@ -312,52 +299,37 @@ void TestImageEditor::openingAndReopening() {
     }
 
     // The main window: the message makes the window anew, which reads the clipboard; the tool
-    // button opens it empty with "32" chosen; a band goes to the multi-logo dialog.
+    // button opens it empty with "32" chosen; a band goes to the multi-logo dialog. Each window
+    // is closed whatever it showed.
     QGuiApplication::clipboard()->setImage(textPicture());
     MainRig rig;
     rig.main->skipStartUp();
     wireWindows(*rig.main);
-    QList<std::function<void(TClipBrdReadForm &)>> looks;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *editor = qobject_cast<TClipBrdReadForm *>(w);
-                editor && editor->isVisible() && !looks.isEmpty())
-                looks.takeFirst()(*editor);
-    });
-    watch.start();
-    // What each window showed; it is closed whatever it showed.
-    int seen = 0;
     bool read = false, logosShown = false;
-    QString height;
-    looks << [&](TClipBrdReadForm &editor) {
-        read = editor.band().hasPicture();
-        QTimer::singleShot(0, &editor, [&] {
-            if (auto *logos = editor.findChild<TSelectLogosNum *>()) {
+    onNextModal([&](QWidget *modal) {
+        read = qobject_cast<TClipBrdReadForm *>(modal)->band().hasPicture();
+        QTimer::singleShot(0, modal, [&, modal] {
+            if (auto *logos = modal->findChild<TSelectLogosNum *>()) {
                 logosShown = logos->isVisible();
                 logos->reject();
             }
         });
-        click(editor, "ToolButton5");
-        editor.close();
-        ++seen;
-    };
+        click(*modal, "ToolButton5");
+        modal->close();
+    });
     rig.main->postMessage(WindowMessage::ReadClpBoard_);
-    QTRY_COMPARE(seen, 1);
-    QVERIFY(read);
+    QTRY_VERIFY(read);
     QVERIFY(logosShown);
     QVERIFY(rig.main->logo().readAtStart);
 
     rig.main->logo().textHeightIndex = 2;
-    looks << [&](TClipBrdReadForm &editor) {
-        read = editor.band().hasPicture();
-        height = child<QComboBox>(editor, "CBScale")->currentText();
-        editor.close();
-        ++seen;
-    };
+    QString height;
+    onNextModal([&](QWidget *modal) {
+        read = qobject_cast<TClipBrdReadForm *>(modal)->band().hasPicture();
+        height = child<QComboBox>(*modal, "CBScale")->currentText();
+        modal->close();
+    });
     rig.main->openWindow(Window::ClipboardImportScaled);
-    QCOMPARE(seen, 2);
     QVERIFY(!read);
     QCOMPARE(height, QStringLiteral("32"));
     QVERIFY(!rig.main->logo().readAtStart);

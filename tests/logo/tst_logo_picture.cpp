@@ -1,4 +1,5 @@
-// The enlarged logo picture: the dots of both orientations in their place, the grid, the size.
+// The enlarged logo picture's grid: light grey every cell, and a margin of two cells around the
+// dots. (The dots themselves, of both orders, are what the logo windows' tests see them show.)
 
 #include "LogoPicture.h"
 
@@ -8,35 +9,17 @@ class TestLogoPicture : public QObject {
     Q_OBJECT
 
 private slots:
-    void dotsOfBothOrders();
+    void gridAroundTheDots();
 };
 
-void TestLogoPicture::dotsOfBothOrders() {
-    // Two bytes a column: the top dot is the highest bit of byte 1 when read from the printer,
-    // the lowest bit of byte 1 when packed from a picture; the bottom dot the other end of byte 0.
+void TestLogoPicture::gridAroundTheDots() {
     LogoImage image;
     image.bytesPerColumn = 2;
     image.columnCount = 3;
-    image.dots[0][1] = 0x80; // wire: the top dot; file: row 7
-    image.dots[1][0] = 0x01; // wire: the bottom dot; file: row 8
-    image.dots[2][1] = 0x01; // wire: row 7; file: the top dot
-    QVERIFY(logoDot(image, DotOrder::Wire, 0, 0));
-    QVERIFY(logoDot(image, DotOrder::Wire, 1, 15));
-    QVERIFY(logoDot(image, DotOrder::Wire, 2, 7));
-    QVERIFY(logoDot(image, DotOrder::File, 0, 7));
-    QVERIFY(logoDot(image, DotOrder::File, 1, 8));
-    QVERIFY(logoDot(image, DotOrder::File, 2, 0));
-    QCOMPARE(logoSizeText(image), QStringLiteral("Col:3*Row:16"));
-
-    // Drawn at 4 pixels a dot: exactly those squares black; the grid light grey around them.
+    image.dots[0][1] = 0x80; // the top dot of column 0
     LogoPicture picture;
     picture.showLogo(image, DotOrder::Wire, 4);
     QCOMPARE(picture.size(), QSize(12, 64));
-    const QImage drawn = picture.grab().toImage();
-    for (int x = 0; x < 12; ++x)
-        for (int y = 0; y < 64; ++y)
-            QCOMPARE(drawn.pixelColor(x, y) == Qt::black,
-                     logoDot(image, DotOrder::Wire, x / 4, y / 4));
     picture.setGrid(true);
     QCOMPARE(picture.size(), QSize(12 + 16, 64 + 16));
     const QImage gridded = picture.grab().toImage();

@@ -200,8 +200,7 @@ void TestLogoPlacement::slotSteps() {
     if (readFails)
         p.rig.printer->silenceFrom(0); // the preview read only
     p.press(qPrintable(button));
-    QCOMPARE(p.rig.messages.log,
-             readFails ? QStringList{QStringLiteral("Error: Logo Read Error")} : QStringList());
+    QCOMPARE(p.rig.messages.log, readFails ? QStringList{"Error: Logo Read Error"} : QStringList());
     QCOMPARE(p.rig.errorFlag(), readFails);
     QCOMPARE(field(*p.form, "RowStr"), QString::number(slot));
     QCOMPARE(field(*p.form, "Edit1"), name);

@@ -92,15 +92,12 @@ class TestLogoWindow : public QObject {
 private slots:
     void loadWritesThePicture_data();
     void loadWritesThePicture();
-    void readShowsTheSlot_data();
-    void readShowsTheSlot();
+    void readAndLoad_data();
+    void readAndLoad();
     void renameSaveAndClear();
     void numberChecks_data();
     void numberChecks();
     void zoomAndGrid();
-    void nameFilter();
-    void failedTransfers_data();
-    void failedTransfers();
     void mainWindowOpensAndCloses();
 };
 
@@ -132,8 +129,8 @@ void TestLogoWindow::loadWritesThePicture() {
     w.type("RowStr", QStringLiteral("7"));
     w.type("Edit1", QStringLiteral("LOGO7"));
     click(*w.form, "OKBtn");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
-    QCOMPARE(w.rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(w.rig.commandNames(), QStringList{"WriteLogo"});
+    QCOMPARE(w.rig.messages.log, QStringList{"Information: Ok"});
     const printer::Logo &slot = w.rig.state().logos[7];
     QCOMPARE(slot.bytesPerColumn, B);
     QCOMPARE(slot.columns, sent);
@@ -141,29 +138,65 @@ void TestLogoWindow::loadWritesThePicture() {
     QCOMPARE(slot.name, QByteArray("LOGO7   "));
 }
 
-void TestLogoWindow::readShowsTheSlot_data() {
+void TestLogoWindow::readAndLoad_data() {
+    QTest::addColumn<LogoMode>("mode");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("key"); // an arrow key pressed in the number edit, or 0 for "Read"
-    QTest::newRow("Read") << "7" << 0;
-    QTest::newRow("a negative number reads its low byte") << "-249" << 0;
-    QTest::newRow("arrow up") << "6" << int(Qt::Key_Up);
-    QTest::newRow("arrow down") << "8" << int(Qt::Key_Down);
+    QTest::addColumn<int>("key");         // an arrow key pressed in the number edit, or 0 for OKBtn
+    QTest::addColumn<int>("wrongEchoAt"); // a host byte echoed wrongly; -1 none
+    QTest::addColumn<int>("silentFrom"); // host byte from which the printer hears nothing; -1 never
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("shown");
+    const auto row = [](const char *name, LogoMode mode, const char *typed, int key,
+                        int wrongEchoAt, int silentFrom, const QStringList &commands,
+                        const QStringList &shown) {
+        QTest::newRow(name) << mode << QString::fromLatin1(typed) << key << wrongEchoAt
+                            << silentFrom << commands << shown;
+    };
+    const QStringList read{"ReadLogo"};
+    row("Read", LogoMode::Read, "7", 0, -1, -1, read, {});
+    row("a negative number reads its low byte", LogoMode::Read, "-249", 0, -1, -1, read, {});
+    row("arrow up", LogoMode::Read, "6", Qt::Key_Up, -1, -1, read, {});
+    row("arrow down", LogoMode::Read, "8", Qt::Key_Down, -1, -1, read, {});
+    // Byte 2 is the slot number of the first read; the second never gets its own to the printer.
+    row("a read tried again", LogoMode::Read, "7", 0, 2, -1, {"ReadLogo", "ReadLogo"}, {});
+    row("a read failing twice", LogoMode::Read, "7", 0, 2, 5, {"ReadLogo", "Unknown"},
+        {"Error: Logo Read Error"});
+    row("a load failing", LogoMode::Load, "7", 0, -1, 0, {}, {"Error: Logo Load Error"});
 }
 
-void TestLogoWindow::readShowsTheSlot() {
+void TestLogoWindow::readAndLoad() {
+    QFETCH(LogoMode, mode);
     QFETCH(QString, typed);
     QFETCH(int, key);
+    QFETCH(int, wrongEchoAt);
+    QFETCH(int, silentFrom);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, shown);
     LogoWindow w;
     putWeave(w.rig, 7, 3, 20, "SEVEN");
-    w.open(LogoMode::Read);
-    QVERIFY(w.image()->isHidden());
+    const bool load = mode == LogoMode::Load;
+    w.open(mode, load ? writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 8, weave) : QString());
+    QCOMPARE(w.image()->isHidden(), !load);
+    const QString before = w.size();
+    const LogoDots dotsBefore = w.rig.logo().image.dots;
     w.type("RowStr", typed);
+    if (wrongEchoAt >= 0)
+        w.rig.printer->wrongEchoAt(wrongEchoAt);
+    if (silentFrom >= 0)
+        w.rig.printer->silenceFrom(silentFrom);
     if (key)
         QTest::keyClick(child<QLineEdit>(*w.form, "RowStr"), Qt::Key(key));
     else
         click(*w.form, "OKBtn");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("ReadLogo")});
-    QVERIFY(w.rig.messages.log.isEmpty());
+    QCOMPARE(w.rig.commandNames(), commands);
+    QCOMPARE(w.rig.messages.log, shown);
+    QCOMPARE(w.rig.errorFlag(), !shown.isEmpty());
+    QVERIFY(w.form->isVisible());
+    if (!shown.isEmpty()) { // a failed transfer leaves the window as it was
+        QCOMPARE(w.size(), before);
+        QVERIFY(w.rig.logo().image.dots == dotsBefore);
+        return;
+    }
     QVERIFY(w.shows(weave, 20, 24));
     QCOMPARE(w.size(), QStringLiteral("Col:20*Row:24"));
     QCOMPARE(w.text("Edit1"), QStringLiteral("SEVEN"));
@@ -174,14 +207,16 @@ void TestLogoWindow::renameSaveAndClear() {
     putWeave(w.rig, 7, 2, 30, "OLD");
     w.open(LogoMode::Read);
     w.type("RowStr", QStringLiteral("7"));
-    w.type("Edit1", QStringLiteral("NEWNAME"));
+    // The name as typed: hyphen and blank dropped, 8 kept.
+    QTest::keyClicks(child<QLineEdit>(*w.form, "Edit1"), QStringLiteral("NEW-NA ME7XY"));
+    QCOMPARE(w.text("Edit1"), QStringLiteral("NEWNAME7"));
     click(*w.form, "BtRename");
     QCOMPARE(w.rig.commandNames(), (QStringList{"ReadLogo", "WriteLogo"}));
     const printer::Logo &slot = w.rig.state().logos[7];
     QVERIFY(slotHolds(slot, weave));
-    QCOMPARE(slot.name, QByteArray("NEWNAME "));
+    QCOMPARE(slot.name, QByteArray("NEWNAME7"));
     QVERIFY(w.shows(weave, 30, 16)); // the slot, shown under its new name
-    QCOMPARE(w.text("Edit1"), QStringLiteral("NEWNAME"));
+    QCOMPARE(w.text("Edit1"), QStringLiteral("NEWNAME7"));
 
     // Saved as a 1-bit bitmap with ".bmp" in place of the extension chosen.
     w.rig.messages.fileNames = {w.picture(QStringLiteral("saved.logo"))};
@@ -199,7 +234,7 @@ void TestLogoWindow::renameSaveAndClear() {
     click(*w.form, "Button1");
     QCOMPARE(w.rig.commandNames(), QStringList{});
     click(*w.form, "Button1");
-    QCOMPARE(w.rig.commandNames(), QStringList{QStringLiteral("WriteLogo")});
+    QCOMPARE(w.rig.commandNames(), QStringList{"WriteLogo"});
     const QString question = QStringLiteral("Question Confirm: Logo delete. Are You Sure?");
     QCOMPARE(w.rig.messages.log, (QStringList{question, question, "Information: Ok"}));
     QCOMPARE(w.rig.messages.defaults, (QList<DefaultButton>{DefaultButton::No, DefaultButton::No}));
@@ -254,7 +289,7 @@ void TestLogoWindow::zoomAndGrid() {
     // A loaded picture: out at the default beeps; in and out double and halve, to the closest.
     w.open(LogoMode::Load, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 16, weave));
     click(*w.form, "ToolButton9");
-    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    QCOMPARE(w.rig.messages.take(), QStringList{"beep"});
     click(*w.form, "ToolButton4");
     QCOMPARE(w.rig.logo().cell, 8);
     QVERIFY(w.shows(weave, 10, 16));
@@ -265,7 +300,7 @@ void TestLogoWindow::zoomAndGrid() {
         click(*w.form, "ToolButton4");
     QVERIFY(w.rig.messages.log.isEmpty());
     click(*w.form, "ToolButton4");
-    QCOMPARE(w.rig.messages.take(), QStringList{QStringLiteral("beep")});
+    QCOMPARE(w.rig.messages.take(), QStringList{"beep"});
     QCOMPARE(w.rig.logo().cell, TLogoReadWriteForm::kMaxCell);
 
     // The grid goes on and off at once and is ticked again at the next opening.
@@ -278,55 +313,6 @@ void TestLogoWindow::zoomAndGrid() {
     click(*w.form, "DrawGrids_");
     QVERIFY(!w.image()->grid());
     QVERIFY(w.rig.commandNames().isEmpty());
-}
-
-void TestLogoWindow::nameFilter() {
-    LogoWindow w;
-    w.open(LogoMode::Read);
-    auto *edit = child<QLineEdit>(*w.form, "Edit1");
-    QTest::keyClicks(edit, QStringLiteral("AB-C DEFGHIJ"));
-    QCOMPARE(edit->text(), QStringLiteral("ABCDEFGH")); // hyphen and blank dropped, 8 kept
-}
-
-void TestLogoWindow::failedTransfers_data() {
-    QTest::addColumn<LogoMode>("mode");
-    QTest::addColumn<int>("silentFrom"); // host byte from which the printer hears nothing; -1 off
-    QTest::addColumn<QStringList>("commands");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("a read tried again")
-        << LogoMode::Read << -1 << QStringList{"ReadLogo", "ReadLogo"} << QStringList{};
-    // The second read never gets its slot number to the printer.
-    QTest::newRow("a read failing twice")
-        << LogoMode::Read << 5 << QStringList{"ReadLogo", "Unknown"}
-        << QStringList{"Error: Logo Read Error"};
-    QTest::newRow("a load failing")
-        << LogoMode::Load << 0 << QStringList{} << QStringList{"Error: Logo Load Error"};
-}
-
-void TestLogoWindow::failedTransfers() {
-    QFETCH(LogoMode, mode);
-    QFETCH(int, silentFrom);
-    QFETCH(QStringList, commands);
-    QFETCH(QStringList, shown);
-    LogoWindow w;
-    putWeave(w.rig, 7, 1, 12, "SEVEN");
-    w.open(mode, writeBitmap(w.picture(QStringLiteral("p.bmp")), 10, 8, weave));
-    const QString before = w.size();
-    const LogoDots dotsBefore = w.rig.logo().image.dots;
-    w.type("RowStr", QStringLiteral("7"));
-    if (mode == LogoMode::Read)
-        w.rig.printer->wrongEchoAt(2); // the slot number of the first read
-    if (silentFrom >= 0)
-        w.rig.printer->silenceFrom(silentFrom);
-    click(*w.form, "OKBtn");
-    QCOMPARE(w.rig.commandNames(), commands);
-    QCOMPARE(w.rig.messages.log, shown);
-    QCOMPARE(w.rig.errorFlag(), !shown.isEmpty());
-    QVERIFY(w.form->isVisible());
-    // A failed transfer leaves the window as it was; one read that succeeds shows its slot.
-    QCOMPARE(w.size(), shown.isEmpty() ? QStringLiteral("Col:12*Row:8") : before);
-    if (!shown.isEmpty())
-        QVERIFY(w.rig.logo().image.dots == dotsBefore);
 }
 
 void TestLogoWindow::mainWindowOpensAndCloses() {

@@ -70,7 +70,7 @@ void TestMultiLogo::slicesCoverTheBand() {
     for (int k = 0; k < slices; ++k)
         exchanges << QStringLiteral("WriteLogo") << QStringLiteral("PlaceLogo");
     QCOMPARE(rig.commandNames(), exchanges);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QCOMPARE(child<QProgressBar>(dialog, "PB1")->isHidden(), slices == 1);
     QCOMPARE(child<QProgressBar>(dialog, "PB1")->value(), 0);
     QCOMPARE(rig.state().logos[32].name, QByteArray("FIRST   "));
@@ -98,12 +98,9 @@ void TestMultiLogo::stopsAtTheFailingSlice() {
     child<QComboBox>(dialog, "Col2")->setEditText(QStringLiteral("x"));
     rig.mark();
     click(dialog, "OKBtn");
-    QCOMPARE(rig.commandNames(),
-             (QStringList{QStringLiteral("WriteLogo"), QStringLiteral("PlaceLogo"),
-                          QStringLiteral("WriteLogo")}));
-    QCOMPARE(rig.messages.log, (QStringList{QStringLiteral("beep"),
-                                            QStringLiteral("Information: Incorrect params value"),
-                                            QStringLiteral("Error: Write Error")}));
+    QCOMPARE(rig.commandNames(), (QStringList{"WriteLogo", "PlaceLogo", "WriteLogo"}));
+    QCOMPARE(rig.messages.log,
+             (QStringList{"beep", "Information: Incorrect params value", "Error: Write Error"}));
     QCOMPARE(rig.state().logos[33].columns, 125);
     QCOMPARE(rig.state().cell(1, 2), secondCell);
 
@@ -113,8 +110,7 @@ void TestMultiLogo::stopsAtTheFailingSlice() {
     rig.mark();
     click(dialog, "OKBtn");
     QVERIFY(rig.commandNames().isEmpty());
-    QCOMPARE(rig.messages.log,
-             (QStringList{QStringLiteral("beep"), QStringLiteral("Error: Write Error")}));
+    QCOMPARE(rig.messages.log, (QStringList{"beep", "Error: Write Error"}));
 }
 
 void TestMultiLogo::nameFilter_data() {

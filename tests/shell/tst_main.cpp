@@ -5,6 +5,7 @@
 #include "HelpWindow.h"
 #include "MainRig.h"
 #include "PortParams.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,22 +18,12 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-namespace {
-
-// Host bytes the switched-off printer never got, of one value.
-int lostBytes(const printer::VirtualPrinter &p, quint8 value) {
-    int n = 0;
-    for (const auto &b : const_cast<printer::VirtualPrinter &>(p).transcript().bytes())
-        n += b.fromHost && b.lost && b.value == value;
-    return n;
-}
-} // namespace
-
 class TestMain : public QObject {
     Q_OBJECT
 
 private slots:
     void startUpFindsThePrinterAndReadsTheStateBlock();
+    void startUpWithoutPrinterEndsTheProgram_data();
     void startUpWithoutPrinterEndsTheProgram();
     void firstConnectFailing();
     void directCommands_data();
@@ -61,31 +52,54 @@ void TestMain::startUpFindsThePrinterAndReadsTheStateBlock() {
     const QStringList names = rig.commandNames();
     QCOMPARE(names.first(), QStringLiteral("Probe")); // CR at 57600, the first rate tried
     QVERIFY(names.contains(QStringLiteral("ReadTimeParams")));
-    // The port and rate found are used but not written back.
-    QVERIFY(rig.settingsText().contains("Com=com1\nSpeed=9600\n"));
     auto *notice = rig.main->findChild<QLabel *>(QStringLiteral("VirtualNotice"));
     QVERIFY(notice && notice->isVisibleTo(rig.main.get()));
 
     // Every later activation reads the block again; a silent printer keeps the font count.
     rig.mark();
     rig.main->FormActivate();
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadTimeParams")});
+    QCOMPARE(rig.commandNames(), QStringList{"ReadTimeParams"});
     rig.switchOff();
     rig.main->FormActivate();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: TimeParamsRead Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: TimeParamsRead Error"});
     QCOMPARE(rig.main->fontCount(), 7);
 }
 
+void TestMain::startUpWithoutPrinterEndsTheProgram_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("every attempt") << false;
+    // The search goes on for long: after half a second (a clock the test moves) its progress
+    // shows, and Cancel ends it as running out of attempts does, with far fewer bytes.
+    QTest::newRow("cancelled") << true;
+}
+
 void TestMain::startUpWithoutPrinterEndsTheProgram() {
+    QFETCH(bool, cancel);
     MainRig rig;
     rig.switchOff();
     const QByteArray settingsBefore = rig.settingsText();
+    qint64 now = 0;
+    bool shown = false;
+    if (cancel) {
+        rig.main->setClock([&now] { return now += 100; });
+        cancelNextLongWait(&shown);
+    }
     QSignalSpy closed(rig.main.get(), &TAutoControl::closed);
     rig.main->show();
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
+    QCOMPARE(shown, cancel);
+    QCOMPARE(rig.messages.log, QStringList{"Error: Device not found"});
     QVERIFY(!rig.main->isVisible());
     QCOMPARE(rig.main->exitStatus(), 1);
+    QCOMPARE(rig.settingsText(), settingsBefore);
+    // Three searches, each probing the named port and then COM1 at the four rates; the other
+    // ports do not open.
+    const int probes = lostBytes(rig.printer->transcript(), 0x0D);
+    if (cancel) {
+        QVERIFY(probes < 3 * 2 * 4);
+        return;
+    }
+    QCOMPARE(probes, 3 * 2 * 4);
     // The box says what was tried and why each failed.
     const QString details = rig.messages.details.value(0);
     QVERIFY2(details.contains(QStringLiteral("Com1 (%1): no answer at 57600, 38400, 19200 or 9600 "
@@ -95,10 +109,6 @@ void TestMain::startUpWithoutPrinterEndsTheProgram() {
     QVERIFY2(details.contains(QStringLiteral("Com2 (%1): no such device")
                                   .arg(rig.path(QStringLiteral("no-such-port")))),
              qPrintable(details));
-    // Three searches, each probing the named port and then COM1 at the four rates; the other
-    // ports do not open.
-    QCOMPARE(lostBytes(*rig.printer, 0x0D), 3 * 2 * 4);
-    QCOMPARE(rig.settingsText(), settingsBefore);
 }
 
 void TestMain::firstConnectFailing() {
@@ -107,7 +117,7 @@ void TestMain::firstConnectFailing() {
     QVERIFY(rig.messages.log.isEmpty());
     rig.main->portState().ports.devices[0] = rig.path(QStringLiteral("unplugged"));
     rig.main->FormPaint();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Port Initialization Error"});
     QVERIFY(!rig.main->portReady());
     rig.main->FormPaint(); // only the first paint connects
     QCOMPARE(rig.messages.log.size(), 1);
@@ -161,14 +171,13 @@ void TestMain::directCommands() {
         rig.printer->state().started = command == QLatin1String("Stop");
         entry(*rig.main, name.toLatin1())->trigger();
         QCOMPARE(rig.commandNames(), QStringList{command});
-        QCOMPARE(rig.messages.log,
-                 confirms ? QStringList{QStringLiteral("Information: Ok")} : QStringList{});
+        QCOMPARE(rig.messages.log, confirms ? QStringList{"Information: Ok"} : QStringList{});
     }
     rig.switchOff();
     for (const QString &name : entries.split(' ')) {
         rig.mark();
         entry(*rig.main, name.toLatin1())->trigger();
-        QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: ") + failure});
+        QCOMPARE(rig.messages.log, QStringList{"Error: " + failure});
         QCOMPARE(rig.messages.over.value(0), rig.main.get()); // over the window that asked
     }
 }
@@ -186,9 +195,8 @@ void TestMain::keysReachTheirEntries() {
     QTest::keyClick(rig.main.get(), Qt::Key_C, Qt::ControlModifier);
     QStringList sent = rig.commandNames();
     sent.removeAll(QStringLiteral("ReadTimeParams")); // state block reads at activations
-    QCOMPARE(sent, (QStringList{QStringLiteral("Start"), QStringLiteral("Stop")}));
-    QCOMPARE(rig.messages.log,
-             QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?")});
+    QCOMPARE(sent, (QStringList{"Start", "Stop"}));
+    QCOMPARE(rig.messages.log, QStringList{"Question Confirm: Mark delete. Are You Sure?"});
 }
 
 void TestMain::returnsFromMessageBoxesAreNoActivations() {
@@ -214,7 +222,7 @@ void TestMain::returnsFromMessageBoxesAreNoActivations() {
     QVERIFY(rig.commandNames().isEmpty());
     // Coming back from one of the program's own windows is.
     comeBackFrom(new QDialog);
-    QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadTimeParams")});
+    QCOMPARE(rig.commandNames(), QStringList{"ReadTimeParams"});
 }
 
 void TestMain::markDeleteAsksFirst() {
@@ -227,11 +235,10 @@ void TestMain::markDeleteAsksFirst() {
         QVERIFY(rig.commandNames().isEmpty());
         rig.messages.answers = {true};
         entry(*rig.main, name)->trigger();
-        QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("MarkDelete")});
+        QCOMPARE(rig.commandNames(), QStringList{"MarkDelete"});
         QCOMPARE(rig.messages.log,
-                 (QStringList{QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
-                              QStringLiteral("Question Confirm: Mark delete. Are You Sure?"),
-                              QStringLiteral("Information: Ok")}));
+                 (QStringList{"Question Confirm: Mark delete. Are You Sure?",
+                              "Question Confirm: Mark delete. Are You Sure?", "Information: Ok"}));
         // A question before something is destroyed, over the main window, defaults to No.
         QCOMPARE(rig.messages.defaults, QList<DefaultButton>(2, DefaultButton::No));
         QCOMPARE(rig.messages.over.value(0), rig.main.get());
@@ -244,46 +251,33 @@ void TestMain::markDeleteAsksFirst() {
 }
 
 void TestMain::longWaitsShowProgressAndCancel() {
-    // With the printer off, the search and "AutoRun Stop" go on for long: after half a second
-    // (a clock the test moves) their progress shows, and Cancel ends them as running out of
-    // attempts does — same message, same state, far fewer bytes.
-    MainRig rig;
-    rig.switchOff();
-    qint64 now = 0;
-    rig.main->setClock([&now] { return now += 100; });
-    bool shown = false;
-    cancelNextLongWait(&shown);
-    QSignalSpy closed(rig.main.get(), &TAutoControl::closed);
-    rig.main->FormActivate();
-    QVERIFY(shown);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Device not found")});
-    QCOMPARE(closed.count(), 1);
-    QVERIFY(lostBytes(*rig.printer, 0x0D) < 3 * 2 * 4);
-
-    // "AutoRun Stop" tries 1000 times, unless cancelled; its button tries once.
+    // With the printer off "AutoRun Stop" tries 1000 times, unless cancelled: after half a second
+    // (a clock the test moves) its progress shows, and Cancel ends it with the same message.
+    // Its button tries once.
     MainRig stop;
     stop.main->FormActivate();
     stop.switchOff();
     stop.mark();
     entry(*stop.main, "AutoRunStop1")->trigger();
-    QCOMPARE(lostBytes(*stop.printer, 0x0B), 1000);
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
+    QCOMPARE(lostBytes(stop.printer->transcript(), 0x0B), 1000);
+    QCOMPARE(stop.messages.log, QStringList{"Error: AutoRun Stop Error"});
     entry(*stop.main, "ToolButton16")->trigger();
-    QCOMPARE(lostBytes(*stop.printer, 0x0B), 1001);
+    QCOMPARE(lostBytes(stop.printer->transcript(), 0x0B), 1001);
+    qint64 now = 0;
     stop.main->setClock([&now] { return now += 100; });
     stop.mark();
-    shown = false;
+    bool shown = false;
     cancelNextLongWait(&shown);
     entry(*stop.main, "AutoRunStop1")->trigger();
     QVERIFY(shown);
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Error: AutoRun Stop Error")});
-    QVERIFY(lostBytes(*stop.printer, 0x0B) < 2001);
+    QCOMPARE(stop.messages.log, QStringList{"Error: AutoRun Stop Error"});
+    QVERIFY(lostBytes(stop.printer->transcript(), 0x0B) < 2001);
 
     // A wait shorter than half a second shows nothing.
     stop.switchOn();
     stop.mark();
     entry(*stop.main, "AutoRunStop1")->trigger();
-    QCOMPARE(stop.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(stop.messages.log, QStringList{"Information: Ok"});
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -293,17 +287,16 @@ void TestMain::loadDateTimeSendsTimeThenDate() {
     rig.mark();
     rig.printer->state().clockOffsetMs = -40LL * 24 * 3600 * 1000; // the printer's clock is off
     entry(*rig.main, "LoadDateTime1")->trigger();
-    QCOMPARE(rig.commandNames(),
-             (QStringList{QStringLiteral("SetTime"), QStringLiteral("SetDate")}));
+    QCOMPARE(rig.commandNames(), (QStringList{"SetTime", "SetDate"}));
     const QDateTime clock = rig.printer->state().clock(rig.printer->now());
     QVERIFY(qAbs(QDateTime(clock.date(), clock.time()).secsTo(QDateTime::currentDateTime())) < 5);
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Information: Ok")});
+    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QVERIFY(!rig.main->errorFlag());
 
     rig.switchOff();
     rig.mark();
     entry(*rig.main, "LoadDateTimeA")->trigger();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Time Set Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Time Set Error"});
     QVERIFY(rig.main->errorFlag());
 }
 
@@ -352,7 +345,7 @@ void TestMain::portSwitchByMenu() {
     // No printer on COM2: names and settings stay.
     const QByteArray before = rig.settingsText();
     com2->trigger();
-    QCOMPARE(rig.messages.log, QStringList{QStringLiteral("Error: Port Initialization Error")});
+    QCOMPARE(rig.messages.log, QStringList{"Error: Port Initialization Error"});
     QCOMPARE(port.portName, QStringLiteral("com1"));
     QCOMPARE(port.baudName, QStringLiteral("57600"));
     QCOMPARE(rig.settingsText(), before);
@@ -414,16 +407,13 @@ void TestMain::closingDeletesWorkingLogoFilesOnly() {
     QVERIFY(QDir::setCurrent(rig.dir.path()));
     rig.main->close(); // no Logo folder: nothing happens
     QDir().mkdir(QStringLiteral("Logo"));
-    for (const char *name : {"Logo/a.logo", "Logo/b.logo", "Logo/tmp.bmp", "c.logo"}) {
-        QFile f(QString::fromLatin1(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
+    for (const char *name : {"Logo/a.logo", "Logo/b.logo", "Logo/tmp.bmp", "c.logo"})
+        QVERIFY(writeFile(QString::fromLatin1(name), {}));
     MainRig other;
     QSignalSpy closed(other.main.get(), &TAutoControl::closed);
     other.main->close();
     QCOMPARE(closed.count(), 1);
-    QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files),
-             QStringList{QStringLiteral("tmp.bmp")});
+    QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files), QStringList{"tmp.bmp"});
     QVERIFY(QFile::exists(QStringLiteral("c.logo")));
     QDir::setCurrent(previous);
 
@@ -496,18 +486,11 @@ void TestMain::indicatorAndNotices() {
 
     // A damaged virtual printer state is kept aside; the program starts and says so.
     const QString state = rig.path(QStringLiteral("damaged.json"));
-    QFile file(state);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("{ not a state");
-    file.close();
     const QString settings = rig.path(QStringLiteral("damaged.dev"));
-    QFile dev(settings);
-    QVERIFY(dev.open(QIODevice::WriteOnly));
-    dev.write(
-        QStringLiteral("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:%1\n")
-            .arg(state)
-            .toUtf8());
-    dev.close();
+    QVERIFY(writeFile(state, "{ not a state"));
+    QVERIFY(
+        writeFile(settings, "[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:" +
+                                state.toUtf8() + '\n'));
     Recorder messages;
     TAutoControl main(messages, settings, devices::open);
     main.FormActivate();

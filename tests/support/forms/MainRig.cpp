@@ -78,3 +78,10 @@ QByteArray MainRig::settingsText() const {
     file.open(QIODevice::ReadOnly);
     return file.readAll();
 }
+
+int lostBytes(const Transcript &transcript, quint8 value) {
+    int n = 0;
+    for (const auto &b : transcript.bytes())
+        n += b.fromHost && b.lost && b.value == value;
+    return n;
+}

@@ -54,3 +54,5 @@ QByteArray unhex(const QString &text);
 // Commands of a transcript from index `from` on: by name, or as the host's bytes in hex.
 QStringList commandNamesOf(const Transcript &transcript, qsizetype from);
 QStringList commandBytesOf(const Transcript &transcript, qsizetype from);
+// Host bytes of one value the printer never got (it was switched off), in the whole transcript.
+int lostBytes(const Transcript &transcript, quint8 value);
