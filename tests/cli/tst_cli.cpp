@@ -1,6 +1,7 @@
 // stampctl in-process, against a scripted printer: its command line, its exit status, what it
-// prints from the printer's replies and the trace. The bytes of each operation are the link
-// tests'; the real serial stack is the end-to-end test's.
+// prints from the printer's replies and the operations its trace names. The bytes of each
+// operation are the link tests'; the real serial stack and the trace's bytes are the end-to-end
+// test's.
 
 #include "ScriptedPrinter.h"
 #include "Stampctl.h"
@@ -46,7 +47,6 @@ private slots:
 
     void usageErrors();
     void printsWhatThePrinterReplied();
-    void failureAndTrace();
     void readMarkCells();
 };
 
@@ -122,16 +122,6 @@ void TestCli::printsWhatThePrinterReplied() {
                  qPrintable(row.args.join(' ') + ": " + r.err + printer->problem()));
         QCOMPARE(QString::fromUtf8(r.out), QString::fromUtf8(row.out));
     }
-}
-
-void TestCli::failureAndTrace() {
-    // The trace of every byte is the end-to-end test's; here it ends in the failure's line.
-    printer->silentFrom(0);
-    const Run r = run({"--trace", "start"});
-    QCOMPARE(r.exit, int(ctl::Failed));
-    QCOMPARE(r.err, QByteArray("# Start\n> 17\nstampctl: Start failed: Com1 (printer) at 57600 "
-                               "baud: the printer did not answer; try find-device\n"));
-    QCOMPARE(r.out, QByteArray());
 }
 
 void TestCli::readMarkCells() {
