@@ -48,18 +48,15 @@ void TestStamplineE2e::findsThePrinterAndReadsItsState() {
     // port on the printer's line and the default rate, which the search must correct.
     const QString program = dir.filePath(QStringLiteral("stampline"));
     QVERIFY(QFile::copy(QStringLiteral(STAMPLINE_PATH), program));
+    const QByteArray settingsBefore =
+        QStringLiteral("[PortParams]\nCom=com1\nSpeed=9600\n[PortDevices]\nCOM1=%1\n"
+                       "COM2=%2\nCOM3=%2\nCOM4=%2\n")
+            .arg(link, dir.filePath(QStringLiteral("none")))
+            .toUtf8();
     QFile settings(dir.filePath(QStringLiteral("stampline.dev")));
     QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write(QStringLiteral("[PortParams]\nCom=com1\nSpeed=9600\n[PortDevices]\nCOM1=%1\n"
-                                  "COM2=%2\nCOM3=%2\nCOM4=%2\n")
-                       .arg(link, dir.filePath(QStringLiteral("none")))
-                       .toUtf8());
+    settings.write(settingsBefore);
     settings.close();
-    const QByteArray settingsBefore = [&] {
-        QFile f(settings.fileName());
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
 
     QProcess stampline;
     stampline.setWorkingDirectory(dir.path());
@@ -85,9 +82,8 @@ void TestStamplineE2e::findsThePrinterAndReadsItsState() {
     // The search's carriage return at 57600 is answered at once; then the state block.
     QCOMPARE(commands.value(0), QStringLiteral("Probe"));
     QVERIFY2(commands.contains(QStringLiteral("ReadTimeParams")), qPrintable(commands.join(' ')));
-    QFile after(settings.fileName()); // nothing written back
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), settingsBefore);
+    QVERIFY(settings.open(QIODevice::ReadOnly)); // nothing written back
+    QCOMPARE(settings.readAll(), settingsBefore);
 }
 
 QTEST_GUILESS_MAIN(TestStamplineE2e)
