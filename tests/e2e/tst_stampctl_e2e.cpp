@@ -9,18 +9,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(PtyDevice::Script)
-
 namespace {
 
 // A 5120-byte mark picture reply after height and length: the given bytes, then padding.
 PtyDevice::Script markReply(const QByteArray &head, const QByteArray &picture) {
     return {.replies = {{3, head + picture + QByteArray(5120 - picture.size(), char(0x5A))}}};
 }
-
-// A logo write: the number is echoed, B, C and the 510-byte frame go out raw, then the printer
-// answers 's' and the host echoes it back.
-const PtyDevice::Script logoWrite{.quietFrom = 3, .quietTo = 514, .replies = {{515, "s"}}};
 
 struct Run : StampctlRun {
     QByteArray sent; // what reached the device
@@ -50,13 +44,6 @@ private slots:
         QVERIFY2(device.isOpen(), qPrintable(device.error()));
         QVERIFY(dir.isValid());
 
-        // 8 rows, 2 columns, one dot: the top left pixel.
-        QImage dot(2, 8, QImage::Format_Mono);
-        dot.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-        dot.fill(1);
-        dot.setPixel(0, 0, 0);
-        QVERIFY(dot.save(file("dot.bmp"), "BMP"));
-
         QImage colour(2, 8, QImage::Format_RGB888);
         colour.fill(Qt::white);
         QVERIFY(colour.save(file("colour.bmp"), "BMP"));
@@ -67,46 +54,36 @@ private slots:
     }
 
     // A handful of operations through the real serial stack: what reaches the printer (texts in
-    // its code page, the logo frame's raw block) and what stampctl prints from the replies. Every
-    // operation's bytes are the link tests'; argument parsing is tst_cli's.
-    void operationsOnTheWire_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<PtyDevice::Script>("script");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<QStringList>("out");
-
-        QTest::newRow("write-text-fragment cyrillic")
-            << QStringList{"write-text-fragment", "1", "2", "Привет"} << PtyDevice::Script{}
-            << bytes("18 31 32 CF F0 E8 E2 E5 F2 0D") << QStringList{};
-        QTest::newRow("read-fragment")
-            << QStringList{"read-fragment", "1", "2"}
-            << PtyDevice::Script{.replies = {{3, bytes("03 C4 EE EC 02 FF")}}} << bytes("11 31 32")
-            << QStringList{"Дом", "2", "255"};
-        QTest::newRow("write-logo")
-            << QStringList{"write-logo", "5", file("dot.bmp"), "AB"} << logoWrite
-            << bytes("07 89 05 01 01") + logoFrameBytes(bytes("7F"), "AB") + "s" << QStringList{};
-        QTest::newRow("find-device")
-            << QStringList{"--port", "Com2", "find-device"} << PtyDevice::Script{} << bytes("0D")
-            << QStringList{"Com2", "57600"};
-    }
-
+    // its code page) and what stampctl prints from the replies, every value ending its line.
+    // Every operation's bytes are the link tests'; argument parsing is tst_cli's; the logo
+    // frame's raw block is the pictures'.
     void operationsOnTheWire() {
-        QFETCH(QStringList, args);
-        QFETCH(PtyDevice::Script, script);
-        QFETCH(QByteArray, sent);
-        QFETCH(QStringList, out);
-
-        const Run r = run(args, script);
-        QCOMPARE(r.err, QByteArray());
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.sent.toHex(' '), sent.toHex(' '));
-        QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
-        QCOMPARE(lines.takeLast(), QString()); // every value ends its line
-        QCOMPARE(lines, out);
+        const struct {
+            QStringList args;
+            PtyDevice::Script script;
+            QByteArray sent, out;
+        } rows[] = {
+            {{"write-text-fragment", "1", "2", "Привет"},
+             {},
+             bytes("18 31 32 CF F0 E8 E2 E5 F2 0D"),
+             {}},
+            {{"read-fragment", "1", "2"},
+             {.replies = {{3, bytes("03 C4 EE EC 02 FF")}}},
+             bytes("11 31 32"),
+             "Дом\n2\n255\n"},
+            {{"--port", "Com2", "find-device"}, {}, bytes("0D"), "Com2\n57600\n"},
+        };
+        for (const auto &row : rows) {
+            const Run r = run(row.args, row.script);
+            QVERIFY2(r.exitCode == 0 && r.err.isEmpty(),
+                     qPrintable(row.args.join(' ') + ": " + r.err));
+            QCOMPARE(r.sent.toHex(' '), row.sent.toHex(' '));
+            QCOMPARE(QString::fromUtf8(r.out), QString::fromUtf8(row.out));
+        }
     }
 
     // Pictures read from the printer land in files, one pixel a dot, which a later write-logo
-    // takes as they are; an empty mark or logo slot writes none.
+    // takes as they are (its frame goes out raw); an empty mark or logo slot writes none.
     void picturesGoToFiles() {
         const PtyDevice::Script logo{
             .replies = {{3, bytes("01 02 FE 7F") + QByteArray(499, char(0xFF)) + "AB      " +
@@ -115,7 +92,10 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         // Column 0: the bottom dot; column 1: the top dot.
         QCOMPARE(dotsOf(file("logo.bmp")), QStringLiteral("2x8: 1,0 0,7"));
-        r = run({"write-logo", "6", file("logo.bmp")}, logoWrite);
+        // The number is echoed, B, C and the 510-byte frame go out raw, then the printer answers
+        // 's' and the host echoes it back.
+        r = run({"write-logo", "6", file("logo.bmp")},
+                {.quietFrom = 3, .quietTo = 514, .replies = {{515, "s"}}});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.sent.toHex(' '),
                  (bytes("07 89 06 01 02") + logoFrameBytes(bytes("FE 7F")) + "s").toHex(' '));
@@ -143,44 +123,28 @@ private slots:
     // A failed operation ends with status 1 and one line on stderr, a usage error with 2 and the
     // usage, and nothing reaches the printer. The wording is tst_cli's, but for the pictures and
     // the system's reasons why a device does not open.
-    void failures_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("errStart");
-        QTest::addColumn<QByteArray>("reason");
-
-        QTest::newRow("colour picture")
-            << QStringList{"write-logo", "5", file("colour.bmp")} << 1
-            << QByteArray("stampctl: Image is not monochrome...\n") << QByteArray();
-        QTest::newRow("no picture")
-            << QStringList{"write-logo", "5", file("junk.bmp")} << 1
-            << QByteArray("stampctl: Image is not valid...\n") << QByteArray();
-        QTest::newRow("usage") << QStringList{"set-font", "1", "1"} << 2 << QByteArray("stampctl: ")
-                               << QByteArray("usage: stampctl");
+    void failures() {
+        const auto fails = [this](const QStringList &args, int exitCode, const QByteArray &errStart,
+                                  const QByteArray &reason) {
+            const Run r = run(args);
+            QVERIFY2(r.exitCode == exitCode && r.err.startsWith(errStart) &&
+                         r.err.contains(reason) && (exitCode != 1 || r.err.count('\n') == 1) &&
+                         r.out.isEmpty() && r.sent.isEmpty(),
+                     qPrintable(args.join(' ') + QStringLiteral(": %1 ").arg(r.exitCode) + r.err));
+        };
+        fails({"write-logo", "5", file("colour.bmp")}, 1, "stampctl: Image is not monochrome...\n",
+              {});
+        fails({"write-logo", "5", file("junk.bmp")}, 1, "stampctl: Image is not valid...\n", {});
+        fails({"set-font", "1", "1"}, 2, "stampctl: ", "usage: stampctl");
         // A device that does not open fails at once, naming the device and the system's reason.
         const std::pair<QString, QByteArray> devices[] = {
             {file("no-such-device"), "no such device; name the right one for this port"},
-            {file("dot.bmp"), "this is not a serial port"},
+            {file("colour.bmp"), "this is not a serial port"},
             {QStringLiteral("/dev/null"), "this is not a serial port"},
         };
         for (const auto &[path, reason] : devices)
-            QTest::newRow(qPrintable(path))
-                << QStringList{"--device", path, "--port", "Com3", "read-script"} << 1
-                << "stampctl: ReadScript failed: Com3 (" + path.toUtf8() + "): " << reason;
-    }
-
-    void failures() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QByteArray, errStart);
-        QFETCH(QByteArray, reason);
-
-        const Run r = run(args);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.startsWith(errStart) && r.err.contains(reason), r.err.constData());
-        QVERIFY2(exitCode != 1 || r.err.count('\n') == 1, r.err.constData());
-        QCOMPARE(r.out, QByteArray());
-        QCOMPARE(r.sent, QByteArray());
+            fails({"--device", path, "--port", "Com3", "read-script"}, 1,
+                  "stampctl: ReadScript failed: Com3 (" + path.toUtf8() + "): ", reason);
     }
 
     // --trace shows the operation's name, then every byte in both directions, in order, and
