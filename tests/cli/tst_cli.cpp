@@ -134,16 +134,12 @@ void TestCli::readMarkCells() {
         {3, bytes("02 44 44 02 00")}, {4, bytes("03 35 30 30 00 07")}, {5, bytes("02 44 4D 01 02")},
         {6, bytes("01 41 04 09")},    {7, bytes("03 41 0A 42 02 FF")},
     };
-    const auto script = [&] {
-        printer->expect(bytes("08")).reply(stateBlock);
-        for (int i = 0; i < 32; ++i) {
-            const QByteArray cell =
-                QByteArray(1, char(0x11)) + char('1' + i / 8) + char('1' + i % 8);
-            const auto it = replies.find(i);
-            printer->expect(cell).reply(it == replies.end() ? bytes("00 00 FF") : it->second);
-        }
-    };
-    script();
+    printer->expect(bytes("08")).reply(stateBlock);
+    for (int i = 0; i < 32; ++i) {
+        const QByteArray cell = QByteArray(1, char(0x11)) + char('1' + i / 8) + char('1' + i % 8);
+        const auto it = replies.find(i);
+        printer->expect(cell).reply(it == replies.end() ? bytes("00 00 FF") : it->second);
+    }
     Run r = run({"read-mark-cells"});
     QCOMPARE(r.exit, int(ctl::Success));
     const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
@@ -170,7 +166,6 @@ void TestCli::readMarkCells() {
     QCOMPARE(r.err, QByteArray("stampctl: ReadMarkCells failed at cell 1,1 (10 reads): Com1 "
                                "(printer) at 57600 baud: the printer did not answer\n"));
     QCOMPARE(r.out, QByteArray());
-    QCOMPARE(printer->hostBytes().count(char(0x11)), 10);
     init();
     printer->expect(bytes("08")).reply(bytes("02 05 09"));
     r = run({"read-mark-cells"});
