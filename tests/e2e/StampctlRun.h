@@ -12,7 +12,6 @@ struct StampctlRun {
     QByteArray err;
 
     QStringList lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-    QString error() const { return QString::fromUtf8(err); }
 };
 
 inline StampctlRun runStampctl(const QString &program, const QString &device,

@@ -52,7 +52,7 @@ StampctlRun stampctl(const QString &device, const QStringList &operation) {
 QStringList ok(const QString &device, const QStringList &operation) {
     const StampctlRun r = stampctl(device, operation);
     if (r.exitCode != 0)
-        QTest::qFail(qPrintable(operation.join(' ') + ": " + r.error()), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(operation.join(' ') + ": " + r.err), __FILE__, __LINE__);
     return r.lines();
 }
 
@@ -95,7 +95,7 @@ void TstVprinterE2e::sameAnswersAsInProcessPrinter() {
     for (const QStringList &op : operations) {
         const StampctlRun inProcess = stampctl("virtual", op);
         const StampctlRun overPty = stampctl(link, op);
-        QVERIFY2(inProcess.exitCode == 0, qPrintable(op.join(' ') + ": " + inProcess.error()));
+        QVERIFY2(inProcess.exitCode == 0, qPrintable(op.join(' ') + ": " + inProcess.err));
         QCOMPARE(overPty.exitCode, 0);
         QCOMPARE(overPty.lines(), inProcess.lines());
     }
