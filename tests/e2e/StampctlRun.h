@@ -1,6 +1,8 @@
 #pragma once
-// One run of stampctl against a device at 57600 baud: its exit code and what it printed.
+// One run of stampctl against a device at 57600 baud: its exit code and what it printed; the
+// dots of the pictures it reads and writes.
 
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 
@@ -10,7 +12,6 @@ struct StampctlRun {
     QByteArray err;
 
     QStringList lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-    QString error() const { return QString::fromUtf8(err); }
 };
 
 inline StampctlRun runStampctl(const QString &program, const QString &device,
@@ -27,4 +28,15 @@ inline StampctlRun runStampctl(const QString &program, const QString &device,
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+// A picture file's size and its black pixels, row by row: "2x8: 1,0 0,7".
+inline QString dotsOf(const QString &path) {
+    const QImage image(path);
+    QString dots = QStringLiteral("%1x%2:").arg(image.width()).arg(image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) == 0)
+                dots += QStringLiteral(" %1,%2").arg(x).arg(y);
+    return dots;
 }

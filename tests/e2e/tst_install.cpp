@@ -1,12 +1,35 @@
 // The installed program: `cmake --install` into a scratch prefix puts the programs, the manual
-// with its pictures, the desktop entry and the icon in their places, and the installed program
-// starts and shows its main window on the virtual printer.
+// with its pictures, the desktop entry and the icon in their places. The installed program, its
+// settings beside it, starts and shows its main window on the virtual printer; and on the
+// installed stampline-vprinter over a pseudo-terminal, through the system serial port code, it
+// finds the printer at the printer's rate and reads its state block.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+// The lock file the serial port code keeps for a device path while it holds the port.
+QString lockFileOf(QString device) {
+    return QStringLiteral("/var/lock/LCK..") + device.replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
+// Lock files of earlier runs whose folders are gone (a run that was killed) are litter.
+void removeStaleLocks() {
+    const QDir locks(QStringLiteral("/var/lock"));
+    const QString folderStart = QDir::tempPath() + QStringLiteral("/tst_install-");
+    const QString lockStart = QFileInfo(lockFileOf(folderStart)).fileName();
+    for (const QString &name : locks.entryList({lockStart + QLatin1Char('*')}, QDir::Files)) {
+        // LCK.._tmp_tst_install-<six letters>_printer
+        const QString folder = folderStart + name.mid(lockStart.size()).section('_', 0, 0);
+        if (!QFileInfo::exists(folder))
+            QFile::remove(locks.filePath(name));
+    }
+}
+} // namespace
 
 class TestInstall : public QObject {
     Q_OBJECT
@@ -16,6 +39,7 @@ private slots:
 };
 
 void TestInstall::installsAndStarts() {
+    removeStaleLocks();
     QTemporaryDir prefix;
     QProcess install;
     install.start(QStringLiteral(CMAKE_COMMAND),
@@ -35,28 +59,63 @@ void TestInstall::installsAndStarts() {
     QVERIFY(stampctl.waitForFinished(30000));
     QCOMPARE(stampctl.exitCode(), 0);
 
-    // The installed program, its settings beside it naming the virtual printer.
+    // The installed program with SETTINGS beside it, until it says its window is shown and its
+    // first paint has connected to the printer; what it said on stderr.
     QFile settings(root.filePath(QStringLiteral("bin/stampline.dev")));
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write(
+    const auto start = [&](const QByteArray &written) {
+        if (!settings.open(QIODevice::WriteOnly) || settings.write(written) != written.size())
+            return QByteArray("settings not written");
+        settings.close();
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("STAMPLINE_REPORT_SHOWN"), QStringLiteral("1"));
+        program.setProcessEnvironment(env);
+        program.setReadChannel(QProcess::StandardError);
+        program.start(root.filePath(QStringLiteral("bin/stampline")), {});
+        QByteArray said;
+        while (!said.contains("stampline: shown") && program.waitForReadyRead(30000))
+            said += program.readAllStandardError();
+        program.kill();
+        program.waitForFinished();
+        return said;
+    };
+    QByteArray said = start(
         QStringLiteral("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:%1\n")
             .arg(root.filePath(QStringLiteral("state.json")))
             .toUtf8());
-    settings.close();
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("STAMPLINE_REPORT_SHOWN"), QStringLiteral("1"));
-    program.setProcessEnvironment(env);
-    program.setReadChannel(QProcess::StandardError);
-    program.start(root.filePath(QStringLiteral("bin/stampline")), {});
-    QVERIFY(program.waitForStarted());
-    QByteArray said;
-    while (!said.contains("stampline: shown") && program.waitForReadyRead(30000))
-        said += program.readAllStandardError();
-    program.kill();
-    program.waitForFinished();
     QVERIFY2(said.contains("stampline: shown"), said.constData());
+
+    const QString link = root.filePath(QStringLiteral("printer"));
+    QProcess printer;
+    printer.start(root.filePath(QStringLiteral("bin/stampline-vprinter")),
+                  {"--link", link, "--log"});
+    QVERIFY(printer.waitForReadyRead(30000));
+    QCOMPARE(printer.readLine(), "ready " + link.toUtf8() + '\n');
+    // The port on the printer's line at the default rate, which the search must correct.
+    const QByteArray onThePty =
+        QStringLiteral("[PortParams]\nCom=com1\nSpeed=9600\n[PortDevices]\nCOM1=%1\n"
+                       "COM2=%2\nCOM3=%2\nCOM4=%2\n")
+            .arg(link, root.filePath(QStringLiteral("none")))
+            .toUtf8();
+    said = start(onThePty);
+    QStringList commands;
+    while (!commands.contains(QStringLiteral("ReadTimeParams")) &&
+           printer.waitForReadyRead(30000)) {
+        while (printer.canReadLine())
+            commands << QString::fromUtf8(printer.readLine().trimmed()).remove("command ");
+    }
+    printer.terminate();
+    printer.waitForFinished();
+    // The killed program could not release its port's lock file: take it away, as the system
+    // would at its next open of that port.
+    QFile::remove(lockFileOf(link));
+    QVERIFY2(said.contains("stampline: shown"), said.constData());
+    // The search's carriage return at 57600 is answered at once; then the state block.
+    QCOMPARE(commands.value(0), QStringLiteral("Probe"));
+    QVERIFY2(commands.contains(QStringLiteral("ReadTimeParams")), qPrintable(commands.join(' ')));
+    QVERIFY(settings.open(QIODevice::ReadOnly)); // nothing written back
+    QCOMPARE(settings.readAll(), onThePty);
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

@@ -6,17 +6,14 @@
 #include "StampctlRun.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-Q_DECLARE_METATYPE(PtyDevice::Script)
 
 namespace {
 
 // A 5120-byte mark picture reply after height and length: the given bytes, then padding.
-QByteArray markReply(const QByteArray &head, const QByteArray &picture) {
-    return head + picture + QByteArray(5120 - picture.size(), char(0x5A));
+PtyDevice::Script markReply(const QByteArray &head, const QByteArray &picture) {
+    return {.replies = {{3, head + picture + QByteArray(5120 - picture.size(), char(0x5A))}}};
 }
 
 struct Run : StampctlRun {
@@ -47,13 +44,6 @@ private slots:
         QVERIFY2(device.isOpen(), qPrintable(device.error()));
         QVERIFY(dir.isValid());
 
-        // 8 rows, 2 columns, one dot: the top left pixel.
-        QImage dot(2, 8, QImage::Format_Mono);
-        dot.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-        dot.fill(1);
-        dot.setPixel(0, 0, 0);
-        QVERIFY(dot.save(file("dot.bmp"), "BMP"));
-
         QImage colour(2, 8, QImage::Format_RGB888);
         colour.fill(Qt::white);
         QVERIFY(colour.save(file("colour.bmp"), "BMP"));
@@ -64,165 +54,114 @@ private slots:
     }
 
     // A handful of operations through the real serial stack: what reaches the printer (texts in
-    // its code page, the logo frame's raw block) and what stampctl prints from the replies. Every
-    // operation's bytes are the link tests'; argument parsing is tst_cli's.
-    void operationsOnTheWire_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<PtyDevice::Script>("script");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<QStringList>("out");
-
-        const auto answer = [](int after, const QByteArray &reply) {
-            PtyDevice::Script s;
-            s.replies.insert(after, reply);
-            return s;
-        };
-        const PtyDevice::Script echo;
-
-        QTest::newRow("start") << QStringList{"start"} << echo << bytes("17") << QStringList{};
-        QTest::newRow("write-text-fragment cyrillic")
-            << QStringList{"write-text-fragment", "1", "2", "Привет"} << echo
-            << bytes("18 31 32 CF F0 E8 E2 E5 F2 0D") << QStringList{};
-        QTest::newRow("read-fragment")
-            << QStringList{"read-fragment", "1", "2"} << answer(3, bytes("03 C4 EE EC 02 FF"))
-            << bytes("11 31 32") << QStringList{"Дом", "2", "255"};
-        // A logo write: the number is echoed, B, C and the 510-byte frame go out raw, then the
-        // printer answers 's' and the host echoes it back.
-        PtyDevice::Script write;
-        write.quietFrom = 3;
-        write.quietTo = 514;
-        write.replies.insert(515, "s");
-        QTest::newRow("write-logo")
-            << QStringList{"write-logo", "5", file("dot.bmp"), "AB"} << write
-            << bytes("07 89 05 01 01") + logoFrameBytes(bytes("7F"), "AB") + "s" << QStringList{};
-        QTest::newRow("find-device") << QStringList{"--port", "Com2", "find-device"} << echo
-                                     << bytes("0D") << QStringList{"Com2", "57600"};
-    }
-
+    // its code page) and what stampctl prints from the replies, every value ending its line.
+    // Every operation's bytes are the link tests'; argument parsing is tst_cli's; the logo
+    // frame's raw block is the pictures'.
     void operationsOnTheWire() {
-        QFETCH(QStringList, args);
-        QFETCH(PtyDevice::Script, script);
-        QFETCH(QByteArray, sent);
-        QFETCH(QStringList, out);
-
-        const Run r = run(args, script);
-        QCOMPARE(r.err, QByteArray());
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.sent.toHex(' '), sent.toHex(' '));
-        QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
-        QCOMPARE(lines.takeLast(), QString()); // every value ends its line
-        QCOMPARE(lines, out);
+        const struct {
+            QStringList args;
+            PtyDevice::Script script;
+            QByteArray sent, out;
+        } rows[] = {
+            {{"write-text-fragment", "1", "2", "Привет"},
+             {},
+             bytes("18 31 32 CF F0 E8 E2 E5 F2 0D"),
+             {}},
+            {{"read-fragment", "1", "2"},
+             {.replies = {{3, bytes("03 C4 EE EC 02 FF")}}},
+             bytes("11 31 32"),
+             "Дом\n2\n255\n"},
+            {{"--port", "Com2", "find-device"}, {}, bytes("0D"), "Com2\n57600\n"},
+        };
+        for (const auto &row : rows) {
+            const Run r = run(row.args, row.script);
+            QVERIFY2(r.exitCode == 0 && r.err.isEmpty(),
+                     qPrintable(row.args.join(' ') + ": " + r.err));
+            QCOMPARE(r.sent.toHex(' '), row.sent.toHex(' '));
+            QCOMPARE(QString::fromUtf8(r.out), QString::fromUtf8(row.out));
+        }
     }
 
-    // Pictures read from the printer land in files, one pixel a dot; an empty mark writes none.
+    // Pictures read from the printer land in files, one pixel a dot, which a later write-logo
+    // takes as they are (its frame goes out raw); an empty mark or logo slot writes none.
     void picturesGoToFiles() {
-        PtyDevice::Script logo;
-        logo.replies.insert(3, bytes("01 02 FE 7F") + QByteArray(499, char(0xFF)) + "AB      " +
-                                   bytes("BD"));
+        const PtyDevice::Script logo{
+            .replies = {{3, bytes("01 02 FE 7F") + QByteArray(499, char(0xFF)) + "AB      " +
+                                bytes("BD")}}};
         Run r = run({"read-logo", "5", file("logo.bmp")}, logo);
         QCOMPARE(r.exitCode, 0);
-        QImage picture(file("logo.bmp"));
-        QCOMPARE(picture.size(), QSize(2, 8));
-        for (int x = 0; x < 2; ++x)
-            for (int y = 0; y < 8; ++y) // column 0: the bottom dot; column 1: the top dot
-                QCOMPARE(qGray(picture.pixel(x, y)) == 0, (x == 0 && y == 7) || (x == 1 && y == 0));
+        // Column 0: the bottom dot; column 1: the top dot.
+        QCOMPARE(dotsOf(file("logo.bmp")), QStringLiteral("2x8: 1,0 0,7"));
+        // The number is echoed, B, C and the 510-byte frame go out raw, then the printer answers
+        // 's' and the host echoes it back.
+        r = run({"write-logo", "6", file("logo.bmp")},
+                {.quietFrom = 3, .quietTo = 514, .replies = {{515, "s"}}});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.sent.toHex(' '),
+                 (bytes("07 89 06 01 02") + logoFrameBytes(bytes("FE 7F")) + "s").toHex(' '));
 
-        PtyDevice::Script mark;
-        mark.replies.insert(3, markReply(bytes("02 03 00"), bytes("FE FF  FF 7F  FF FF")));
-        r = run({"read-mark-image", file("mark.png")}, mark);
+        r = run({"read-mark-image", file("mark.png")},
+                markReply(bytes("02 03 00"), bytes("FE FF  FF 7F  FF FF")));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("2\n3\n"));
-        picture = QImage(file("mark.png"));
-        QCOMPARE(picture.size(), QSize(3, 16));
-        for (int x = 0; x < 3; ++x)
-            for (int y = 0; y < 16; ++y) // column 0: the bottom dot; column 1: the top dot
-                QCOMPARE(qGray(picture.pixel(x, y)) == 0,
-                         (x == 0 && y == 15) || (x == 1 && y == 0));
+        QCOMPARE(dotsOf(file("mark.png")), QStringLiteral("3x16: 1,0 0,15"));
 
-        QVERIFY(!QFile::exists(file("empty.png"))); // written by no row of the wire test
-        mark.replies.insert(3, markReply(bytes("00 00 00"), {}));
-        r = run({"read-mark-image", file("empty.png")}, mark);
+        r = run({"read-mark-image", file("empty.png")}, markReply(bytes("00 00 00"), {}));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("0\n0\n"));
         QVERIFY(!QFile::exists(file("empty.png")));
 
-        // An empty logo slot (no size) has no picture either: its values, and no file.
-        logo.replies.insert(3, bytes("00 00") + QByteArray(8, ' ') + bytes("00"));
-        r = run({"read-logo", "7", file("empty.bmp")}, logo);
+        // An empty logo slot (no size): its values, and no file.
+        r = run({"read-logo", "7", file("empty.bmp")},
+                {.replies = {{3, bytes("00 00") + QByteArray(8, ' ') + bytes("00")}}});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("\n32\n32\n"));
         QVERIFY2(r.err.contains("the slot is empty: no picture written"), r.err.constData());
         QVERIFY(!QFile::exists(file("empty.bmp")));
-
-        // The picture read back is one a later write-logo takes as it is.
-        PtyDevice::Script write;
-        write.quietFrom = 3;
-        write.quietTo = 514;
-        write.replies.insert(515, "s");
-        r = run({"write-logo", "6", file("logo.bmp")}, write);
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.sent.toHex(' '),
-                 (bytes("07 89 06 01 02") + logoFrameBytes(bytes("FE 7F")) + "s").toHex(' '));
     }
 
-    // A printer that does not answer, a picture that is not a 1-bit bitmap, a bad command line.
+    // A failed operation ends with status 1 and one line on stderr, a usage error with 2 and the
+    // usage, and nothing reaches the printer. The wording is tst_cli's, but for the pictures and
+    // the system's reasons why a device does not open.
     void failures() {
-        PtyDevice::Script silent;
-        silent.silent = true;
-        Run r = run({"start"}, silent);
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.startsWith("stampctl: Start failed: Com1 ("), r.err.constData());
-        QVERIFY2(r.err.endsWith("at 57600 baud: the printer did not answer; try find-device\n"),
-                 r.err.constData());
-        QCOMPARE(r.out, QByteArray());
-        QCOMPARE(r.sent, bytes("17"));
-
-        r = run({"write-logo", "5", file("colour.bmp")});
-        QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err, QByteArray("stampctl: Image is not monochrome...\n"));
-        QCOMPARE(r.sent, QByteArray());
-
-        r = run({"write-logo", "5", file("junk.bmp")});
-        QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err, QByteArray("stampctl: Image is not valid...\n"));
-        QCOMPARE(r.sent, QByteArray());
-
-        // A device that cannot be opened fails at once, naming the device and the system's reason.
+        const auto fails = [this](const QStringList &args, int exitCode, const QByteArray &errStart,
+                                  const QByteArray &reason) {
+            const Run r = run(args);
+            QVERIFY2(r.exitCode == exitCode && r.err.startsWith(errStart) &&
+                         r.err.contains(reason) && (exitCode != 1 || r.err.count('\n') == 1) &&
+                         r.out.isEmpty() && r.sent.isEmpty(),
+                     qPrintable(args.join(' ') + QStringLiteral(": %1 ").arg(r.exitCode) + r.err));
+        };
+        fails({"write-logo", "5", file("colour.bmp")}, 1, "stampctl: Image is not monochrome...\n",
+              {});
+        fails({"write-logo", "5", file("junk.bmp")}, 1, "stampctl: Image is not valid...\n", {});
+        fails({"set-font", "1", "1"}, 2, "stampctl: ", "usage: stampctl");
+        // A device that does not open fails at once, naming the device and the system's reason.
         const std::pair<QString, QByteArray> devices[] = {
             {file("no-such-device"), "no such device; name the right one for this port"},
-            {file("dot.bmp"), "this is not a serial port"},
+            {file("colour.bmp"), "this is not a serial port"},
             {QStringLiteral("/dev/null"), "this is not a serial port"},
         };
-        for (const auto &[path, reason] : devices) {
-            QProcess p;
-            p.start(QStringLiteral(STAMPCTL_PATH),
-                    {"--device", path, "--port", "Com3", "read-script"});
-            QVERIFY(p.waitForFinished(60000));
-            QCOMPARE(p.exitCode(), 1);
-            const QByteArray err = p.readAllStandardError();
-            QVERIFY2(err.startsWith("stampctl: ReadScript failed: Com3 (" + path.toUtf8() + "): "),
-                     err.constData());
-            QVERIFY2(err.contains(reason), err.constData());
-        }
-    }
-
-    // A usage error exits 2 and sends nothing; the reasons are tst_cli's.
-    void usageError() {
-        const Run r = run({"set-font", "1", "1"});
-        QCOMPARE(r.exitCode, 2);
-        QVERIFY2(r.err.contains("usage: stampctl"), r.err.constData());
-        QCOMPARE(r.sent, QByteArray());
+        for (const auto &[path, reason] : devices)
+            fails({"--device", path, "--port", "Com3", "read-script"}, 1,
+                  "stampctl: ReadScript failed: Com3 (" + path.toUtf8() + "): ", reason);
     }
 
     // --trace shows the operation's name, then every byte in both directions, in order, and
-    // nothing else on stderr.
+    // nothing else on stderr but a failure's line.
     void traceShowsEveryByte() {
-        PtyDevice::Script status;
-        status.replies.insert(2, bytes("81"));
-        const Run r = run({"--trace", "read-byte-status"}, status);
+        Run r = run({"--trace", "read-byte-status"}, {.replies = {{2, bytes("81")}}});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("129\n"));
         QCOMPARE(r.err, QByteArray("# ReadByteStatus\n> 0C\n< 0C\n> 09\n< 09\n< 81\n> 12\n"));
+
+        r = run({"--trace", "start"}, {.silent = true, .replies = {}});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, "# Start\n> 17\nstampctl: Start failed: Com1 (" +
+                            device.slavePath().toUtf8() +
+                            ") at 57600 baud: the printer did not answer; try find-device\n");
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.sent, bytes("17"));
     }
 };
 

@@ -3,7 +3,6 @@
 
 #include "MarkItems.h"
 #include "ScriptedPrinter.h"
-#include "StateFile.h"
 #include "VirtualRig.h"
 
 #include <QTemporaryDir>
@@ -22,11 +21,22 @@ Cell readCell(Functions &f, int row, int column) {
     return cell;
 }
 
+// The cell as "text|font|kind", all three in one comparison.
+QByteArray cellAt(Functions &f, int row, int column) {
+    const Cell cell = readCell(f, row, column);
+    return cell.text + '|' + QByteArray::number(cell.font) + '|' + QByteArray::number(cell.kind);
+}
+
 StateBlock readBlock(Functions &f) {
     StateBlock block;
     if (!f.ReadTimeParams(block))
         QTest::qFail("ReadTimeParams failed", __FILE__, __LINE__);
     return block;
+}
+
+// The clock of the state block in BCD: seconds, minutes, hours, weekday, day, month, year.
+QByteArray clockOf(const StateBlock &block) {
+    return QByteArray(reinterpret_cast<const char *>(&block.bytes[3]), 7).toHex(' ');
 }
 
 // A logo image in file orientation from text rows ('#' a dot), as the logo window packs one.
@@ -40,8 +50,10 @@ LogoImage packed(const QStringList &rows) {
     return image;
 }
 
-// The mark picture's dots as columns, bit y the dot y rows from the top.
-std::vector<quint32> columnsOf(const MarkImage &image) {
+// Reads the mark picture into IMAGE; its dots as columns, bit y the dot y rows from the top.
+std::vector<quint32> readColumns(Functions &f, MarkImage &image) {
+    if (!f.ReadMarkImage(image))
+        QTest::qFail("ReadMarkImage failed", __FILE__, __LINE__);
     std::vector<quint32> columns;
     for (int c = 0; c < image.length; ++c) {
         quint32 word = 0;
@@ -78,89 +90,70 @@ private slots:
 
 void TstVirtualPrinter::runAndSwitchCommands() {
     VirtualRig rig;
-    QVERIFY(rig.f.HighVoltageTurn());
-    QVERIFY(rig.state().highVoltage);
-    QVERIFY(rig.f.HighVoltageTurn());
-    QVERIFY(!rig.state().highVoltage);
-
-    QVERIFY(rig.f.Start());
-    QVERIFY(rig.state().started && rig.state().highVoltage);
-    QVERIFY(rig.f.Stop());
-    QVERIFY(!rig.state().started);
-    QVERIFY(rig.state().highVoltage); // Stop ends the run; the voltage stays
-    QVERIFY(rig.f.PrintStart());
-    QVERIFY(rig.f.AutoRunStop());
-    QVERIFY(!rig.state().started);
-    QVERIFY(rig.f.PrintStart());
-    QVERIFY(rig.f.Reset());
-    readBlock(rig.f); // the next exchange shows it was a lone 12
-    QVERIFY(!rig.state().started && !rig.state().highVoltage);
+    // A command, then the run, the high voltage and the switches as the next state block read
+    // finds them. A set switch bit is the normal way: forward, no correction, no rotation.
+    const auto after = [&](bool (Functions::*command)()) {
+        if (!(rig.f.*command)())
+            return QByteArray("failed");
+        const QByteArray switches = QByteArray::number(readBlock(rig.f).switches());
+        return QByteArray(rig.state().started ? "run " : "- ") +
+               (rig.state().highVoltage ? "HV " : "- ") + switches;
+    };
+    QCOMPARE(after(&Functions::HighVoltageTurn), QByteArray("- HV 7"));
+    QCOMPARE(after(&Functions::HighVoltageTurn), QByteArray("- - 7"));
+    QCOMPARE(after(&Functions::Start), QByteArray("run HV 7"));
+    QCOMPARE(after(&Functions::Stop), QByteArray("- HV 7")); // Stop ends the run only
+    QCOMPARE(after(&Functions::PrintStart), QByteArray("run HV 7"));
+    QCOMPARE(after(&Functions::AutoRunStop), QByteArray("- HV 7"));
+    QCOMPARE(after(&Functions::PrintStart), QByteArray("run HV 7"));
+    QCOMPARE(after(&Functions::Reset), QByteArray("- - 7")); // the read shows a lone 12
     QCOMPARE(rig.printer->transcript().hostBytesOf("Reset").size(), size_t(1));
-
-    // A set switch bit is the normal way: forward, no correction, no rotation.
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
-    QVERIFY(rig.f.MarkPrintBack());
-    QVERIFY(rig.f.BreakPointCorrectionOn());
-    QVERIFY(rig.f.MarkRotateOn());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x00));
-    QVERIFY(rig.f.MarkPrintForward());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x01));
-    QVERIFY(rig.f.BreakPointCorrectionOff());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x03));
-    QVERIFY(rig.f.MarkRotateOff());
-    QCOMPARE(readBlock(rig.f).switches(), quint8(0x07));
+    QCOMPARE(after(&Functions::MarkPrintBack), QByteArray("- - 6"));
+    QCOMPARE(after(&Functions::BreakPointCorrectionOn), QByteArray("- - 4"));
+    QCOMPARE(after(&Functions::MarkRotateOn), QByteArray("- - 0"));
+    QCOMPARE(after(&Functions::MarkPrintForward), QByteArray("- - 1"));
+    QCOMPARE(after(&Functions::BreakPointCorrectionOff), QByteArray("- - 3"));
+    QCOMPARE(after(&Functions::MarkRotateOff), QByteArray("- - 7"));
 }
 
 void TstVirtualPrinter::fragmentsRoundTrip() {
     VirtualRig rig;
     Functions &f = rig.f;
     QVERIFY(f.MarkDelete());
-    Cell empty = readCell(f, 4, 8);
-    QCOMPARE(empty.text, QByteArray());
-    QCOMPARE(empty.font, quint8(0));
-    QCOMPARE(empty.kind, quint8(255));
+    QCOMPARE(cellAt(f, 4, 8), QByteArray("|0|255"));
 
     QVERIFY(f.WriteTextFragment(1, 2, "\xCF\xF0\xE8\xE2\xE5\xF2 1"));
     QVERIFY(f.SetFont(4, 1, 2));
-    Cell text = readCell(f, 1, 2);
-    QCOMPARE(text.text, QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2 1"));
-    QCOMPARE(text.font, quint8(4));
-    QCOMPARE(text.kind, quint8(255));
+    QCOMPARE(cellAt(f, 1, 2), QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2 1|4|255"));
 
     // A 38-byte text is kept whole; the printer keeps no more than that.
-    const QByteArray longest(38, 'x');
-    QVERIFY(f.WriteTextFragment(4, 8, longest));
-    QCOMPARE(readCell(f, 4, 8).text, longest);
+    QVERIFY(f.WriteTextFragment(4, 8, QByteArray(38, 'x')));
+    QCOMPARE(cellAt(f, 4, 8), QByteArray(38, 'x') + "|0|255");
     QVERIFY(f.WriteCounterFragment(4, 7, QByteArray(50, '7')));
-    QCOMPARE(readCell(f, 4, 7).text.size(), 38);
+    QCOMPARE(cellAt(f, 4, 7), QByteArray(38, '7') + "|0|6");
 
+    // A counter's kind is the direction at the time of writing.
     QVERIFY(f.RunningNumberBack());
     QVERIFY(f.WriteCounterFragment(2, 1, "0042"));
-    QCOMPARE(readCell(f, 2, 1).kind, quint8(5));
-    QCOMPARE(readCell(f, 2, 1).text, QByteArray("0042"));
     QVERIFY(f.RunningNumberForward());
     QVERIFY(f.WriteCounterFragment(2, 2, "7"));
-    QCOMPARE(readCell(f, 2, 2).kind, quint8(6));
-    QCOMPARE(readCell(f, 2, 1).kind, quint8(5)); // the direction at the time of writing
+    QCOMPARE(cellAt(f, 2, 1), QByteArray("0042|0|5"));
+    QCOMPARE(cellAt(f, 2, 2), QByteArray("7|0|6"));
 
     QVERIFY(f.WriteTimeDateFragment(3, 1, "HH:XX DD/MM/YY"));
-    QCOMPARE(readCell(f, 3, 1).kind, quint8(0));
-    QCOMPARE(readCell(f, 3, 1).text, QByteArray("HH:XX DD/MM/YY"));
+    QCOMPARE(cellAt(f, 3, 1), QByteArray("HH:XX DD/MM/YY|0|0"));
     QVERIFY(f.WritePostDateFragment(3, 2, "0300", "DD.MM.YYYY"));
-    QCOMPARE(readCell(f, 3, 2).kind, quint8(2));
-    QCOMPARE(readCell(f, 3, 2).text, QByteArray("DD.MM.YYYY"));
+    QCOMPARE(cellAt(f, 3, 2), QByteArray("DD.MM.YYYY|0|2"));
     QCOMPARE(readBlock(f).postDateDays(), 300);
 
-    // A logo number of 13 looks like a CR: it is still taken as the number.
+    // A logo number of 13 looks like a CR: it is still taken as the number. A graphic cell's
+    // font is the font count (7) and its text the slot.
     QVERIFY(f.SetFont(2, 3, 3));
     QVERIFY(f.PlaceLogo(13, 3, 3));
-    const Cell graphic = readCell(f, 3, 3);
-    QCOMPARE(graphic.kind, quint8(255));
-    QCOMPARE(graphic.font, quint8(readBlock(f).fontCount())); // graphic: font == font count
-    QCOMPARE(rig.state().cell(3, 3).logo, 13);
+    QCOMPARE(cellAt(f, 3, 3), QByteArray("\x0D|7|255"));
     // A text written over a graphic cell is a text fragment again.
     QVERIFY(f.WriteTextFragment(3, 3, "A"));
-    QCOMPARE(readCell(f, 3, 3).font, quint8(0));
+    QCOMPARE(cellAt(f, 3, 3), QByteArray("A|0|255"));
 
     // An empty text empties the cell; cells outside the grid change nothing.
     QVERIFY(f.WriteTextFragment(1, 2, ""));
@@ -186,28 +179,28 @@ void TstVirtualPrinter::countersStepWithPrints() {
     QVERIFY(f.WriteCounterFragment(1, 2, "001"));
     QVERIFY(f.WriteCounterFragment(1, 3, "A12")); // not a number: shown as written, never steps
     QVERIFY(f.SetAutoRunPeriod("5"));             // half a second
+    const auto counters = [&] {
+        return readCell(f, 1, 1).text + ' ' + readCell(f, 1, 2).text + ' ' + readCell(f, 1, 3).text;
+    };
 
     rig.advanceMs(10'000); // nothing prints while stopped
-    QCOMPARE(readCell(f, 1, 1).text, QByteArray("0998"));
+    QCOMPARE(counters(), QByteArray("0998 001 A12"));
 
     QVERIFY(f.Start());
-    rig.advanceMs(1'499); // two prints fell due
-    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1000"));
-    QCOMPARE(readCell(f, 1, 2).text, QByteArray("999")); // down through zero wraps
-    QCOMPARE(readCell(f, 1, 3).text, QByteArray("A12"));
+    rig.advanceMs(1'499); // two prints fell due; down through zero wraps
+    QCOMPARE(counters(), QByteArray("1000 999 A12"));
     quint8 status = 0;
     QVERIFY(f.ReadByteStatus(status));
     QCOMPARE(status & 0x01, 0x01); // printing now
 
     rig.advanceMs(1); // the third print
-    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1001"));
+    QCOMPARE(counters(), QByteArray("1001 998 A12"));
     QVERIFY(f.Stop());
     rig.advanceMs(60'000);
-    QCOMPARE(readCell(f, 1, 1).text, QByteArray("1001"));
+    QCOMPARE(counters(), QByteArray("1001 998 A12"));
 
     QVERIFY(f.RunningNumberReset());
-    QCOMPARE(readCell(f, 1, 1).text, QByteArray("0998"));
-    QCOMPARE(readCell(f, 1, 2).text, QByteArray("001"));
+    QCOMPARE(counters(), QByteArray("0998 001 A12"));
 }
 
 void TstVirtualPrinter::clockAndStateBlock() {
@@ -216,21 +209,13 @@ void TstVirtualPrinter::clockAndStateBlock() {
     StateBlock block = readBlock(f);
     QCOMPARE(block.received, 14);
     QCOMPARE(block.fontCount(), 7);
-    // Seconds, minutes, hours, the day of the week (Friday), day, month, year, in BCD.
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&block.bytes[3]), 7).toHex(' '),
-             QByteArray("30 20 10 05 15 03 24"));
-    QCOMPARE(block.autoRunPeriod(), int(rig.state().autoRunPeriod));
+    QCOMPARE(clockOf(block), QByteArray("30 20 10 05 15 03 24")); // a Friday
     QCOMPARE(block.axl(), int(rig.state().axl));
 
     QVERIFY(f.SetTime("235958"));
     QVERIFY(f.SetDate("311299"));
     rig.advanceMs(3'000); // the clock runs: past midnight into the next century's first day
-    block = readBlock(f);
-    QCOMPARE(block.hours(), quint8(0x00));
-    QCOMPARE(block.seconds(), quint8(0x01));
-    QCOMPARE(block.day(), quint8(0x01));
-    QCOMPARE(block.month(), quint8(0x01));
-    QCOMPARE(block.year(), quint8(0x00));
+    QCOMPARE(clockOf(readBlock(f)), QByteArray("01 00 00 05 01 01 00")); // 2100 began on a Friday
 
     // Impossible times and dates are acknowledged and change nothing; hour 24 is the end of
     // the day.
@@ -241,9 +226,7 @@ void TstVirtualPrinter::clockAndStateBlock() {
     QCOMPARE(rig.state().clockOffsetMs, offset);
     QVERIFY(f.SetDate("280224"));
     QVERIFY(f.SetTime("240000"));
-    block = readBlock(f);
-    QCOMPARE(block.day(), quint8(0x29));
-    QCOMPARE(block.hours(), quint8(0x00));
+    QCOMPARE(clockOf(readBlock(f)), QByteArray("00 00 00 04 29 02 24"));
 
     QVERIFY(f.SetAutoRunPeriod("255"));
     QVERIFY(f.WritePostDateFragment(1, 1, "0005", "DD"));
@@ -271,19 +254,18 @@ void TstVirtualPrinter::parameters() {
     QVERIFY(f.ReadParam('C', value));
     QVERIFY(rig.state().started);
 
-    QVERIFY(f.IncreaseParam('H', value));
-    QCOMPARE(value, quint8(31));
+    // A step and the value the printer answers, which stays within 0..255.
+    const auto step = [&](bool (Functions::*command)(quint8, quint8 &), char letter) {
+        return (f.*command)(quint8(letter), value) ? int(value) : -1;
+    };
+    QCOMPARE(step(&Functions::IncreaseParam, 'H'), 31);
     QCOMPARE(rig.state().parameters[3], quint8(31));
-    QVERIFY(f.DecreaseParam('H', value));
-    QVERIFY(f.DecreaseParam('H', value));
-    QCOMPARE(value, quint8(29));
-
+    QCOMPARE(step(&Functions::DecreaseParam, 'H'), 30);
+    QCOMPARE(step(&Functions::DecreaseParam, 'H'), 29);
     rig.state().parameters[0] = 0;
-    QVERIFY(f.DecreaseParam('C', value));
-    QCOMPARE(value, quint8(0));
+    QCOMPARE(step(&Functions::DecreaseParam, 'C'), 0);
     rig.state().parameters[0] = 255;
-    QVERIFY(f.IncreaseParam('C', value));
-    QCOMPARE(value, quint8(255));
+    QCOMPARE(step(&Functions::IncreaseParam, 'C'), 255);
 }
 
 void TstVirtualPrinter::statusByteAndInkSystem() {
@@ -306,7 +288,6 @@ void TstVirtualPrinter::statusByteAndInkSystem() {
     QByteArray text;
     QVERIFY(f.ReadHydroStatus(text));
     QCOMPARE(text.size(), 38);
-    QCOMPARE(text, rig.state().hydroStatus());
     QVERIFY(text.contains("KBD SEL"));
     QVERIFY(f.KeyboardOff());
     QVERIFY(!rig.state().keyboardSelected);
@@ -317,41 +298,37 @@ void TstVirtualPrinter::statusByteAndInkSystem() {
 void TstVirtualPrinter::specialFunctions() {
     VirtualRig rig;
     Functions &f = rig.f;
+    const auto script = [&] {
+        QByteArray text = "x";
+        return f.ReadScript(text) ? text : QByteArray("no reply");
+    };
     QVERIFY(f.MarkDelete());
-    QByteArray script = "x";
     QVERIFY(f.WriteSpecFunc("", "", "", "", "", ""));
-    QVERIFY(f.ReadScript(script));
-    QCOMPARE(script, QByteArray());
-
+    QCOMPARE(script(), QByteArray());
     QVERIFY(f.WriteSpecFunc("3", "", "", "", "", ""));
-    QVERIFY(f.ReadScript(script));
-    QCOMPARE(script, QByteArray("G3"));
+    QCOMPARE(script(), QByteArray("G3"));
 
     // The counter of the dialog: its cell first, then the script that names it.
     QVERIFY(f.WriteCounterFragment(1, 2, "500"));
-    QCOMPARE(readCell(f, 1, 2).kind, quint8(6));
+    QCOMPARE(cellAt(f, 1, 2), QByteArray("500|0|6"));
     QVERIFY(f.WriteSpecFunc("3", "1", "500", "1", "2", "12"));
-    QVERIFY(f.ReadScript(script));
-    QCOMPARE(script, QByteArray("Q12N00000001E00000500S0001P0002G3"));
-    const Cell special = readCell(f, 1, 2);
-    QCOMPARE(special.kind, quint8(7));
-    QCOMPARE(special.text, QByteArray("500"));
+    QCOMPARE(script(), QByteArray("Q12N00000001E00000500S0001P0002G3"));
+    QCOMPARE(cellAt(f, 1, 2), QByteArray("500|0|7"));
 
     // Each print prints a group of 3 marks; the counter steps by 1 every 2 marks.
     QVERIFY(f.SetAutoRunPeriod("10"));
     QVERIFY(f.Start());
     rig.advanceMs(2'000);
     QCOMPARE(shownText(rig.state(), 1, 2, rig.nowMs), QByteArray("001"));
-    QVERIFY(f.ReadScript(script)); // any exchange lets the due prints happen
+    // Any exchange lets the due prints happen.
+    QCOMPARE(script(), QByteArray("Q12N00000001E00000500S0001P0002G3"));
     QCOMPARE(shownText(rig.state(), 1, 2, rig.nowMs), QByteArray("004"));
 
     // Only the counter (the group dropped), and at last nothing.
     QVERIFY(f.WriteSpecFunc("", "1", "500", "1", "1", "12"));
-    QVERIFY(f.ReadScript(script));
-    QCOMPARE(script, QByteArray("Q12N00000001E00000500S0001P0001"));
+    QCOMPARE(script(), QByteArray("Q12N00000001E00000500S0001P0001"));
     QVERIFY(f.WriteSpecFunc("", "", "", "", "", "12"));
-    QVERIFY(f.ReadScript(script));
-    QCOMPARE(script, QByteArray());
+    QCOMPARE(script(), QByteArray());
     QCOMPARE(readCell(f, 1, 2).kind, quint8(6)); // a plain counter again
 }
 
@@ -440,11 +417,9 @@ void TstVirtualPrinter::logoTransfers() {
     QCOMPARE(names.count, 4);
     QCOMPARE(LogoNameOf(names, 40), QByteArray());
     QVERIFY(f.ReadLogo(40, read, name));
-    QCOMPARE(read.bytesPerColumn, 32);
     QCOMPARE(rig.printer->transcript().lastCommandPrinterBytes().size(), 3 + 2 + 9 + 1);
     QVERIFY(f.ReadLogoPreview(40, preview));
     QCOMPARE(rig.printer->transcript().lastCommandPrinterBytes(), bytes("07 00 28 00 00 73"));
-    QCOMPARE(preview.bytesPerColumn, 32);
 
     // All 256 slots full: the count byte carries 255 records.
     for (int slot = 0; slot < 256; ++slot)
@@ -460,9 +435,8 @@ void TstVirtualPrinter::markPicture() {
     auto image = std::make_unique<MarkImage>();
 
     QVERIFY(f.MarkDelete());
-    QVERIFY(f.ReadMarkImage(*image));
+    QVERIFY(readColumns(f, *image).empty());
     QCOMPARE(image->height, 0);
-    QCOMPARE(image->length, 0);
 
     // A placed logo appears dot for dot.
     const QStringList rows = {"#..#..#", ".#.#.#.", "..###..", "#######", "..###..",
@@ -480,23 +454,19 @@ void TstVirtualPrinter::markPicture() {
     QVERIFY(f.MarkDelete());
     QVERIFY(f.WriteTimeDateFragment(1, 1, "DD"));
     QVERIFY(f.SetFont(0, 1, 1));
-    QVERIFY(f.ReadMarkImage(*image));
-    QCOMPARE(columnsOf(*image), renderText("15", 0));
+    QCOMPARE(readColumns(f, *image), renderText("15", 0));
     QVERIFY(f.SetDate("010424"));
-    QVERIFY(f.ReadMarkImage(*image));
-    QCOMPARE(columnsOf(*image), renderText("01", 0));
+    QCOMPARE(readColumns(f, *image), renderText("01", 0));
     QVERIFY(f.WritePostDateFragment(1, 1, "0030", "DD"));
-    QVERIFY(f.ReadMarkImage(*image));
-    QCOMPARE(columnsOf(*image), renderText("01", 0)); // 1 April + 30 days = 1 May
+    QCOMPARE(readColumns(f, *image), renderText("01", 0)); // 1 April + 30 days = 1 May
 
     // The band count follows the height of the tallest row.
     const int bandsOfFont[7] = {1, 2, 2, 2, 3, 3, 4}; // 7, 9, 12, 16, 20, 24, 32 dots
     for (int font = 0; font < 7; ++font) {
         QVERIFY(f.WriteTextFragment(1, 1, "8"));
         QVERIFY(f.SetFont(font, 1, 1));
-        QVERIFY(f.ReadMarkImage(*image));
+        QCOMPARE(readColumns(f, *image), renderText("8", font));
         QCOMPARE(image->height, bandsOfFont[font]);
-        QCOMPARE(columnsOf(*image), renderText("8", font));
     }
 
     // The reply always carries 5120 picture bytes, and a length over 254 uses the 255 rule.
@@ -508,16 +478,6 @@ void TstVirtualPrinter::markPicture() {
     QCOMPARE(int(quint8(reply[1])) + 255 * quint8(reply[2]), image->length);
     QVERIFY(image->length > 255);
     QCOMPARE(image->height, 4);
-
-    // A mark read right after start shows the first state: logos, the text, the date and the
-    // counter.
-    rig.state() = firstState(rig.nowMs);
-    rig.state().clockOffsetMs = 0;
-    QVERIFY(f.ReadMarkImage(*image));
-    QCOMPARE(image->height, 4);
-    const MarkPicture expected = renderMark(markItems(rig.state(), rig.nowMs));
-    QCOMPARE(columnsOf(*image), expected.columns);
-    QVERIFY(shownText(rig.state(), 2, 1, rig.nowMs).startsWith("15.03."));
 }
 
 void TstVirtualPrinter::faultsFailOneOperation() {
@@ -527,8 +487,7 @@ void TstVirtualPrinter::faultsFailOneOperation() {
 
     rig.printer->silenceFrom(2); // the column byte
     QVERIFY(!f.ReadFragment(1, 2, cell));
-    QVERIFY(f.ReadFragment(1, 2, cell));
-    QCOMPARE(cell.text, QByteArray("STAMPLINE"));
+    QCOMPARE(cellAt(f, 1, 2), QByteArray("STAMPLINE|3|255"));
 
     rig.printer->wrongEchoAt(3);
     QVERIFY(!f.SetFont(5, 1, 2));
@@ -599,27 +558,19 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
     QVERIFY(restarted.useStateFile(path));
     PrinterState kept = restarted.state();
     kept.lastPrintMs = running->state().lastPrintMs;
-    QCOMPARE(kept, running->state());
+    QCOMPARE(kept, running->state()); // every part of the state compares
     QCOMPARE(kept.logos[77].name, QByteArray("CROSS   "));
-    QCOMPARE(kept.cell(3, 4).text, QByteArray("0100"));
-    QVERIFY(kept.store[12].has_value());
-    QCOMPARE(kept.script.text(), QByteArray("Q34N00000005E00000009S0001P0001G2"));
-    QCOMPARE(kept.clock(restarted.now()).date(), QDate(2007, 6, 5));
 
     // A file that is not a state is refused with a reason. The device still opens: the damaged
     // file is kept aside, the printer starts afresh, and the line says so once.
     const QString broken = dir.filePath("broken.json");
     QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not json");
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not json") == 8);
     file.close();
-    VirtualPrinter other;
     QString error;
-    QVERIFY(!other.useStateFile(broken, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!VirtualPrinter().useStateFile(broken, &error) && !error.isEmpty());
     const auto line = devices::open("virtual:" + broken);
-    QVERIFY(line);
-    QVERIFY(line->notice.contains(broken + ".damaged"));
+    QVERIFY(line && line->notice.contains(broken + ".damaged"));
     QVERIFY(devices::open("virtual:" + broken)->notice.isEmpty());
     QFile aside(broken + ".damaged");
     QVERIFY(aside.open(QIODevice::ReadOnly));
@@ -635,35 +586,17 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
 }
 
 void TstVirtualPrinter::lineRateAndPrinterSearch() {
+    // The printer answers at its own rate only, and the search finds it there. Which rates the
+    // search tries, in which order, is the link tests'.
     VirtualRig rig;
-    rig.port.baudName = "9600";
-    QVERIFY(rig.f.FindDevice());
-    QCOMPARE(rig.port.baudName, QStringLiteral("57600"));
-    QCOMPARE(rig.port.portName, QStringLiteral("Com1"));
-
     rig.printer->setLineRate(19200);
     QVERIFY(rig.f.FindDevice());
     QCOMPARE(rig.port.baudName, QStringLiteral("19200"));
-    QCOMPARE(rig.printer->transcript().lastCommandName(), QStringLiteral("Probe"));
     QVERIFY(rig.f.Start()); // at the rate found
 
     rig.port.baudName = "57600";
     QVERIFY(!rig.f.Stop()); // another rate: the bytes are lost
     QVERIFY(rig.printer->transcript().bytes().back().lost);
-
-    rig.printer->setLineRate(4800); // never probed
-    QVERIFY(!rig.f.FindDevice());
-    rig.printer->setLineRate(57600);
-
-    // Every line opened on the name reaches the same printer.
-    PortState other;
-    other.ports.devices[1] = "virtual";
-    other.portName = "Com2";
-    other.baudName = "57600";
-    devices::install(other);
-    Functions g(other);
-    QVERIFY(g.WriteTextFragment(4, 4, "shared"));
-    QCOMPARE(rig.state().cell(4, 4).text, QByteArray("shared"));
 }
 
 void TstVirtualPrinter::commandsSharingFirstBytes() {
