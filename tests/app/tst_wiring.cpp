@@ -5,10 +5,13 @@
 #include "MainRig.h"
 #include "Windows.h"
 
+#include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QtTest>
 
 namespace {
+enum Kind { Modal, Kept, Beside, KeptBeside };
+
 // The main window's windows of the class named `form`.
 QList<QWidget *> windowsOf(const TAutoControl &main, const QByteArray &form) {
     QList<QWidget *> found = main.findChildren<QWidget *>();
@@ -23,37 +26,65 @@ class TestWiring : public QObject {
 private slots:
     void entryOpensItsWindow_data() {
         QTest::addColumn<QByteArray>("form");
-        QTest::addColumn<bool>("modal");
-        const std::tuple<const char *, const char *, bool> rows[] = {
-            {"Counter1", "TCounterForm", false},       {"ToolButton11", "TCounterForm", false},
-            {"TimeDate1", "TTimeForm", true},          {"PostDate1", "TPostDateForm", true},
-            {"SpecFuncA", "TSpecFuncForm", false},     {"ToolButton15", "TSpecFuncForm", false},
-            {"ScriptReadA", "TScriptReadForm", false}, {"Store1", "TMarkNotCusrrent", false},
-            {"Restore1", "TMarkNotCusrrent", false},
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("reads"); // what a kept window reads as it opens
+        const std::tuple<const char *, const char *, Kind> rows[] = {
+            {"Counter1", "TCounterForm", Beside},
+            {"ToolButton11", "TCounterForm", Beside},
+            {"TimeDate1", "TTimeForm", Modal},
+            {"PostDate1", "TPostDateForm", Modal},
+            {"SpecFuncA", "TSpecFuncForm", Beside},
+            {"ToolButton15", "TSpecFuncForm", Beside},
+            {"ScriptReadA", "TScriptReadForm", Beside},
+            {"Store1", "TMarkNotCusrrent", Beside},
+            {"Restore1", "TMarkNotCusrrent", Beside},
+            {"AutoRunPeriod1", "TAutoRunPeriodForm", Beside},
+            {"ParamsValue2", "TParamsForm", Kept},
+            {"ToolButton20", "TParamsForm", Kept},
+            {"Parameters1", "THydroForm", Kept},
+            {"LogoRead1", "TLogoReadWriteForm", Modal},
+            {"ReadLogoA", "TLogoReadWriteForm", Modal},
+            {"LogoPaste1", "TLogoToMarkForm", Modal},
+            {"LogoToMarkAction", "TLogoToMarkForm", Modal},
+            {"EditCut1", "TPortForms", KeptBeside},
         };
-        for (const auto &[entry, form, modal] : rows)
-            QTest::newRow(entry) << QByteArray(form) << modal;
+        for (const auto &[entry, form, kind] : rows)
+            QTest::newRow(entry) << QByteArray(form) << int(kind)
+                                 << (QByteArray(form) == "TParamsForm"
+                                         ? QStringList(13, QStringLiteral("ReadParam"))
+                                         : QStringList());
     }
 
-    // A modal window is made anew and gone once closed; a window beside the main window is a new
-    // one at every click and goes when it closes.
+    // A modal window is made anew and gone once closed; a kept one reads as it opens and stays
+    // for the next time; a window beside the main window is a new one at every click and goes
+    // when it closes.
     void entryOpensItsWindow() {
         QFETCH(QByteArray, form);
-        QFETCH(bool, modal);
+        QFETCH(int, kind);
+        QFETCH(QStringList, reads);
         MainRig rig;
         rig.main->FormActivate();
         wireWindows(*rig.main);
         QAction *opens = entry(*rig.main, QTest::currentDataTag());
         QVERIFY(opens->isEnabled());
-        if (modal) {
+        rig.mark();
+        if (kind == Modal || kind == Kept) {
             QByteArray shown;
-            onNextModal([&](QWidget *window) {
-                shown = window->metaObject()->className();
-                window->close();
-            });
+            QStringList readWhileOpen;
+            onNextModal(
+                [&](QWidget *window) {
+                    shown = window->metaObject()->className();
+                    readWhileOpen = rig.commandNames();
+                    window->close();
+                },
+                [&, given = QDeadlineTimer(5000)] {
+                    return rig.commandNames().size() >= reads.size() || given.hasExpired();
+                });
             opens->trigger();
             QCOMPARE(shown, form);
-        } else {
+            if (kind == Kept)
+                QCOMPARE(readWhileOpen, reads);
+        } else if (kind == Beside) {
             opens->trigger();
             opens->trigger();
             const QList<QWidget *> forms = windowsOf(*rig.main, form);
@@ -61,8 +92,15 @@ private slots:
             QVERIFY(!forms[0]->isModal() && forms[0]->isVisible());
             click(*forms[0], "CancelBtn");
             forms[1]->close();
+        } else {
+            opens->trigger();
+            QVERIFY(windowsOf(*rig.main, form).value(0)->isVisible());
+            return;
         }
-        QTRY_VERIFY(windowsOf(*rig.main, form).isEmpty());
+        if (kind == Kept)
+            QCOMPARE(windowsOf(*rig.main, form).size(), 1);
+        else
+            QTRY_VERIFY(windowsOf(*rig.main, form).isEmpty());
     }
 
     void everyMenuTitleShows() {

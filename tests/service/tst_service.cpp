@@ -7,7 +7,6 @@
 #include "MainRig.h"
 #include "ParamsFormUnit.h"
 #include "PrinterState.h"
-#include "Windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -63,7 +62,6 @@ private slots:
     void statusByteLampsAndWords();
     void autoRunPeriod();
     void inkSystemButtons();
-    void windowsAreWired();
 };
 
 void TestService::parameterListShowsWhatThePrinterHolds() {
@@ -313,41 +311,6 @@ void TestService::inkSystemButtons() {
         click(form, "Button4");
         QCOMPARE(code->text(), QString::fromLatin1(out));
     }
-}
-
-void TestService::windowsAreWired() {
-    MainRig rig;
-    rig.main->FormActivate();
-    wireWindows(*rig.main);
-    for (const char *name :
-         {"ParamsValue2", "ToolButton20", "Parameters1", "AutoRunPeriod1", "EditCut1"})
-        QVERIFY2(rig.main->findChild<QAction *>(QString::fromLatin1(name))->isEnabled(), name);
-
-    // "AutoRun Period" makes a new window beside the main window at every click.
-    QAction *period = rig.main->findChild<QAction *>(QStringLiteral("AutoRunPeriod1"));
-    period->trigger();
-    period->trigger();
-    const auto forms = rig.main->findChildren<TAutoRunPeriodForm *>();
-    QCOMPARE(forms.size(), 2);
-    QVERIFY(!forms[0]->isModal() && forms[0]->isVisible());
-    for (TAutoRunPeriodForm *form : forms)
-        form->close();
-    QTRY_COMPARE(rig.main->findChildren<TAutoRunPeriodForm *>().size(), 0);
-
-    // "ParamsValue" shows the parameters modally and lists them as it opens.
-    rig.mark();
-    QStringList readsWhileOpen;
-    QWidget *shown = nullptr;
-    onNextModal(
-        [&](QWidget *modal) {
-            shown = modal;
-            readsWhileOpen = rig.commandNames();
-            modal->close();
-        },
-        [&] { return rig.commandNames().size() >= 13; });
-    rig.main->findChild<QAction *>(QStringLiteral("ParamsValue2"))->trigger();
-    QVERIFY(qobject_cast<TParamsForm *>(shown));
-    QCOMPARE(readsWhileOpen, allReads);
 }
 
 QTEST_MAIN(TestService)
