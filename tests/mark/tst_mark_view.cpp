@@ -19,10 +19,6 @@
 namespace {
 constexpr int z = MarkShare::kZoom;
 
-MarkShare &share(Hub &hub) { // FormRig's own mark() marks the transcript
-    return hub.mark();
-}
-
 // A view as a read leaves it: drawn at its first activation; and what a view shows.
 struct View {
     TMarkForm form;
@@ -32,7 +28,6 @@ struct View {
         form.FormActivate();
     }
     static QString size(const TMarkForm &v) { return child<QLabel>(v, "SizeText")->text(); }
-    static bool box(const TMarkForm &v) { return child<QCheckBox>(v, "GridsBox")->isChecked(); }
     static QImage picture(const TMarkForm &v) {
         return child<MarkCanvas>(v, "Image1")->grab().toImage();
     }
@@ -133,7 +128,7 @@ void TestMarkView::readOutcomes() {
                 QTest::keyClick(&progress, Qt::Key_Escape);
         });
     rig.mark();
-    share(rig).readRequested = true;
+    rig.Hub::mark().readRequested = true;
     progress.FormActivate();
 
     QCOMPARE(rig.messages.log.join(QString()), message);
@@ -142,8 +137,8 @@ void TestMarkView::readOutcomes() {
     if (how != QLatin1String("silent"))
         QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadMarkImage")});
     QCOMPARE(rig.posted, QList<WindowMessage>{WindowMessage::ShowStamp});
-    QCOMPARE(share(rig).valid, valid);
-    QVERIFY(!share(rig).readRequested);
+    QCOMPARE(rig.Hub::mark().valid, valid);
+    QVERIFY(!rig.Hub::mark().readRequested);
     // The window closes itself after a message; otherwise the main window closes it.
     QCOMPARE(progress.isVisible(), message.isEmpty());
     QCOMPARE(bar->value(), stop ? 1 : valid ? 20 : 0);
@@ -163,8 +158,8 @@ void TestMarkView::sizeAndLayout() {
     QFETCH(int, length);
     QFETCH(QString, size);
     FormRig rig;
-    share(rig).image.height = height;
-    share(rig).image.length = length;
+    rig.Hub::mark().image.height = height;
+    rig.Hub::mark().image.length = length;
     View v(rig);
     QCOMPARE(View::size(v.form), size);
     QCOMPARE(v.form.pos(), QPoint(0, 0));
@@ -187,7 +182,7 @@ void TestMarkView::dotsAndGrid() {
     // band 0; column 2 a run across the bands, column 3 full.
     const QStringList rows = {"#..#", "...#", "...#", "...#", "..##", "..##", "..##", "..##",
                               "..##", "..##", "..##", "..##", "...#", "...#", "...#", ".#.#"};
-    MarkImage &mark = share(rig).image;
+    MarkImage &mark = rig.Hub::mark().image;
     mark.height = 2;
     mark.length = 4;
     mark.dots[0] = {0x00, 0x80};
@@ -196,7 +191,7 @@ void TestMarkView::dotsAndGrid() {
     mark.dots[3] = {0xFF, 0xFF};
     // What a view shows: its box ticked or not, the dots, and the grid's lines over them or not.
     const auto shows = [&](const TMarkForm &view, bool box, bool lines) {
-        if (View::box(view) != box)
+        if (child<QCheckBox>(view, "GridsBox")->isChecked() != box)
             return QStringLiteral("the box");
         return comparePixels(View::picture(view), QSize(4, 16), lines,
                              [&](int c, int r) { return rows[r][c] == QLatin1Char('#'); });
