@@ -85,10 +85,7 @@ private slots:
         // Without the names list at hand a logo shows its slot alone; "Read" shows a change.
         Opened plain;
         QCOMPARE(shown(*plain, 1, 1), QStringLiteral("Graphic fragment\nLogo 0\nFont 6"));
-        Fragment text;
-        text.font = 2;
-        text.text = "NEW";
-        plain.rig.state().cell(3, 5) = text;
+        plain.rig.state().cell(3, 5) = Fragment{.font = 2, .text = "NEW"};
         plain.rig.state().cell(1, 2) = Fragment{};
         plain.rig.mark();
         click(*plain, "BtRead");
@@ -107,7 +104,6 @@ private slots:
         QVERIFY2(read > 0 && read < 32, qPrintable(QString::number(read)));
         QCOMPARE(state(*o), QStringLiteral("Read cancelled: %1 of 32 cells read.").arg(read));
         QVERIFY(o.rig.messages.log.isEmpty());
-        QCOMPARE(shown(*o, 1, 1), QStringLiteral("Graphic fragment\nLogo 0\nFont 6"));
         const int last = read - 1; // the cells go row by row
         QVERIFY(shown(*o, last / 8 + 1, last % 8 + 1) != QStringLiteral("(not read)"));
         QCOMPARE(shown(*o, read / 8 + 1, read % 8 + 1), QStringLiteral("(not read)"));
@@ -149,16 +145,12 @@ private slots:
         rig.main->FormActivate();
         wireWindows(*rig.main);
         // A post-date at 3,1 and the special-function counter at 3,4.
-        Fragment postDate;
-        postDate.kind = Fragment::Kind::PostDate;
-        postDate.text = "DD.MM.YY";
-        rig.printer->state().cell(3, 1) = postDate;
+        rig.printer->state().cell(3, 1) =
+            Fragment{.kind = Fragment::Kind::PostDate, .text = "DD.MM.YY"};
         QVERIFY(rig.main->fn().WriteCounterFragment(3, 4, "500"));
         QVERIFY(rig.main->fn().WriteSpecFunc("", "1", "500", "1", "1", "34"));
 
-        QAction *entry = rig.main->findChild<QAction *>(QStringLiteral("MarkOverview1"));
-        QVERIFY(entry->isEnabled());
-        entry->trigger();
+        entry(*rig.main, "MarkOverview1")->trigger(); // a disabled entry would open nothing
         QTRY_COMPARE(rig.main->findChildren<TMarkOverviewForm *>().size(), 1);
         TMarkOverviewForm &overview = *rig.main->findChildren<TMarkOverviewForm *>().first();
         QTRY_VERIFY(state(overview).startsWith(QStringLiteral("All")));
