@@ -44,21 +44,16 @@ private slots:
 };
 
 void ExchangeTest::receiveByteTriesTenTimes() {
-    // The byte comes on the tenth read: accepted and echoed back.
-    PrinterRig rig;
-    rig.printer->replyAfterWaits(bytes("73"), 9).expectRaw(bytes("73"));
-    QVERIFY(rig.f.Connect());
-    const auto byte = rig.f.ReceiveByte();
-    QVERIFY(byte);
-    QCOMPARE(*byte, quint8(0x73));
-    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
-
-    // On the eleventh it is too late, and nothing is echoed.
-    PrinterRig late;
-    late.printer->replyAfterWaits(bytes("73"), 10);
-    QVERIFY(late.f.Connect());
-    QVERIFY(!late.f.ReceiveByte());
-    QVERIFY(late.printer->hostBytes().isEmpty());
+    // The byte that comes on the tenth read is accepted and echoed back; on the eleventh it is
+    // too late, and nothing is echoed.
+    for (const int waits : {9, 10}) {
+        PrinterRig rig;
+        rig.printer->replyAfterWaits(bytes("73"), waits);
+        QVERIFY(rig.f.Connect());
+        const bool inTime = waits == 9;
+        QVERIFY(rig.f.ReceiveByte() == (inTime ? std::optional<quint8>(0x73) : std::nullopt));
+        QCOMPARE(rig.printer->hostBytes(), inTime ? bytes("73") : QByteArray());
+    }
 }
 
 void ExchangeTest::connectReopensEveryTime() {
@@ -233,8 +228,6 @@ void ExchangeTest::blockWriteWaitsForTheLine() {
         QVERIFY2(printer->done(), qPrintable(printer->problem()));
         const int blockBound = *std::max_element(bounds.begin(), bounds.end());
         QVERIFY(qint64(blockBound) * rate >= 510LL * 10 * 1000);
-        if (rate == 1200)
-            QVERIFY(blockBound > 4250);
     }
 }
 
