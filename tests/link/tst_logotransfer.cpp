@@ -218,8 +218,7 @@ void LogoTransferTest::renameOfAnEmptySlotWritesNothing() {
 
 void LogoTransferTest::deleteLogo() {
     PrinterRig rig;
-    rig.printer->expectLogoWrite(bytes("07 89 FF"), bytes("04 01"),
-                                 QByteArray(501, char(0xFF)) + "        " + bytes("00"));
+    rig.printer->expectLogoWrite(bytes("07 89 FF"), bytes("04 01"), logoFrameBytes({}));
     LogoImage image;
     image.fill(0x5A);
     QVERIFY(rig.f.DeleteLogo(255, image));
