@@ -82,18 +82,14 @@ struct Editor {
     void key(Qt::Key k) { QTest::keyClick(child<QComboBox>(*form, "CBScale"), k); }
 };
 
-// Band rows (0 the top) that hold a dot, first and last.
-std::pair<int, int> dotRows(const LogoBand &band) {
-    int first = -1, last = -1;
-    for (int y = 0; y < LogoBand::kHeight; ++y)
-        for (int x = 0; x < band.shownColumns(); ++x)
-            if (band.picture().dot(x, kTop + y)) {
-                if (first < 0)
-                    first = y;
-                last = y;
-                break;
-            }
-    return {first, last};
+// The smallest rectangle that holds every dot of the picture.
+QRect dotBox(const LogoBand &band) {
+    QRect box;
+    for (int x = 0; x < LogoBand::kColumns; ++x)
+        for (int y = 0; y < LogoBand::kRows; ++y)
+            if (band.picture().dot(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 // Whether a 1-bit picture shows the band's area dot for dot.
@@ -161,18 +157,13 @@ void TestImageEditor::importFitsTheChosenHeight() {
         QVERIFY(!e.form->editMode());
         return;
     }
-    // The last dark row on the band's bottom row; the height within the "+/- 1" the steps allow.
-    const auto [first, last] = dotRows(e.band());
-    QCOMPARE(last, LogoBand::kHeight - 1);
-    QVERIFY2(qAbs(last - first - rows) <= 1, qPrintable(QString::number(last - first)));
+    // The dots end on the band's bottom row; their height within the "+/- 1" the steps allow.
+    const QRect box = dotBox(e.band());
+    QCOMPARE(box.bottom(), LogoBand::kBottom);
+    QVERIFY2(qAbs(box.height() - 1 - rows) <= 1, qPrintable(QString::number(box.height() - 1)));
     // The width value: one beyond the rightmost dot; shown one column wider, 8 pixels a dot.
-    int right = -1;
-    for (int x = 0; x < LogoBand::kColumns; ++x)
-        for (int y = 0; y < LogoBand::kRows; ++y)
-            if (e.band().picture().dot(x, y))
-                right = x;
-    QCOMPARE(e.band().widthValue(), right + 1);
-    QCOMPARE(e.image()->size(), QSize((right + 2) * 8, 256));
+    QCOMPARE(e.band().widthValue(), box.right() + 1);
+    QCOMPARE(e.image()->size(), QSize((box.right() + 2) * 8, 256));
 }
 
 void TestImageEditor::dotsAndCutPasteUndo() {
