@@ -51,7 +51,8 @@ void ExchangeTest::receiveByteTriesTenTimes() {
         rig.printer->replyAfterWaits(bytes("73"), waits);
         QVERIFY(rig.f.Connect());
         const bool inTime = waits == 9;
-        QVERIFY(rig.f.ReceiveByte() == (inTime ? std::optional<quint8>(0x73) : std::nullopt));
+        QVERIFY2(rig.f.ReceiveByte() == (inTime ? std::optional<quint8>(0x73) : std::nullopt),
+                 qPrintable(QStringLiteral("%1 vain reads").arg(waits)));
         QCOMPARE(rig.printer->hostBytes(), inTime ? bytes("73") : QByteArray());
     }
 }
