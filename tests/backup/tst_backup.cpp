@@ -186,10 +186,9 @@ void TestBackup::cancelledAndFailedRestoresSayHowFar() {
             return true;
         });
         const QString message = backup::describeRestore(outcome);
-        QVERIFY2(message.startsWith(QStringLiteral("Restore failed at logo 1: ")) &&
-                     message.endsWith(QStringLiteral(". Written: 1 of 51 steps, the last logo "
-                                                     "0; from logo 1 on the printer keeps its "
-                                                     "own.")),
+        QVERIFY2(message.startsWith(u"Restore failed at logo 1: ") &&
+                     message.endsWith(u". Written: 1 of 51 steps, the last logo 0; from logo 1 on "
+                                      u"the printer keeps its own."),
                  qPrintable(message));
         QVERIFY(!target.state().logos[0].isEmpty());
         QVERIFY(target.state().logos[1].isEmpty());
