@@ -12,6 +12,7 @@
 #include <QtTest>
 
 using printer::Fragment;
+using namespace Qt::StringLiterals;
 
 namespace {
 // A band whose columns differ: a dot on the bottom row, and one climbing the band.
@@ -66,10 +67,8 @@ void TestMultiLogo::slicesCoverTheBand() {
     rig.mark();
     click(dialog, "OKBtn");
 
-    QStringList exchanges;
-    for (int k = 0; k < slices; ++k)
-        exchanges << QStringLiteral("WriteLogo") << QStringLiteral("PlaceLogo");
-    QCOMPARE(rig.commandNames(), exchanges);
+    const QStringList eachSlice(slices, QStringLiteral("WriteLogo PlaceLogo"));
+    QCOMPARE(rig.commandNames().join(' '), eachSlice.join(' '));
     QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
     QCOMPARE(child<QProgressBar>(dialog, "PB1")->isHidden(), slices == 1);
     QCOMPARE(child<QProgressBar>(dialog, "PB1")->value(), 0);
@@ -118,14 +117,11 @@ void TestMultiLogo::nameFilter_data() {
     QTest::addColumn<int>("lowestKept"); // 49 is this dialog's
     QTest::addColumn<QString>("kept");
     QTest::addColumn<bool>("typing"); // also typed into the dialog's name edit, key by key
-    QTest::newRow("blank, 0 and hyphen dropped")
-        << QStringLiteral("A 0-b1") << 49 << QStringLiteral("Ab1") << true;
-    QTest::newRow("ten letters") << QStringLiteral("abcdefghij") << 49 << QStringLiteral("abcdefgh")
-                                 << true;
-    QTest::newRow("beyond ASCII") << QStringLiteral("\u041B\u043E\u0433\u043E") << 49
-                                  << QStringLiteral("\u041B\u043E\u0433\u043E") << false;
-    QTest::newRow("a lower bound keeps the blank")
-        << QStringLiteral("A 0-b1\t") << 32 << QStringLiteral("A 0-b1") << false;
+    QTest::newRow("blank, 0 and hyphen dropped") << u"A 0-b1"_s << 49 << u"Ab1"_s << true;
+    QTest::newRow("ten letters") << u"abcdefghij"_s << 49 << u"abcdefgh"_s << true;
+    QTest::newRow("beyond ASCII") << u"\u041B\u043E\u0433\u043E"_s << 49
+                                  << u"\u041B\u043E\u0433\u043E"_s << false;
+    QTest::newRow("a lower bound keeps the blank") << u"A 0-b1\t"_s << 32 << u"A 0-b1"_s << false;
 }
 
 void TestMultiLogo::nameFilter() {
