@@ -28,7 +28,6 @@ class LogoImageTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { QVERIFY(dir.isValid()); }
-    void packColumnsOrientation();
     void loadMonochromePictures();
     void loadRefusesOtherPictures();
     void saveAndLoadAgain();
@@ -39,23 +38,6 @@ private:
     QTemporaryDir dir;
 };
 
-void LogoImageTest::packColumnsOrientation() {
-    // 12 rows: byte 0 goes out as rows 11..4 (bit 0 row 11), byte 1 bits 0..3 as rows 3..0 and
-    // bits 4..7 set (no dot).
-    const QList<QPoint> dots{{0, 0}, {0, 4}, {0, 11}, {1, 3}};
-    LogoImage image;
-    LogoDots staging;
-    PackColumns(image, staging, 12, 3, [&](int x, int y) { return dots.contains(QPoint(x, y)); });
-    image.bytesPerColumn = 2;
-    QCOMPARE(hexBytes(wireData(image, 3)), QStringLiteral("7E F7 FF FE FF FF"));
-    QCOMPARE(image.dots[0][2], quint8(0));
-
-    // 32 rows: the bottom row is bit 0 of wire byte 0, the top row bit 7 of wire byte 3.
-    PackColumns(image, staging, 32, 2, [](int x, int y) { return x == 0 ? y == 31 : y == 0; });
-    image.bytesPerColumn = 4;
-    QCOMPARE(hexBytes(wireData(image, 2)), QStringLiteral("FE FF FF FF FF FF FF 7F"));
-}
-
 void LogoImageTest::loadMonochromePictures() {
     struct Picture {
         int width, height;
@@ -65,8 +47,11 @@ void LogoImageTest::loadMonochromePictures() {
         QString wire; // of the C columns, when it is short
     };
     const Picture pictures[] = {
-        // A dot in the top row of 12 needs two bytes a column; columns end at the last dot.
-        {5, 12, {{1, 0}, {0, 11}}, 2, 2, true, "FE FF FF F7"},
+        // 12 rows need two bytes a column; columns end at the last dot. Byte 0 goes out as rows
+        // 11..4 (bit 0 row 11), byte 1 bits 0..3 as rows 3..0 and bits 4..7 set (no dot).
+        {5, 12, {{0, 0}, {0, 4}, {0, 11}, {1, 3}}, 2, 2, true, "7E F7 FF FE"},
+        // 32 rows: the bottom row is bit 0 of wire byte 0, the top row bit 7 of wire byte 3.
+        {2, 32, {{0, 31}, {1, 0}}, 4, 2, true, "FE FF FF FF FF FF FF 7F"},
         // 32 rows with the top 8 blank: three bytes a column. Empty columns at the left stay.
         {6, 32, {{2, 8}, {3, 31}}, 3, 4, true, "FF FF FF FF FF FF FF FF 7F FE FF FF"},
         {10, 10, {}, 1, 1, false, "FF"},
