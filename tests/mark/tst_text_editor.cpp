@@ -60,7 +60,6 @@ private slots:
         QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
 
         click(e.dialog, "BitBtn1"); // 1,2: a text with its font
-        QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
         QCOMPARE(e.text(), QStringLiteral("STAMPLINE"));
         QVERIFY(e.textEnabled());
         QVERIFY(!e.changeShown());
