@@ -115,7 +115,6 @@ void LogoImageTest::saveAndLoadAgain() {
     // A logo as read (wire orientation) saved as a picture and loaded again comes back with the
     // same size and the same dots, now in file orientation.
     LogoImage read;
-    read.fill(0);
     read.bytesPerColumn = 3;
     read.columnCount = 5;
     read.dots[0] = {0x01, 0x00, 0x00, 0};
@@ -152,13 +151,11 @@ void LogoImageTest::namesListLookUps() {
     names.count = 3;
     names.records = bytes("07") + " Star   " + bytes("00") + bytes("0C") + "\tMoon\x01  " +
                     bytes("00") + bytes("07") + "Other   " + bytes("00");
-    QCOMPARE(LogoNumberAt(names, 0), 7);
-    QCOMPARE(LogoNumberAt(names, 1), 12);
-    QCOMPARE(LogoNumberAt(names, 3), -1);
-    QCOMPARE(LogoNumberAt(names, -1), -1);
-    QCOMPARE(LogoNameOf(names, 7), QByteArray("Star")); // the first record of a slot
-    QCOMPARE(LogoNameOf(names, 12), QByteArray("Moon"));
-    QCOMPARE(LogoNameOf(names, 8), QByteArray());
+    for (const auto &[index, number] : {std::pair{0, 7}, {1, 12}, {3, -1}, {-1, -1}})
+        QVERIFY2(LogoNumberAt(names, index) == number, qPrintable(QString::number(index)));
+    // A slot's name is its first record's.
+    for (const auto &[number, name] : {std::pair{7, "Star"}, {12, "Moon"}, {8, ""}})
+        QCOMPARE(LogoNameOf(names, number), QByteArray(name));
 
     // A count outside 1..255 is an empty list, whatever the records hold.
     names.count = 0;
