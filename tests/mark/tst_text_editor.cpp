@@ -51,167 +51,153 @@ class TestTextEditor : public QObject {
     Q_OBJECT
 
 private slots:
-    void eachCellShowsWhatItHolds();
-    void arrowsKeepToTheMark();
-    void textLimits();
-    void textOverALogo();
-    void saveQuestion();
-    void failures();
-    void fontDialog();
-};
-
-void TestTextEditor::eachCellShowsWhatItHolds() {
-    Editor e;
-    // Cell 1,1 of a new printer holds a logo: its label, the last font, "Change" offered.
-    QCOMPARE(e.text(), QStringLiteral("Graphic fragment"));
-    QVERIFY(!e.textEnabled());
-    QVERIFY(e.changeShown());
-    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
-
-    click(e.dialog, "BitBtn1"); // 1,2: a text with its font
-    QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
-    QCOMPARE(e.text(), QStringLiteral("STAMPLINE"));
-    QVERIFY(e.textEnabled());
-    QVERIFY(!e.changeShown());
-    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("3"));
-
-    e.rig.state().cell(2, 2).text = "\xCF\xF0\xE8\xE2\xE5\xF2"; // in the printer's code page
-    const std::pair<const char *, const char *> cells[] = {
-        {"LogoNumInc", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"}, // 2,2: "Привет"
-        {"BitBtn1", "Counter fragment"},                                    // 2,3
-        {"BitBtn2", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
-        {"BitBtn2", "TimeDate fragment"}, // 2,1
-    };
-    for (const auto &[arrow, shown] : cells) {
-        click(e.dialog, arrow);
-        QCOMPARE(e.text(), QString::fromUtf8(shown));
+    void eachCellShowsWhatItHolds() {
+        Editor e;
+        e.rig.state().cell(2, 2).text = "\xCF\xF0\xE8\xE2\xE5\xF2"; // "Привет" in the code page
+        e.rig.state().cell(2, 2).font = 4;
+        const char *const privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+        // A text shows itself and its font; any other cell its label and "Change", a logo with
+        // the last font, the others with their own.
+        const struct {
+            const char *arrow, *shown, *font;
+            bool text;
+        } cells[] = {
+            {nullptr, "Graphic fragment", "6", false},   // 1,1 of a new printer
+            {"BitBtn1", "STAMPLINE", "3", true},         // 1,2
+            {"LogoNumInc", privet, "4", true},           // 2,2
+            {"BitBtn1", "Counter fragment", "1", false}, // 2,3
+            {"BitBtn2", privet, "4", true},
+            {"BitBtn2", "TimeDate fragment", "1", false}, // 2,1
+        };
+        for (const auto &cell : cells) {
+            if (cell.arrow)
+                click(e.dialog, cell.arrow);
+            QCOMPARE(e.text(), QString::fromUtf8(cell.shown));
+            QCOMPARE(field(e.dialog, "EFontSize"), QString::fromLatin1(cell.font));
+            QCOMPARE(e.textEnabled(), cell.text);
+            QCOMPARE(e.changeShown(), !cell.text);
+        }
+        QVERIFY(e.rig.messages.log.isEmpty());
     }
-    QVERIFY(e.changeShown());
-    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("1")); // a date's own font
-    QVERIFY(e.rig.messages.log.isEmpty());
-}
 
-void TestTextEditor::arrowsKeepToTheMark() {
-    Editor e;
-    clicks(e.dialog, "LogoNumInc", 5);
-    clicks(e.dialog, "BitBtn1", 9);
-    QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("4"));
-    QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("8"));
-    clicks(e.dialog, "LogoNumDec", 5);
-    QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("1"));
-    // Every step reads its cell; the font arrows read nothing and stay within the fonts.
-    QCOMPARE(e.rig.commandNames().size(), 19);
-    e.rig.mark();
-    clicks(e.dialog, "BitBtn3", 9);
-    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
-    clicks(e.dialog, "BitBtn4", 9);
-    QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("0"));
-    QVERIFY(e.rig.commandNames().isEmpty());
-}
+    void arrowsKeepToTheMark() {
+        Editor e;
+        clicks(e.dialog, "LogoNumInc", 5);
+        clicks(e.dialog, "BitBtn1", 9);
+        QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("4"));
+        QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("8"));
+        clicks(e.dialog, "LogoNumDec", 5);
+        QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("1"));
+        // Every step reads its cell; the font arrows read nothing and stay within the fonts.
+        QCOMPARE(e.rig.commandNames().size(), 19);
+        e.rig.mark();
+        clicks(e.dialog, "BitBtn3", 9);
+        QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("6"));
+        clicks(e.dialog, "BitBtn4", 9);
+        QCOMPARE(field(e.dialog, "EFontSize"), QStringLiteral("0"));
+        QVERIFY(e.rig.commandNames().isEmpty());
+    }
 
-void TestTextEditor::textLimits() {
-    Editor e;
-    click(e.dialog, "BitBtn1"); // a text cell, 1,2
-    click(e.dialog, "BitBtn3"); // font 4
+    void textLimits() {
+        Editor e;
+        // 1,1 holds a logo: "Change" lets a text take its cell (the gate itself is
+        // tst_mark_editors', with the other editors').
+        click(e.dialog, "Ch_");
+        click(e.dialog, "BitBtn4"); // font 5
 
-    // 37 characters with blanks around them are written whole, then the font.
-    const QString text = QStringLiteral("  ") + QString(37, QLatin1Char('a')) + QStringLiteral(" ");
-    QCOMPARE(e.write(text.left(38)), (QStringList{"WriteTextFragment", "SetFont"}));
-    QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
-    QCOMPARE(e.rig.state().cell(1, 2).text, text.left(38).toLatin1());
-    QCOMPARE(e.rig.state().cell(1, 2).font, quint8(4));
+        // 37 characters with blanks around them are written whole, then the font.
+        const QString text =
+            QStringLiteral("  ") + QString(37, QLatin1Char('a')) + QStringLiteral(" ");
+        QCOMPARE(e.write(text.left(38)), (QStringList{"WriteTextFragment", "SetFont"}));
+        QCOMPARE(e.rig.messages.log, QStringList{"Information: Ok"});
+        QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::Text);
+        QCOMPARE(e.rig.state().cell(1, 1).text, text.left(38).toLatin1());
+        QCOMPARE(e.rig.state().cell(1, 1).font, quint8(5));
 
-    // 38 characters that count: refused, but the font still goes out.
-    QCOMPARE(e.write(QString(38, QLatin1Char('b'))), QStringList{"SetFont"});
-    QCOMPARE(e.rig.messages.log, QStringList{"Error: Maximum Fragment Length=37"});
+        // 38 characters that count: refused, but the font still goes out.
+        QCOMPARE(e.write(QString(38, QLatin1Char('b'))), QStringList{"SetFont"});
+        QCOMPARE(e.rig.messages.log, QStringList{"Error: Maximum Fragment Length=37"});
 
-    // 39: refused with a beep, nothing sent; typing past 38 beeps without cutting the text.
-    e.rig.mark();
-    type(e.dialog, QString(38, QLatin1Char('c')));
-    QTest::keyClick(child<QLineEdit>(e.dialog, "Fragtext"), Qt::Key_D);
-    QCOMPARE(e.text().size(), 39);
-    QCOMPARE(e.rig.messages.log, QStringList{"beep"});
-    e.rig.mark();
-    click(e.dialog, "BtWriteText");
-    QVERIFY(e.rig.commandNames().isEmpty());
-    QCOMPARE(e.rig.messages.log, (QStringList{"Error: Fragment text length <=37 symbols", "beep"}));
+        // 39: refused with a beep, nothing sent; typing past 38 beeps without cutting the text.
+        e.rig.mark();
+        type(e.dialog, QString(38, QLatin1Char('c')));
+        QTest::keyClick(child<QLineEdit>(e.dialog, "Fragtext"), Qt::Key_D);
+        QCOMPARE(e.text().size(), 39);
+        QCOMPARE(e.rig.messages.log, QStringList{"beep"});
+        e.rig.mark();
+        click(e.dialog, "BtWriteText");
+        QVERIFY(e.rig.commandNames().isEmpty());
+        QCOMPARE(e.rig.messages.log,
+                 (QStringList{"Error: Fragment text length <=37 symbols", "beep"}));
 
-    // An empty text empties the cell.
-    e.write(QString());
-    QVERIFY(e.rig.state().cell(1, 2).text.isEmpty());
-}
+        // An empty text empties the cell.
+        e.write(QString());
+        QVERIFY(e.rig.state().cell(1, 1).text.isEmpty());
+    }
 
-// "Change" lets a text take a logo's cell (the gate itself is tst_mark_editors', with the other
-// editors').
-void TestTextEditor::textOverALogo() {
-    Editor e; // 1,1 holds a logo
-    click(e.dialog, "Ch_");
-    e.write(QStringLiteral("LOGO GONE"));
-    QCOMPARE(e.rig.state().cell(1, 1).kind, Fragment::Kind::Text);
-    QCOMPARE(e.rig.state().cell(1, 1).text, QByteArray("LOGO GONE"));
-}
+    void saveQuestion() {
+        Editor e;
+        // "Change" ticked over the logo and nothing typed: no question.
+        click(e.dialog, "Ch_");
+        click(e.dialog, "BitBtn1");
+        QCOMPARE(e.rig.messages.log, QStringList{});
 
-void TestTextEditor::saveQuestion() {
-    Editor e;
-    // "Change" ticked over the logo and nothing typed: no question.
-    click(e.dialog, "Ch_");
-    click(e.dialog, "BitBtn1");
-    QCOMPARE(e.rig.messages.log, QStringList{});
+        // A changed text: Yes writes it (and its font) into the cell it was typed for, then moves.
+        type(e.dialog, QStringLiteral("NEW"));
+        e.rig.mark();
+        click(e.dialog, "BitBtn1");
+        QCOMPARE(e.rig.messages.log,
+                 (QStringList{"Question Confirm: Text was changed. Save?", "Information: Ok"}));
+        QCOMPARE(e.rig.commandNames(),
+                 (QStringList{"WriteTextFragment", "SetFont", "ReadFragment"}));
+        QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
+        QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("3"));
 
-    // A changed text: Yes writes it (and its font) into the cell it was typed for, then moves.
-    type(e.dialog, QStringLiteral("NEW"));
-    e.rig.mark();
-    click(e.dialog, "BitBtn1");
-    QCOMPARE(e.rig.messages.log,
-             (QStringList{"Question Confirm: Text was changed. Save?", "Information: Ok"}));
-    QCOMPARE(e.rig.commandNames(), (QStringList{"WriteTextFragment", "SetFont", "ReadFragment"}));
-    QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
-    QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("3"));
+        // No leaves the printer alone.
+        click(e.dialog, "BitBtn2");
+        type(e.dialog, QStringLiteral("DROPPED"));
+        e.rig.mark();
+        e.rig.messages.answers = {false};
+        click(e.dialog, "BitBtn2");
+        QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
+        QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
+    }
 
-    // No leaves the printer alone.
-    click(e.dialog, "BitBtn2");
-    type(e.dialog, QStringLiteral("DROPPED"));
-    e.rig.mark();
-    e.rig.messages.answers = {false};
-    click(e.dialog, "BitBtn2");
-    QCOMPARE(e.rig.commandNames(), QStringList{"ReadFragment"});
-    QCOMPARE(e.rig.state().cell(1, 2).text, QByteArray("NEW"));
-}
+    void failures() {
+        Editor e;
+        click(e.dialog, "BitBtn1");
+        // A printer that stops answering: ten reads, the message, and the program is told to end.
+        e.rig.switchOff();
+        e.rig.mark();
+        click(e.dialog, "BitBtn1");
+        QCOMPARE(e.rig.messages.log, QStringList{"Error: TextFragmentRead Error"});
+        QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+        QVERIFY(e.text().isEmpty());
 
-void TestTextEditor::failures() {
-    Editor e;
-    click(e.dialog, "BitBtn1");
-    // A printer that stops answering: ten reads, the message, and the program is told to end.
-    e.rig.switchOff();
-    e.rig.mark();
-    click(e.dialog, "BitBtn1");
-    QCOMPARE(e.rig.messages.log, QStringList{"Error: TextFragmentRead Error"});
-    QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
-    QVERIFY(e.text().isEmpty());
+        // A failed write ends the program too (its messages are the window-faults table's).
+        e.write(QStringLiteral("X"));
+        QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+    }
 
-    // A failed write ends the program too (its messages are the window-faults table's).
-    e.write(QStringLiteral("X"));
-    QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
-}
-
-void TestTextEditor::fontDialog() {
-    FormRig rig;
-    TSetFontForm dialog(rig);
-    QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("0"));
-    clicks(dialog, "LogoNumDec", 3); // this dialog's row reaches 0
-    clicks(dialog, "BitBtn3", 12);
-    QCOMPARE(field(dialog, "RowStr"), QStringLiteral("0"));
-    QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("9"));
-    click(dialog, "LogoNumInc");
-    clicks(dialog, "BitBtn4", 4);
-    click(dialog, "BitBtn1");
-    rig.mark();
-    click(dialog, "BtWriteText"); // font 5 for cell 1,2; only the font changes
-    QCOMPARE(rig.commandNames(), QStringList{"SetFont"});
-    QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
-    QCOMPARE(rig.state().cell(1, 2).font, quint8(5));
-    QCOMPARE(rig.state().cell(1, 2).text, QByteArray("STAMPLINE"));
-}
+    void fontDialog() {
+        FormRig rig;
+        TSetFontForm dialog(rig);
+        QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("0"));
+        clicks(dialog, "LogoNumDec", 3); // this dialog's row reaches 0
+        clicks(dialog, "BitBtn3", 12);
+        QCOMPARE(field(dialog, "RowStr"), QStringLiteral("0"));
+        QCOMPARE(field(dialog, "EFontSize"), QStringLiteral("9"));
+        click(dialog, "LogoNumInc");
+        clicks(dialog, "BitBtn4", 4);
+        click(dialog, "BitBtn1");
+        rig.mark();
+        click(dialog, "BtWriteText"); // font 5 for cell 1,2; only the font changes
+        QCOMPARE(rig.commandNames(), QStringList{"SetFont"});
+        QCOMPARE(rig.messages.log, QStringList{"Information: Ok"});
+        QCOMPARE(rig.state().cell(1, 2).font, quint8(5));
+        QCOMPARE(rig.state().cell(1, 2).text, QByteArray("STAMPLINE"));
+    }
+};
 
 QTEST_MAIN(TestTextEditor)
 #include "tst_text_editor.moc"
