@@ -101,12 +101,12 @@ void TstVirtualPrinter::init() {
 void TstVirtualPrinter::runAndSwitchCommands() {
     // A command, then the run, the high voltage and the switches as the next state block read
     // finds them. A set switch bit is the normal way: forward, no correction, no rotation.
-    const auto after = [&](bool (Functions::*command)()) {
-        if (!(f->*command)())
+    const auto after = [&host = *f, &r = *rig](bool (Functions::*command)()) {
+        if (!(host.*command)())
             return QByteArray("failed");
-        const QByteArray switches = QByteArray::number(readBlock(*f).switches());
-        return QByteArray(rig->state().started ? "run " : "- ") +
-               (rig->state().highVoltage ? "HV " : "- ") + switches;
+        const QByteArray switches = QByteArray::number(readBlock(host).switches());
+        return QByteArray(r.state().started ? "run " : "- ") +
+               (r.state().highVoltage ? "HV " : "- ") + switches;
     };
     QCOMPARE(after(&Functions::HighVoltageTurn), QByteArray("- HV 7"));
     QCOMPARE(after(&Functions::HighVoltageTurn), QByteArray("- - 7"));
@@ -184,9 +184,9 @@ void TstVirtualPrinter::countersStepWithPrints() {
     QVERIFY(f->WriteCounterFragment(1, 2, "001"));
     QVERIFY(f->WriteCounterFragment(1, 3, "A12")); // not a number: shown as written, never steps
     QVERIFY(f->SetAutoRunPeriod("5"));             // half a second
-    const auto counters = [&] {
-        return readCell(*f, 1, 1).text + ' ' + readCell(*f, 1, 2).text + ' ' +
-               readCell(*f, 1, 3).text;
+    const auto counters = [&host = *f] {
+        return readCell(host, 1, 1).text + ' ' + readCell(host, 1, 2).text + ' ' +
+               readCell(host, 1, 3).text;
     };
 
     rig->advanceMs(10'000); // nothing prints while stopped
@@ -251,8 +251,9 @@ void TstVirtualPrinter::parameters() {
     QVERIFY(rig->state().started);
 
     // A step and the value the printer answers, which stays within 0..255.
-    const auto step = [&](bool (Functions::*command)(quint8, quint8 &), char letter) {
-        return (f->*command)(quint8(letter), value) ? int(value) : -1;
+    const auto step = [&host = *f, &value](bool (Functions::*command)(quint8, quint8 &),
+                                           char letter) {
+        return (host.*command)(quint8(letter), value) ? int(value) : -1;
     };
     QCOMPARE(step(&Functions::IncreaseParam, 'H'), 31);
     QCOMPARE(rig->state().parameters[3], quint8(31));
@@ -265,9 +266,9 @@ void TstVirtualPrinter::parameters() {
 }
 
 void TstVirtualPrinter::statusByteAndInkSystem() {
-    const auto status = [&] {
+    const auto status = [&host = *f] {
         quint8 byte = 0;
-        return f->ReadByteStatus(byte) ? int(byte) : -1;
+        return host.ReadByteStatus(byte) ? int(byte) : -1;
     };
     QCOMPARE(status(), 0b1001'1010); // red phase, HV unit ok, HV off, cover closed
     QVERIFY(f->HighVoltageTurn());
@@ -289,9 +290,9 @@ void TstVirtualPrinter::statusByteAndInkSystem() {
 }
 
 void TstVirtualPrinter::specialFunctions() {
-    const auto script = [&] {
+    const auto script = [&host = *f] {
         QByteArray text = "x";
-        return f->ReadScript(text) ? text : QByteArray("no reply");
+        return host.ReadScript(text) ? text : QByteArray("no reply");
     };
     QVERIFY(f->MarkDelete());
     QVERIFY(f->WriteSpecFunc("", "", "", "", "", ""));
