@@ -455,16 +455,19 @@ bool Functions::ReadTimeParams(StateBlock &block) {
     });
 }
 
+// A command answered by one byte, which the host acknowledges with 12h.
+bool Functions::readAcknowledged(std::initializer_list<quint8> bytes, quint8 &value) {
+    if (!command(bytes))
+        return false;
+    const auto b = reply();
+    if (!b)
+        return false;
+    value = *b;
+    return io.WriteByte(0x12);
+}
+
 bool Functions::ReadParam(quint8 code, quint8 &value) {
-    return watched(__func__, [&] {
-        if (!command({0x0C, code, 0x05}))
-            return false;
-        const auto b = reply();
-        if (!b)
-            return false;
-        value = *b;
-        return io.WriteByte(0x12);
-    });
+    return watched(__func__, [&] { return readAcknowledged({0x0C, code, 0x05}, value); });
 }
 
 bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
@@ -485,15 +488,7 @@ bool Functions::DecreaseParam(quint8 code, quint8 &value) {
 }
 
 bool Functions::ReadByteStatus(quint8 &status) {
-    return watched(__func__, [&] {
-        if (!command({0x0C, 0x09}))
-            return false;
-        const auto b = reply();
-        if (!b)
-            return false;
-        status = *b;
-        return io.WriteByte(0x12);
-    });
+    return watched(__func__, [&] { return readAcknowledged({0x0C, 0x09}, status); });
 }
 
 bool Functions::ReadScript(QByteArray &text) {

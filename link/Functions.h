@@ -131,6 +131,7 @@ private:
     bool readLogoBody(LogoImage &image, QByteArray &name);
     bool writeLogoFrame(int number, int B, int C, const QByteArray &frame);
     bool readStep(quint8 code, quint8 step, quint8 &value);
+    bool readAcknowledged(std::initializer_list<quint8> bytes, quint8 &value);
 
     ComIo io;
 };
