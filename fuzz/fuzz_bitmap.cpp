@@ -1,32 +1,16 @@
 // Every bitmap file we can be handed: the input becomes a file that LoadPictureToLogo takes, and
 // a loaded logo is saved again with SaveLogoToBitmap.
 
+#include "InputFile.h"
 #include "LogoImage.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
-namespace {
-QString scratch(const char *name) {
-    return QDir::temp().filePath(QStringLiteral("stamp-fuzz-%1-%2")
-                                     .arg(QCoreApplication::applicationPid())
-                                     .arg(QLatin1String(name)));
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const QString in = scratch("in.bmp"), out = scratch("out.bmp");
-    {
-        QFile file(in);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    static const QString in = scratchFile("in.bmp"), out = scratchFile("out.bmp");
+    if (!writeInput(in, data, size))
+        return 0;
     auto image = std::make_unique<LogoImage>();
     auto staging = std::make_unique<LogoDots>();
     if (LoadPictureToLogo(in, *image, *staging) == PictureLoad::Loaded) {

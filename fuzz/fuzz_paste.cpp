@@ -2,23 +2,14 @@
 // dots are loaded and pasted into a band across its edges.
 
 #include "DotBand.h"
+#include "InputFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-#include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const QString in = QDir::temp().filePath(
-        QStringLiteral("stamp-fuzz-%1-paste.bmp").arg(QCoreApplication::applicationPid()));
-    {
-        QFile file(in);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    static const QString in = scratchFile("paste.bmp");
+    if (!writeInput(in, data, size))
+        return 0;
     DotBand dots;
     if (LoadPictureDots(in, dots) == PictureLoad::Loaded) {
         // At most 32 rows and 4000 dots, as a logo load takes them.

@@ -2,23 +2,14 @@
 // read, has its port and rate written back (as the port dialog does), and is read again.
 
 #include "DeviceSettings.h"
+#include "InputFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-#include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const QString path = QDir::temp().filePath(
-        QStringLiteral("stamp-fuzz-%1.dev").arg(QCoreApplication::applicationPid()));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    static const QString path = scratchFile("settings.dev");
+    if (!writeInput(path, data, size))
+        return 0;
     const DeviceSettings first = DeviceSettings::load(path);
     if (DeviceSettings::savePortParams(path, first.portName, first.baudName)) {
         // What was written is what is read back, and the devices stay as they were.
