@@ -1,13 +1,11 @@
 #include "BackupFile.h"
 
+#include "FileAccess.h"
 #include "WireText.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <cmath>
 #include <set>
 
@@ -37,11 +35,9 @@ std::optional<QString> outOfRange(const QString &what, int value, int low, int h
 
 // A text the printer's code page carries whole, in at most `most` bytes.
 std::optional<QString> badText(const QString &what, const QString &text, int most) {
-    const QByteArray bytes = toWire(text);
-    if (fromWire(bytes) != text)
-        return QStringLiteral("%1 \"%2\" holds characters the printer's code page (%3) lacks")
-            .arg(what, text, QString::fromLatin1(wireCodePage()));
-    if (bytes.size() > most)
+    if (const auto fault = wireTextFault(text))
+        return what + QLatin1Char(' ') + *fault;
+    if (toWire(text).size() > most)
         return QStringLiteral("%1 \"%2\" is longer than %3 characters").arg(what, text).arg(most);
     return std::nullopt;
 }
@@ -210,27 +206,18 @@ QString programVersion() {
     return QStringLiteral(STAMPLINE_VERSION);
 }
 
-std::optional<ScriptItems> scriptItems(const QString &script) {
-    // The counter item (Q, N, E, S, P, each its digits, at least as many as the printer pads to),
-    // then the group item (G and one digit); either may be absent.
-    static const QRegularExpression items(
-        QStringLiteral(R"(^(?:Q(\d{2,})N(\d{8,})E(\d{8,})S(\d{4,})P(\d{4,}))?(?:G(\d))?$)"));
-    const auto m = items.match(script);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const auto part = [&](int n) { return m.captured(n).toLatin1(); };
-    return ScriptItems{part(6), part(2), part(3), part(4), part(5), part(1)};
-}
-
 std::optional<QString> validate(const Backup &b) {
     if (auto e = outOfRange(QStringLiteral("fontCount"), b.fontCount, 1, 255))
         return e;
     if (b.cells.size() != size_t(kCells))
         return QStringLiteral("cells: %1 cells, not %2").arg(b.cells.size()).arg(kCells);
     std::set<std::pair<int, int>> seen;
-    const auto items = scriptItems(b.script);
-    if (!items)
-        return QStringLiteral("script \"%1\" is not a script of special functions").arg(b.script);
+    const auto items = parseScript(b.script.toLatin1());
+    if (!items || b.script.size() > 64)
+        return QStringLiteral("script \"%1\" is not a script of special functions")
+            .arg(b.script.size() > 64 ? b.script.left(40) + QStringLiteral("…") : b.script);
+    if (auto fault = specFuncFault(*items))
+        return QStringLiteral("script: ") + *fault;
     for (const Cell &c : b.cells) {
         if (auto e = outOfRange(QStringLiteral("cell row"), c.row, 1, kMarkRows))
             return e;
@@ -364,17 +351,15 @@ Parsed parseBackup(const QByteArray &json) {
 }
 
 Parsed loadBackup(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
-    return parseBackup(file.readAll());
+    QString error;
+    const auto bytes = files::readRegular(path, files::kDataLimit, &error);
+    if (!bytes)
+        return {std::nullopt, error};
+    return parseBackup(*bytes);
 }
 
 std::optional<QString> saveBackup(const QString &path, const Backup &b) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(toJson(b)) >= 0 && file.commit())
-        return std::nullopt;
-    return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return files::writeWhole(path, toJson(b));
 }
 
 } // namespace backup

@@ -7,6 +7,7 @@
 #include "FragmentKind.h"
 #include "LogoImage.h"
 #include "PrintParameters.h"
+#include "Script.h"
 
 #include <QDateTime>
 #include <QString>
@@ -53,12 +54,6 @@ struct Backup {
     int postDays = 0;
     QString script;
 };
-
-// The special functions a script holds, cut as the printer writes them back.
-struct ScriptItems {
-    QByteArray group, initial, finish, step, discrete, fragment;
-};
-std::optional<ScriptItems> scriptItems(const QString &script);
 
 // The first thing wrong with a backup, or nothing: every range, text and logo, all 32 cells once,
 // a special cell where the script's counter stands.

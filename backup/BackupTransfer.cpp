@@ -3,6 +3,8 @@
 #include "StateBlock.h"
 #include "WireText.h"
 
+#include <algorithm>
+
 namespace backup {
 
 namespace {
@@ -125,7 +127,7 @@ bool writeLogo(Functions &f, const Logo &l) {
     for (int c = 0; c < l.C; ++c)
         for (int k = 0; k < l.B; ++k)
             image.dots[size_t(c)][size_t(k)] = MirrorBits(l.dots[size_t(c)][size_t(k)]);
-    return f.WriteLogo(l.slot, l.B, l.C, toWire(l.name), image);
+    return f.WriteLogoChecked(l.slot, l.B, l.C, toWire(l.name), image) != LogoWrite::Failed;
 }
 
 // Steps the parameter from the printer's value to the target, one step at a time.
@@ -145,6 +147,30 @@ bool stepParameter(Steps &s, quint8 code, int target) {
             return false;
         }
     }
+    return true;
+}
+
+// The list's count is one byte, so a printer with all 256 slots filled lists only 255: when the
+// list is full, every slot it leaves out is looked at (a preview), and those holding a logo are
+// added to the logos to read. One step a slot looked at.
+bool findUnlisted(Steps &s, const LogoNames &names, std::vector<int> &listed) {
+    if (names.count < 255)
+        return true;
+    std::vector<int> unlisted;
+    for (int slot = 0; slot < 256; ++slot)
+        if (std::find(listed.begin(), listed.end(), slot) == listed.end())
+            unlisted.push_back(slot);
+    s.outcome.total += int(unlisted.size());
+    for (int slot : unlisted)
+        if (!s.run(QStringLiteral("slot %1, which the full names list leaves out").arg(slot), [&] {
+                LogoImage image;
+                if (!s.attempts(kAttempts, [&] { return s.f.ReadLogoPreview(slot, image); }))
+                    return false;
+                if (image.bytesPerColumn <= 4) // it answered a size: a logo is stored there
+                    listed.push_back(slot);
+                return true;
+            }))
+            return false;
     return true;
 }
 
@@ -190,6 +216,8 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
     std::vector<int> listed;
     for (int i = 0; LogoNumberAt(names, i) >= 0; ++i)
         listed.push_back(LogoNumberAt(names, i));
+    if (!findUnlisted(s, names, listed))
+        return s.outcome;
     s.outcome.total += int(listed.size());
     for (size_t i = 0; i < listed.size(); ++i)
         if (!s.run(QStringLiteral("logo %1").arg(listed[i]), [&] {
@@ -250,7 +278,7 @@ Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
     };
     if (auto wrong = validate(b))
         return refuse(*wrong);
-    const auto items = scriptItems(b.script);
+    const auto items = parseScript(b.script.toLatin1());
     // Nothing is written before the printer's font count is known to be the backup's: the fonts
     // and the logo cells depend on it.
     StateBlock block;

@@ -68,11 +68,9 @@ std::optional<QString> check(const Param &p, const QString &arg, int &number) {
                        : QStringLiteral("%1 must be up to %2 digits").arg(name).arg(p.max);
         return std::nullopt;
     case ArgKind::Text: {
-        const QByteArray bytes = toWire(arg);
-        if (fromWire(bytes) != arg)
-            return QStringLiteral("%1 holds characters the printer's code page (%2) lacks")
-                .arg(name, QString::fromLatin1(wireCodePage()));
-        if (p.max > 0 && bytes.size() > p.max)
+        if (const auto fault = wireTextFault(arg))
+            return name + QLatin1Char(' ') + *fault;
+        if (p.max > 0 && toWire(arg).size() > p.max)
             return QStringLiteral("%1 must be at most %2 characters").arg(name).arg(p.max);
         return std::nullopt;
     }
@@ -151,8 +149,8 @@ bool saveLogoIfAsked(Call &c, const LogoImage &image, int fileArg) {
         c.note(QStringLiteral("the slot is empty: no picture written to %1").arg(c.text(fileArg)));
         return true;
     }
-    if (!SaveLogoToBitmap(c.text(fileArg), image))
-        return c.fail(QStringLiteral("cannot save the logo to %1").arg(c.text(fileArg)));
+    if (const auto why = SaveLogoToBitmap(c.text(fileArg), image))
+        return c.fail(QStringLiteral("cannot save the logo: %1").arg(*why));
     return true;
 }
 
@@ -179,7 +177,8 @@ bool readLogoPreview(Call &c) {
 bool writeLogo(Call &c) {
     LogoImage image;
     LogoDots staging;
-    switch (LoadPictureToLogo(c.text(1), image, staging)) {
+    PictureKept kept;
+    switch (LoadPictureToLogo(c.text(1), image, staging, nullptr, &kept)) {
     case PictureLoad::NotValid:
         return c.fail(QStringLiteral("Image is not valid..."));
     case PictureLoad::NotMonochrome:
@@ -188,8 +187,17 @@ bool writeLogo(Call &c) {
         break;
     }
     const QByteArray name = c.has(2) ? c.wire(2) : QByteArray();
-    return c.f.WriteLogo(c.number(0), image.bytesPerColumn, qMin(image.columnCount, 255), name,
-                         image);
+    const LogoWrite written =
+        c.f.WriteLogoChecked(c.number(0), image.bytesPerColumn, image.columnCount, name, image);
+    if (written == LogoWrite::Failed)
+        return false;
+    if (kept.cut())
+        c.note(kept.note());
+    if (written == LogoWrite::HeldAsWritten)
+        c.note(QStringLiteral("the printer did not confirm the write; read back, slot %1 holds "
+                              "the logo as written")
+                   .arg(c.number(0)));
+    return true;
 }
 
 bool readMarkImage(Call &c) {
@@ -202,8 +210,8 @@ bool readMarkImage(Call &c) {
         return true; // an empty mark has no picture: no file is written
     const QString file = c.text(0);
     const QByteArray format = QFileInfo(file).suffix().toUpper().toLatin1();
-    if (!markPicture(*mark).save(file, format.constData()))
-        return c.fail(QStringLiteral("cannot save the mark to %1").arg(file));
+    if (const auto why = savePicture(markPicture(*mark), file, format.constData()))
+        return c.fail(QStringLiteral("cannot save the mark: %1").arg(*why));
     return true;
 }
 

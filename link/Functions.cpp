@@ -87,6 +87,18 @@ bool Functions::fail(const QString &what) {
     return false;
 }
 
+bool Functions::sendable(std::initializer_list<QByteArray> texts) {
+    for (const QByteArray &text : texts)
+        if (const qsizetype at = controlByteAt(text); at >= 0) {
+            state().note(QStringLiteral("the text holds a control byte (%1h) at position %2; "
+                                        "nothing was sent")
+                             .arg(hexByte(quint8(text[at])))
+                             .arg(at + 1));
+            return false;
+        }
+    return true;
+}
+
 bool Functions::SendByte(quint8 byte) {
     return watched(__func__, [&] {
         io.PurgeInput();
@@ -138,13 +150,18 @@ bool Functions::Connect() {
         const int port = portIndexOf(s.portName);
         if (port >= 0 && !io.OpenPort(port))
             return false;
+        // A port name that is none of the four keeps the port already held; with none held there
+        // is nothing to talk to.
+        if (port < 0 && !s.handle) {
+            s.note(QStringLiteral("the port \"%1\" is none of Com1..Com4, and no port is open")
+                       .arg(s.portName));
+            return false;
+        }
         const int baud = baudIndexOf(s.baudName);
         if (baud >= 0 && !io.SetLine(baud))
             return fail(QStringLiteral("the line could not be set to %1 baud").arg(s.baudName));
         io.SetStandardTimeouts();
         io.PurgeInput();
-        // A port name that is none of the four keeps the port already held; with none held there is
-        // nothing to talk to.
         return s.handle != nullptr;
     });
 }
@@ -319,7 +336,8 @@ bool Functions::KeyboardOff() {
 
 bool Functions::SetAutoRunPeriod(const QByteArray &text) {
     return watched(__func__, [&] {
-        return command({0x0C, 'A'}) && send(leftPadded(trimBlanks(text), 3)) && send({CR});
+        const QByteArray period = leftPadded(trimBlanks(text), 3);
+        return sendable({period}) && command({0x0C, 'A'}) && send(period) && send({CR});
     });
 }
 
@@ -335,11 +353,15 @@ bool Functions::MarkStorage(int mode, int index) {
 }
 
 bool Functions::SetTime(const QByteArray &hhmmss) {
-    return watched(__func__, [&] { return command({0x1A, 'T'}) && send(hhmmss) && send({CR}); });
+    return watched(__func__, [&] {
+        return sendable({hhmmss}) && command({0x1A, 'T'}) && send(hhmmss) && send({CR});
+    });
 }
 
 bool Functions::SetDate(const QByteArray &ddmmyy) {
-    return watched(__func__, [&] { return command({0x1A, 'D'}) && send(ddmmyy) && send({CR}); });
+    return watched(__func__, [&] {
+        return sendable({ddmmyy}) && command({0x1A, 'D'}) && send(ddmmyy) && send({CR});
+    });
 }
 
 bool Functions::SetFont(int fontSize, int row, int column) {
@@ -350,31 +372,36 @@ bool Functions::SetFont(int fontSize, int row, int column) {
 
 bool Functions::WriteTimeDateFragment(int row, int column, const QByteArray &text) {
     return watched(__func__, [&] {
-        return command({0x1A, digit(row), digit(column)}) && send(text) && send({CR});
+        return sendable({text}) && command({0x1A, digit(row), digit(column)}) && send(text) &&
+               send({CR});
     });
 }
 
 bool Functions::WriteCounterFragment(int row, int column, const QByteArray &text) {
     return watched(__func__, [&] {
-        return command({0x19, digit(row), digit(column)}) && send(text) && send({CR});
+        return sendable({text}) && command({0x19, digit(row), digit(column)}) && send(text) &&
+               send({CR});
     });
 }
 
 bool Functions::WritePostDateFragment(int row, int column, const QByteArray &offset,
                                       const QByteArray &text) {
     return watched(__func__, [&] {
-        return command({0x1D, digit(row), digit(column)}) && send(text) && send({CR}) &&
-               SetPostDays(offset);
+        return sendable({text, offset}) && command({0x1D, digit(row), digit(column)}) &&
+               send(text) && send({CR}) && SetPostDays(offset);
     });
 }
 
 bool Functions::SetPostDays(const QByteArray &days) {
-    return watched(__func__, [&] { return command({0x1D, 'D'}) && send(days) && send({CR}); });
+    return watched(__func__, [&] {
+        return sendable({days}) && command({0x1D, 'D'}) && send(days) && send({CR});
+    });
 }
 
 bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {
     return watched(__func__, [&] {
-        return command({0x18, digit(row), digit(column)}) && send(text.left(38)) && send({CR});
+        return sendable({text}) && command({0x18, digit(row), digit(column)}) &&
+               send(text.left(38)) && send({CR});
     });
 }
 
@@ -409,6 +436,8 @@ bool Functions::WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QB
     return watched(__func__, [&] {
         const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
                          step = trimBlanks(s), discrete = trimBlanks(p), fragment = trimBlanks(q);
+        if (!sendable({group, init, finish, step, discrete, fragment}))
+            return false;
         const qsizetype counterLength = init.size() + finish.size() + step.size() + discrete.size();
         const bool hasGroup = !group.isEmpty();
         bool groupOk = true;
@@ -671,13 +700,14 @@ bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame
     const auto ack = ReceiveByte();
     if (ack && *ack != 's')
         return fail(QStringLiteral("the printer refused the logo"));
+    logoUnconfirmed = !ack;
     return ack.has_value();
 }
 
 bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
                           const LogoImage &image) {
     return watched(__func__, [&] {
-        if (B < 0 || B > 4 || C < 0)
+        if (B < 0 || B > 4 || C < 0 || !sendable({name}))
             return false;
         C = qMin(C, 255); // the column count travels as one byte
         while (B * C > LogoImage::kDataBytes)
@@ -686,10 +716,46 @@ bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
     });
 }
 
+LogoWrite Functions::WriteLogoChecked(int number, int B, int C, const QByteArray &name,
+                                      const LogoImage &image) {
+    logoUnconfirmed = false;
+    if (WriteLogo(number, B, C, name, image))
+        return LogoWrite::Confirmed;
+    if (!logoUnconfirmed)
+        return LogoWrite::Failed;
+    // The whole frame went out, but the printer's closing 's' never came: the slot says whether
+    // the printer took the logo.
+    C = qMin(C, 255);
+    while (B * C > LogoImage::kDataBytes)
+        --C;
+    LogoImage held;
+    QByteArray heldName;
+    if (!ReadLogo(number, held, heldName)) {
+        state().note(QStringLiteral("the printer did not confirm logo %1, and the slot could not "
+                                    "be read back: what it holds is unknown")
+                         .arg(number));
+        return LogoWrite::Failed;
+    }
+    if (held.bytesPerColumn == B && held.columnCount == C &&
+        logoFrame(held.dots, B, C, heldName, false) == logoFrame(image.dots, B, C, name, true))
+        return LogoWrite::HeldAsWritten;
+    state().note(
+        held.bytesPerColumn > 4
+            ? QStringLiteral("the printer did not confirm logo %1; read back, the slot is empty")
+                  .arg(number)
+            : QStringLiteral("the printer did not confirm logo %1; read back, the slot holds "
+                             "another logo (%2 x %3, \"%4\")")
+                  .arg(number)
+                  .arg(held.bytesPerColumn)
+                  .arg(held.columnCount)
+                  .arg(QString::fromLatin1(trimBlanks(heldName))));
+    return LogoWrite::Failed;
+}
+
 bool Functions::RenameLogo(int number, const QByteArray &name, LogoImage &image) {
     return watched(__func__, [&] {
         QByteArray oldName;
-        if (!ReadLogo(number, image, oldName))
+        if (!sendable({name}) || !ReadLogo(number, image, oldName))
             return false;
         // A slot that answers no size has nothing that would fit a frame: write nothing back.
         if (image.bytesPerColumn > 4)

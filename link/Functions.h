@@ -16,6 +16,13 @@
 int portIndexOf(const QString &portName);
 int baudIndexOf(const QString &baudName);
 
+// How a logo write ended.
+enum class LogoWrite {
+    Confirmed,     // the printer acknowledged it
+    HeldAsWritten, // its acknowledgement was lost, but the slot holds the logo as sent
+    Failed,
+};
+
 // What ReadFragment returns of a cell: its text, the font byte and the kind byte.
 struct FragmentReply {
     QByteArray text;
@@ -98,6 +105,11 @@ public:
     // Logos.
     bool ReadLogoPreview(int number, LogoImage &image);
     bool WriteLogo(int number, int B, int C, const QByteArray &name, const LogoImage &image);
+    // WriteLogo, and when everything went out but the printer's closing acknowledgement did not
+    // come back, the slot read back (ReadLogo): the write holds when the slot holds the logo as it
+    // was sent; otherwise the cause says what the slot holds.
+    LogoWrite WriteLogoChecked(int number, int B, int C, const QByteArray &name,
+                               const LogoImage &image);
     bool ReadLogo(int number, LogoImage &image, QByteArray &name);
     bool RenameLogo(int number, const QByteArray &name, LogoImage &image);
     // There is no delete command: a blank column of 4 bytes under an empty name.
@@ -120,7 +132,10 @@ private:
 
     QString where() const;          // the port, its device and rate, for the causes
     bool fail(const QString &what); // notes the cause of a failure; false
-    std::optional<quint8> reply();  // one byte of a reply; a missing one is a failure
+    // Whether every text may go: one holding a byte below 20h is refused before anything is
+    // sent (a CR inside it would end the command and the printer would run the rest).
+    bool sendable(std::initializer_list<QByteArray> texts);
+    std::optional<quint8> reply(); // one byte of a reply; a missing one is a failure
     bool probe(const CarryOn &carryOn);
     bool send(std::initializer_list<quint8> bytes);
     bool send(const QByteArray &bytes);
@@ -134,4 +149,5 @@ private:
     bool readAcknowledged(std::initializer_list<quint8> bytes, quint8 &value);
 
     ComIo io;
+    bool logoUnconfirmed = false; // the last logo frame went out without its closing 's'
 };

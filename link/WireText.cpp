@@ -36,6 +36,38 @@ QByteArray toWire(const QString &text) {
     return encoder.encode(text);
 }
 
+qsizetype controlByteAt(const QByteArray &bytes) {
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (quint8(bytes[i]) < 0x20)
+            return i;
+    return -1;
+}
+
+std::optional<QString> wireTextFault(const QString &text) {
+    const QByteArray bytes = toWire(text);
+    if (controlByteAt(bytes) < 0 && fromWire(bytes) == text)
+        return std::nullopt;
+    // Character by character, to name the first one that cannot go.
+    const QList<uint> points = text.toUcs4();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const uint point = points[i];
+        if (point < 0x20) {
+            const QString hex = QStringLiteral("%1").arg(point, 2, 16, QLatin1Char('0')).toUpper();
+            return QStringLiteral("holds a control character (%1h) at position %2")
+                .arg(hex)
+                .arg(i + 1);
+        }
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t *>(&point), 1);
+        if (fromWire(toWire(character)) != character)
+            return QStringLiteral("holds \"%1\" at position %2, which the printer's code page (%3) "
+                                  "lacks")
+                .arg(character)
+                .arg(i + 1)
+                .arg(QString::fromLatin1(wireCodePage()));
+    }
+    return std::nullopt;
+}
+
 QString fromWire(const QByteArray &bytes) {
     auto decoder = converter<QStringDecoder>();
     return decoder.decode(bytes);

@@ -62,7 +62,7 @@ private slots:
     void postDateGoesOutInTwoExchanges();
     void reads_data();
     void reads();
-    void specFuncRefusesABadGroup();
+    void refusedBeforeAnyByte();
     void textCodePage();
 };
 
@@ -274,19 +274,70 @@ void CommandsTest::reads() {
         checkFailureAtEveryByte(script, [&](Functions &f) { return read(f, result); });
 }
 
-void CommandsTest::specFuncRefusesABadGroup() {
-    // A group that is no number has no digit to go out as: nothing is sent at all.
-    for (const QByteArray &group : {QByteArray("x"), QByteArray("3a"), QByteArray("-1")}) {
+void CommandsTest::refusedBeforeAnyByte() {
+    // A text holding a byte below 20h would end its command early (a CR ends every text) and the
+    // printer would run the rest as commands; a group that is no number has no digit to go out
+    // as. Nothing is sent at all, and the cause names the control byte and where it is.
+    const struct {
+        const char *name;
+        Op op;
+        const char *cause;
+    } rows[] = {
+#define OP(call) [](Functions &f) { return f.call; }
+        {"text", OP(WriteTextFragment(1, 2, "A\r\x0bM")), "control byte (0Dh) at position 2"},
+        {"text cut at 38", OP(WriteTextFragment(1, 2, QByteArray(40, 'x') + '\x18')),
+         "control byte (18h) at position 41"},
+        {"counter", OP(WriteCounterFragment(1, 1, "1\n2")), "(0Ah) at position 2"},
+        {"time-date", OP(WriteTimeDateFragment(1, 1, "HH\x1bMM")), "(1Bh) at position 3"},
+        {"post-date format", OP(WritePostDateFragment(1, 1, "0005", "DD\rMM")), "(0Dh)"},
+        {"post-date days", OP(WritePostDateFragment(1, 1, "00\r5", "DD")), "(0Dh)"},
+        {"day count",
+         OP(SetPostDays("0\x0b"
+                        "05")),
+         "(0Bh)"},
+        {"time", OP(SetTime("12\r456")), "(0Dh)"},
+        {"date",
+         OP(SetDate("0\x01"
+                    "1222")),
+         "(01h) at position 2"},
+        {"period", OP(SetAutoRunPeriod("1\r2")), "(0Dh)"},
+        {"spec func", OP(WriteSpecFunc("", "1\r2", "500", "1", "1", "12")), "(0Dh)"},
+        {"group not a number", OP(WriteSpecFunc("x", "1", "500", "1", "1", "12")), ""},
+        {"group 3a", OP(WriteSpecFunc("3a", "", "", "", "", "")), ""},
+        {"group -1", OP(WriteSpecFunc("-1", "", "", "", "", "")), ""},
+        {"logo name", Op([](Functions &f) {
+             LogoImage image;
+             return f.WriteLogo(3, 1, 1, "AB\rC", image);
+         }),
+         "(0Dh) at position 3"},
+        {"new logo name", Op([](Functions &f) {
+             LogoImage image;
+             return f.RenameLogo(3, "\x0bM", image);
+         }),
+         "(0Bh) at position 1"},
+#undef OP
+    };
+    for (const auto &row : rows) {
         PrinterRig rig;
-        QVERIFY(!rig.f.WriteSpecFunc(group, "1", "500", "1", "1", "12"));
-        QVERIFY(!rig.f.WriteSpecFunc(group, "", "", "", "", ""));
-        QCOMPARE(rig.printer->opens(), 0);
-        QVERIFY(rig.printer->hostBytes().isEmpty());
+        QVERIFY2(!row.op(rig.f), row.name);
+        QVERIFY2(rig.printer->opens() == 0 && rig.printer->hostBytes().isEmpty(), row.name);
+        QVERIFY2(rig.state.causes.value(0).contains(QLatin1String(row.cause)),
+                 qPrintable(QLatin1String(row.name) + ": " + rig.state.causes.join('|')));
     }
 }
 
 void CommandsTest::textCodePage() {
     QCOMPARE(fromWire(bytes("CF F0 E8 E2 E5 F2")), QStringLiteral("Привет"));
+    // What a text may hold: every character of the code page from 20h on.
+    QVERIFY(!wireTextFault(QStringLiteral("Привет, № 5 — \"A\" ~")));
+    QCOMPARE(wireTextFault(QStringLiteral("AB\rCD")).value_or(QString()),
+             QStringLiteral("holds a control character (0Dh) at position 3"));
+    QCOMPARE(wireTextFault(QStringLiteral("Zürich ł 日本")).value_or(QString()),
+             QStringLiteral("holds \"ü\" at position 2, which the printer's code page "
+                            "(windows-1251) lacks"));
+    QCOMPARE(wireTextFault(QStringLiteral("a😀\x1f")).value_or(QString()),
+             QStringLiteral("holds \"😀\" at position 2, which the printer's code page "
+                            "(windows-1251) lacks"));
 }
 
 QTEST_GUILESS_MAIN(CommandsTest)
