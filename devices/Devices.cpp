@@ -40,7 +40,10 @@ std::unique_ptr<SerialLine> open(const QString &device, QString *why) {
     if (!isVirtual(device))
         return SystemLine::open(device, why);
     QString notice;
-    auto printer = printer::sharedPrinter(device, device.mid(int(qstrlen("virtual:"))), &notice);
+    const QString stateFile = device.mid(int(qstrlen("virtual:")));
+    auto printer = printer::sharedPrinter(device, stateFile, &notice, why);
+    if (!printer)
+        return nullptr;
     auto line = std::make_unique<InProcessLine>(std::make_shared<VirtualPrinterPeer>(printer));
     line->setStandIn(true);
     line->notice = notice;

@@ -1,5 +1,7 @@
 #include "DeviceSettings.h"
 
+#include "FileAccess.h"
+#include "Functions.h"
 #include "WireText.h"
 
 #include <QFileInfo>
@@ -33,6 +35,14 @@ QString DeviceSettings::pathFor(const QString &programPath) {
 
 DeviceSettings DeviceSettings::load(const QString &path) {
     DeviceSettings result;
+    // A FIFO, a device or a huge file is never handed to the INI reader.
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        if (const auto why = files::unreadable(path, files::kSettingsLimit)) {
+            result.problem = *why + QStringLiteral("; the defaults (com1, 9600 baud, "
+                                                   "/dev/ttyS0..3) are used");
+            return result;
+        }
+    }
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) {
         result.problem = QStringLiteral("the settings file %1 is not a readable INI file; the "
@@ -47,11 +57,25 @@ DeviceSettings DeviceSettings::load(const QString &path) {
         settings.value(keyLike(settings, QStringLiteral("Speed")), result.baudName).toString());
     settings.endGroup();
     result.ports = PortTable::fromSettings(settings);
+    if (portIndexOf(result.portName) < 0)
+        result.problem = QStringLiteral("Com \"%1\" in %2 is none of com1..com4: no port is "
+                                        "opened until one is chosen")
+                             .arg(result.portName, path);
+    if (baudIndexOf(result.baudName) < 0) {
+        result.problem = QStringLiteral("Speed \"%1\" in %2 is not a rate of the printer (1200, "
+                                        "2400, 4800, 9600, 19200, 38400 or 57600): 9600 is used")
+                             .arg(result.baudName, path);
+        result.baudName = QStringLiteral("9600");
+    }
     return result;
 }
 
 bool DeviceSettings::savePortParams(const QString &path, const QString &portName,
                                     const QString &baudName) {
+    // Only a regular file (or none yet) is read and written as the settings.
+    if (files::unwritable(path) ||
+        (QFileInfo::exists(path) && files::unreadable(path, files::kSettingsLimit)))
+        return false;
     QSettings settings(path, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("PortParams"));
     setKey(settings, QStringLiteral("com"), portName);

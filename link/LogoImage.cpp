@@ -1,8 +1,10 @@
 #include "LogoImage.h"
 
+#include "FileAccess.h"
+
 #include "WireText.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
 #include <QtEndian>
 
@@ -141,12 +143,9 @@ struct BitmapHeader {
     bool complete = false;
 };
 
-BitmapHeader readBitmapHeader(const QString &fileName, int width, int height) {
+BitmapHeader readBitmapHeader(const QByteArray &file, int width, int height) {
     BitmapHeader result;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return result;
-    const QByteArray head = file.read(34);
+    const QByteArray head = file.left(34);
     if (head.size() < 26 || !head.startsWith("BM"))
         return result;
     const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
@@ -167,12 +166,34 @@ BitmapHeader readBitmapHeader(const QString &fileName, int width, int height) {
 }
 } // namespace
 
+int logoColumnsSent(int B, int C) {
+    C = qMin(C, 255);
+    while (B * C > LogoImage::kDataBytes)
+        --C;
+    return C;
+}
+
+QString PictureKept::note() const {
+    QStringList parts;
+    if (picture.height() > kept.height())
+        parts << QStringLiteral("top %1 rows").arg(kept.height());
+    if (picture.width() > kept.width())
+        parts << QStringLiteral("left %1 columns").arg(kept.width());
+    return QStringLiteral("the picture is %1 x %2 dots; the logo keeps its %3 (a logo holds at "
+                          "most 32 rows, 255 columns and 500 bytes)")
+        .arg(picture.width())
+        .arg(picture.height())
+        .arg(parts.join(QStringLiteral(" and ")));
+}
+
 PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging,
-                              QSize *packed) {
+                              QSize *packed, PictureKept *kept) {
+    QString why;
+    const auto bytes = files::readRegular(fileName, files::kPictureLimit, &why);
     QImage picture;
-    if (!picture.load(fileName, "BMP") || picture.isNull())
+    if (!bytes || !picture.loadFromData(*bytes, "BMP") || picture.isNull())
         return PictureLoad::NotValid;
-    const BitmapHeader header = readBitmapHeader(fileName, picture.width(), picture.height());
+    const BitmapHeader header = readBitmapHeader(*bytes, picture.width(), picture.height());
     if (!header.monochrome)
         return PictureLoad::NotMonochrome;
     if (!header.complete)
@@ -195,16 +216,27 @@ PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDot
             }
     image.bytesPerColumn = topByte + 1;
     image.columnCount = lastColumn + 1;
+    if (kept)
+        *kept = {picture.size(), QSize(logoColumnsSent(image.bytesPerColumn, W), H)};
     return PictureLoad::Loaded;
 }
 
-bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image) {
+std::optional<QString> savePicture(const QImage &picture, const QString &fileName,
+                                   const char *format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, format))
+        return QStringLiteral("the picture could not be made into %1").arg(QLatin1String(format));
+    return files::writeWhole(fileName, bytes);
+}
+
+std::optional<QString> SaveLogoToBitmap(const QString &fileName, const LogoImage &image) {
     const int B = image.bytesPerColumn, C = image.columnCount;
     if (B < 1 || B > 4 || C < 1 || C > LogoImage::kColumns)
-        return false;
+        return QStringLiteral("a logo of %1 x %2 has no picture").arg(B).arg(C);
     QImage picture(C, 8 * B, QImage::Format_Mono);
     if (picture.isNull())
-        return false;
+        return QStringLiteral("no memory for the picture");
     picture.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     picture.fill(1); // white, padding bits included
     for (int x = 0; x < C; ++x) {
@@ -214,5 +246,5 @@ bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image) {
                 if (image.dots[size_t(x)][size_t(k)] & (1 << bit))
                     picture.setPixel(x, r, 0);
     }
-    return picture.save(fileName, "BMP");
+    return savePicture(picture, fileName, "BMP");
 }

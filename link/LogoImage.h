@@ -7,6 +7,9 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
+
+class QImage;
 
 using LogoDots = std::array<std::array<quint8, 4>, 512>; // column, byte (byte 0 the bottom)
 
@@ -66,10 +69,30 @@ void PackColumns(LogoImage &image, LogoDots &staging, int H, int W,
 
 enum class PictureLoad { Loaded, NotValid, NotMonochrome };
 
+// The columns of a logo B bytes high that go out with it: the count travels as one byte, and a
+// logo holds at most 500 bytes.
+int logoColumnsSent(int B, int C);
+
+// How much of a picture a logo keeps: its top rows and left columns.
+struct PictureKept {
+    QSize picture; // the picture's own size
+    QSize kept;    // the part that goes out: at most 32 rows, the columns a logo of its B holds
+    bool cut() const { return picture.width() > kept.width() || picture.height() > kept.height(); }
+    // "the picture is 333 x 12 dots; the logo keeps its left 250 columns (a logo holds 500 bytes)"
+    QString note() const;
+};
+
 // Fills the image (file orientation) and its B and C from a 1-bit bitmap file: at most 32 rows
-// and 4000 dots of it, whose size `packed` (when given) receives.
+// and 4000 dots of it, whose size `packed` (when given) receives; `kept` (when given) how much of
+// the picture goes out as a logo. A file that is not a regular file of at most 32 MB is not valid.
 PictureLoad LoadPictureToLogo(const QString &fileName, LogoImage &image, LogoDots &staging,
-                              QSize *packed = nullptr);
+                              QSize *packed = nullptr, PictureKept *kept = nullptr);
 
 // Writes the image (wire orientation) as a 1-bit bitmap C wide and 8 × B high.
-bool SaveLogoToBitmap(const QString &fileName, const LogoImage &image);
+// Nothing on success, else the reason.
+std::optional<QString> SaveLogoToBitmap(const QString &fileName, const LogoImage &image);
+
+// Writes the picture whole in `format` ("BMP", "PNG") through a temporary file in the target's
+// folder, never over a device or a FIFO; nothing on success, else the reason.
+std::optional<QString> savePicture(const QImage &picture, const QString &fileName,
+                                   const char *format);

@@ -1,5 +1,9 @@
 #include "SystemLine.h"
 
+#include "OwnerLock.h"
+
+#include <QFileInfo>
+
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -9,12 +13,22 @@
 #endif
 
 namespace {
-QString reasonOf(const QSerialPort &port) {
+// Whether this user may read and write the device: when so, a refusal comes from another
+// program that holds it (its lock file, or the port opened in exclusive mode).
+bool mayUse(const QString &device) {
+    const QFileInfo info(device);
+    return info.exists() && info.isReadable() && info.isWritable();
+}
+
+QString reasonOf(const QSerialPort &port, const QString &device) {
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("no such device; name the right one for this port in the section "
                               "[PortDevices] of the settings file");
     case QSerialPort::PermissionError:
+        if (mayUse(device))
+            return files::inUseMessage(QStringLiteral("the port"), files::flockHolder(device)) +
+                   QStringLiteral("; close it and try again");
         return QStringLiteral("permission denied; add yourself to the dialout group "
                               "(sudo usermod -aG dialout $USER) and log in again");
     case QSerialPort::OpenError:
@@ -42,11 +56,20 @@ void askForLowLatency([[maybe_unused]] QSerialPort &port) {
 } // namespace
 
 std::unique_ptr<SystemLine> SystemLine::open(const QString &device, QString *why) {
+    // One program a printer, whatever name of the device each uses.
+    QString held;
+    auto owner = files::OwnerLock::onDevice(device, &held);
+    if (!owner && !held.isEmpty()) {
+        if (why)
+            *why = held;
+        return nullptr;
+    }
     auto line = std::make_unique<SystemLine>();
+    line->ownership = std::move(owner);
     line->port.setPortName(device);
     if (!line->port.open(QIODevice::ReadWrite)) {
         if (why)
-            *why = reasonOf(line->port);
+            *why = reasonOf(line->port, device);
         return nullptr;
     }
     askForLowLatency(line->port);

@@ -39,7 +39,10 @@ QString PortState::portLabel(int index) const {
 }
 
 bool ComIo::OpenPort(int index) {
-    s.handle.reset(); // the port is opened unshared: the old handle goes first
+    // The port is opened unshared: the old handle goes first, its owner lock only after the new
+    // line has taken the lock again.
+    const std::shared_ptr<const void> kept = s.handle ? s.handle->ownership : nullptr;
+    s.handle.reset();
     const QString device = s.ports.device(index);
     QString why = QStringLiteral("no device is named for this port");
     if (!device.isEmpty())

@@ -51,6 +51,9 @@ public:
     void setStandIn(bool on) { standIn = on; }
     // Something the device has to tell the operator once, when it first opens (empty: nothing).
     QString notice;
+    // What the line holds on its device beyond itself (the device's owner lock): kept while the
+    // same device is opened again, so that no other program gets in between.
+    std::shared_ptr<const void> ownership;
     const CommTimeouts &timeouts() const { return timeouts_; }
     bool setTimeouts(const CommTimeouts &t) {
         timeouts_ = t;

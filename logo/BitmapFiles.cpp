@@ -16,10 +16,10 @@ QString withBitmapExtension(const QString &name) {
 }
 
 void saveBitmapAs(Hub &hub, QWidget *over, const QString &caption, const QString &directory,
-                  const std::function<bool(const QString &)> &save) {
+                  const std::function<std::optional<QString>(const QString &)> &save) {
     const QString name = hub.messages().saveFileName(over, caption, directory, bitmapFilter());
     if (name.isEmpty())
         return;
-    if (!save(withBitmapExtension(name)))
-        hub.messages().error(over, QStringLiteral("Save to File Error"));
+    if (const auto why = save(withBitmapExtension(name)))
+        hub.messages().error(over, QStringLiteral("Save to File Error"), *why);
 }

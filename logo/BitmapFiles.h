@@ -16,9 +16,10 @@ QString bitmapFilter();
 QString withBitmapExtension(const QString &name);
 
 // Asks for a file name (caption, starting in `directory`), then saves with `save` under it with
-// ".bmp" forced; "Save to File Error" when that fails. Nothing when the operator cancels.
+// ".bmp" forced; "Save to File Error", with the reason `save` gives, when that fails. Nothing
+// when the operator cancels.
 void saveBitmapAs(Hub &hub, QWidget *over, const QString &caption, const QString &directory,
-                  const std::function<bool(const QString &file)> &save);
+                  const std::function<std::optional<QString>(const QString &file)> &save);
 
 // A deleted logo: one blank column of 4 bytes, which the windows do not save.
 inline bool isDeletedShape(const LogoImage &image) {

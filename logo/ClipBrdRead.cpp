@@ -143,7 +143,7 @@ void TClipBrdReadForm::ToolButton7Click() {
 
 void TClipBrdReadForm::saveBitmap(const QImage &bitmap) {
     saveBitmapAs(hub, this, QStringLiteral("Save to File"), startDirectory,
-                 [&bitmap](const QString &file) { return bitmap.save(file, "BMP"); });
+                 [&bitmap](const QString &file) { return savePicture(bitmap, file, "BMP"); });
 }
 
 // --- The pop-up menu ----------------------------------------------------------------------------

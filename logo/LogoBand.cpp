@@ -139,7 +139,8 @@ bool WriteImageSlice(Hub &hub, QWidget *over, const LogoBand &band, int number, 
                 top = std::max(top, k);
     logo.image.bytesPerColumn = top + 1;
     logo.image.columnCount = width;
-    if (hub.fn().WriteLogo(number, top + 1, quint8(width), toWire(name), logo.image))
+    if (hub.fn().WriteLogoChecked(number, top + 1, width, toWire(name), logo.image) !=
+        LogoWrite::Failed)
         return true;
     hub.messages().error(over, QStringLiteral("Write Error"));
     hub.messages().beep();

@@ -117,7 +117,8 @@ void TLogoReadWriteForm::FormShow() {
 void TLogoReadWriteForm::loadPicture() {
     LogoShare &share = logo();
     share.pictureLoaded = false;
-    switch (LoadPictureToLogo(share.pictureFile, share.image, share.staging)) {
+    PictureKept kept;
+    switch (LoadPictureToLogo(share.pictureFile, share.image, share.staging, nullptr, &kept)) {
     case PictureLoad::NotValid:
         hub.messages().information(this, QStringLiteral("Image is not valid..."));
         hub.postMessage(WindowMessage::ImageNotLoadOK); // the main window closes this window
@@ -131,6 +132,8 @@ void TLogoReadWriteForm::loadPicture() {
     }
     share.pictureLoaded = true;
     drawLogo(false);
+    if (kept.cut()) // nothing of the picture is left out without a word
+        hub.messages().information(this, kept.note());
 }
 
 void TLogoReadWriteForm::drawLogo(bool withName) {
@@ -202,8 +205,8 @@ void TLogoReadWriteForm::writeLoadedLogo(int number) {
     if (!logo().pictureLoaded)
         return; // the picture was refused: there is nothing of it to write
     const LogoImage &image = logo().image;
-    if (hub.fn().WriteLogo(number, image.bytesPerColumn, qMin(image.columnCount, 255),
-                           toWire(ui->Edit1->text()), image)) {
+    if (hub.fn().WriteLogoChecked(number, image.bytesPerColumn, image.columnCount,
+                                  toWire(ui->Edit1->text()), image) != LogoWrite::Failed) {
         hub.messages().information(this, QStringLiteral("Ok"));
         return;
     }

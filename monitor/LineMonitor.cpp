@@ -1,5 +1,7 @@
 #include "LineMonitor.h"
 
+#include "FileAccess.h"
+
 #include "FormUi.h"
 #include "Hub.h"
 #include "ui_LineMonitor.h"
@@ -97,12 +99,6 @@ void TLineMonitor::BtSaveClick() {
         this, QStringLiteral("Save"), QDir::currentPath(), QStringLiteral("Text files (*.txt)"));
     if (name.isEmpty())
         return;
-    QFile file(name);
-    const QByteArray text = rows.text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
-        !file.flush()) {
-        hub.messages().error(this, QStringLiteral("File Save Error"),
-                             QStringLiteral("%1: %2").arg(name, file.errorString()));
-        return;
-    }
+    if (const auto why = files::writeWhole(name, rows.text().toUtf8()))
+        hub.messages().error(this, QStringLiteral("File Save Error"), *why);
 }

@@ -33,10 +33,12 @@ quint8 bcd(int value) {
 }
 
 // A script value as a number; an empty one counts as `empty`.
+// A value of the script: up to 18 digits (a script keeps up to 38 characters a value, which no
+// number of ours can hold: those count as absent).
 qint64 scriptNumber(const QByteArray &digits, qint64 empty) {
-    bool ok = false;
-    const qint64 value = digits.toLongLong(&ok);
-    return ok ? value : empty;
+    if (digits.isEmpty() || digits.size() > 18 || !allDigits(digits))
+        return empty;
+    return digits.toLongLong();
 }
 
 } // namespace
@@ -204,7 +206,8 @@ void PrinterState::printMarks(qint64 count) {
                 continue;
             const qint64 modulus = power10(int(f.text.size()));
             const qint64 step = positiveModulo(count, modulus);
-            f.value = positiveModulo(f.countsUp ? f.value + step : f.value - step, modulus);
+            const qint64 value = positiveModulo(f.value, modulus);
+            f.value = positiveModulo(f.countsUp ? value + step : value - step, modulus);
         }
     if (!script.hasCounter)
         return;
@@ -221,7 +224,10 @@ void PrinterState::printMarks(qint64 count) {
     const qint64 prints = specialPrints + count;
     const qint64 moves = prints / every;
     specialPrints = prints % every;
-    const qint64 at = qBound<qint64>(0, (specialValue - first) * direction / stride, positions - 1);
+    const qint64 at = qBound<qint64>(
+        0,
+        (qBound(qMin(first, last), specialValue, qMax(first, last)) - first) * direction / stride,
+        positions - 1);
     specialValue = first + direction * stride * ((at + moves % positions) % positions);
 }
 

@@ -1,5 +1,7 @@
 #include "PtyServer.h"
 
+#include "OwnerLock.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -105,6 +107,10 @@ bool PtyServer::open(const QString &linkPath, QString *error) {
     }
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
+    // One server a link: another live server's link is never taken over.
+    linkOwner = files::OwnerLock::onFile(linkPath, error);
+    if (!linkOwner)
+        return false;
     const QFileInfo existing(linkPath);
     if (existing.isSymLink()) {
         QFile::remove(linkPath);
@@ -122,9 +128,11 @@ bool PtyServer::open(const QString &linkPath, QString *error) {
 }
 
 void PtyServer::removeLink() {
-    if (!link.isEmpty())
+    // Only a link that still leads to this server's line is its own to remove.
+    if (!link.isEmpty() && QFileInfo(link).symLinkTarget() == slave)
         QFile::remove(link);
     link.clear();
+    linkOwner.reset();
 }
 
 int PtyServer::hostRate() const {

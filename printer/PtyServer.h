@@ -7,6 +7,11 @@
 #include <QByteArray>
 #include <QString>
 #include <deque>
+#include <memory>
+
+namespace files {
+class OwnerLock;
+}
 
 namespace printer {
 
@@ -19,7 +24,8 @@ public:
     PtyServer &operator=(const PtyServer &) = delete;
 
     // Opens the pseudo-terminal, puts its slave in raw mode at the printer's rate and makes
-    // `linkPath` a symbolic link to the slave. A stale symbolic link at that path is replaced.
+    // `linkPath` a symbolic link to the slave. A stale symbolic link at that path is replaced; one
+    // that another live server holds is refused.
     bool open(const QString &linkPath, QString *error);
     // Serves until SIGTERM or SIGINT arrives; then removes the link. Returns 0, or 1 on a failure
     // of the pseudo-terminal itself.
@@ -40,6 +46,7 @@ private:
     int slaveFd = -1; // kept open so the line never hangs up between the host's opens
     QString slave;
     QString link;
+    std::unique_ptr<files::OwnerLock> linkOwner;
     std::deque<quint8> fromHost;
     QByteArray toHost;
     qint64 nextInUs = 0;  // paced: when the next host byte may be taken

@@ -1,14 +1,25 @@
 #include "StateFile.h"
 
-#include <QFile>
+#include "FileAccess.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace printer {
 
 namespace {
+
+const QLatin1String kFormat("stampline-virtual-printer-state");
+constexpr int kVersion = 1;
+// The largest counter value and clock offset a file may give: far beyond any printer's use,
+// far within what the arithmetic on them can hold.
+constexpr qint64 kMostCounter = 999'999'999'999'999'999;
+constexpr qint64 kMostClockOffsetMs = 100LL * 366 * 24 * 3600 * 1000;
+
+qint64 boundedNumber(const QJsonValue &v, qint64 most) {
+    return qBound(-most, v.toString().toLongLong(), most);
+}
 
 QString hex(const QByteArray &bytes) {
     return QString::fromLatin1(bytes.toHex());
@@ -73,13 +84,15 @@ Mark markFromJson(const QJsonArray &cells) {
         f.text = unhex(o["text"]).left(kMaxFragmentText);
         f.logo = qBound(0, o["logo"].toInt(), kLogoSlots - 1);
         f.countsUp = o["up"].toBool(true);
-        f.value = o["value"].toString().toLongLong();
+        f.value = boundedNumber(o["value"], kMostCounter);
     }
     return mark;
 }
 
 QJsonObject toJson(const PrinterState &s) {
     QJsonObject root;
+    root["format"] = kFormat;
+    root["version"] = kVersion;
     root["mark"] = markToJson(s.mark);
     QJsonArray logos;
     for (int slot = 0; slot < kLogoSlots; ++slot) {
@@ -142,7 +155,7 @@ PrinterState fromJson(const QJsonObject &root) {
     for (size_t i = 0; i < kParameterLetters.size(); ++i)
         s.parameters[i] =
             quint8(qBound(0, parameters[QString(QLatin1Char(kParameterLetters[i]))].toInt(), 255));
-    s.clockOffsetMs = root["clockOffsetMs"].toString().toLongLong();
+    s.clockOffsetMs = boundedNumber(root["clockOffsetMs"], kMostClockOffsetMs);
     s.postDays = qBound(0, root["postDays"].toInt(), 0xFFFF);
     s.autoRunPeriod = quint8(qBound(0, root["autoRunPeriod"].toInt(), 255));
     s.axl = quint16(qBound(0, root["axl"].toInt(), 0xFFFF));
@@ -150,48 +163,78 @@ PrinterState fromJson(const QJsonObject &root) {
     s.countUp = root["countUp"].toBool(true);
     const QJsonObject script = root["script"].toObject();
     s.script.hasCounter = script["counter"].toBool();
-    s.script.fragment = unhex(script["Q"]);
-    s.script.initial = unhex(script["N"]);
-    s.script.finish = unhex(script["E"]);
-    s.script.step = unhex(script["S"]);
-    s.script.discrete = unhex(script["P"]);
+    s.script.fragment = unhex(script["Q"]).left(kMaxFragmentText);
+    s.script.initial = unhex(script["N"]).left(kMaxFragmentText);
+    s.script.finish = unhex(script["E"]).left(kMaxFragmentText);
+    s.script.step = unhex(script["S"]).left(kMaxFragmentText);
+    s.script.discrete = unhex(script["P"]).left(kMaxFragmentText);
     s.script.hasGroup = script["group"].toBool();
     s.script.group = quint8(script["G"].toInt('0'));
-    s.specialValue = root["specialValue"].toString().toLongLong();
-    s.specialPrints = root["specialPrints"].toString().toLongLong();
+    s.specialValue = boundedNumber(root["specialValue"], kMostCounter);
+    s.specialPrints = qMax<qint64>(0, boundedNumber(root["specialPrints"], kMostCounter));
     return s;
+}
+
+// A file written before state files carried their mark: an object with every part of a state.
+bool isUnmarkedState(const QJsonObject &root) {
+    for (const char *key : {"mark", "logos", "store", "parameters", "clockOffsetMs"})
+        if (!root.contains(QLatin1String(key)))
+            return false;
+    return !root.contains(QLatin1String("format"));
 }
 
 } // namespace
 
 bool saveState(const QString &path, const PrinterState &state, QString *error) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(toJson(state)).toJson()) < 0 ||
-        !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+    const auto why = files::writeWhole(path, QJsonDocument(toJson(state)).toJson());
+    if (why && error)
+        *error = *why;
+    return !why;
 }
 
-bool loadState(const QString &path, PrinterState &state, QString *error) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
+StateLoad parseState(const QByteArray &bytes, PrinterState &state, QString *error) {
+    const auto fail = [error](StateLoad how, const QString &why) {
         if (error)
-            *error = in.errorString();
-        return false;
+            *error = why;
+        return how;
+    };
+    if (bytes.isEmpty()) { // a file made empty for the printer to fill
+        state = PrinterState{};
+        return StateLoad::Loaded;
     }
+    const bool marked = bytes.contains(QByteArray(kFormat.data(), kFormat.size()));
     QJsonParseError parse;
-    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll(), &parse);
-    if (!doc.isObject()) {
-        if (error)
-            *error = parse.error != QJsonParseError::NoError ? parse.errorString()
-                                                             : QStringLiteral("not a state file");
-        return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parse);
+    const QJsonObject root = doc.object();
+    if (doc.isObject() && root["format"] == kFormat) {
+        if (root["version"] != kVersion)
+            return fail(StateLoad::Refused,
+                        QStringLiteral("a state file of version %1; this printer reads version %2")
+                            .arg(root["version"].toVariant().toString())
+                            .arg(kVersion));
+        state = fromJson(root);
+        return StateLoad::Loaded;
     }
-    state = fromJson(doc.object());
-    return true;
+    if (doc.isObject() && isUnmarkedState(root)) {
+        state = fromJson(root);
+        return StateLoad::Loaded;
+    }
+    if (marked)
+        return fail(StateLoad::Damaged, parse.error != QJsonParseError::NoError
+                                            ? parse.errorString()
+                                            : QStringLiteral("its parts are not those of a state"));
+    return fail(StateLoad::Refused, QStringLiteral("not a virtual printer's state file"));
+}
+
+StateLoad loadState(const QString &path, PrinterState &state, QString *error) {
+    QString why;
+    const auto bytes = files::readRegular(path, files::kDataLimit, &why);
+    if (!bytes) {
+        if (error)
+            *error = why;
+        return StateLoad::Refused;
+    }
+    return parseState(*bytes, state, error);
 }
 
 } // namespace printer

@@ -1,5 +1,7 @@
 #include "VirtualPrinter.h"
 
+#include "FileAccess.h"
+#include "OwnerLock.h"
 #include "StateFile.h"
 
 #include <QDateTime>
@@ -75,16 +77,28 @@ QByteArray VirtualPrinter::endExchange() {
     return out;
 }
 
-bool VirtualPrinter::useStateFile(const QString &path, QString *error) {
-    file = path;
-    if (!QFileInfo::exists(path))
-        return true;
+StateLoad VirtualPrinter::useStateFile(const QString &path, QString *error) {
+    // Nothing but a regular file (or nothing yet) is ever locked, read or written over.
+    if (const QString kind = files::otherKind(path); !kind.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("%1 is %2, not a state file").arg(path, kind);
+        return StateLoad::Refused;
+    }
+    auto lock = files::OwnerLock::onFile(path, error);
+    if (!lock)
+        return StateLoad::Refused;
     PrinterState loaded;
-    if (!loadState(path, loaded, error))
-        return false;
-    state_ = std::move(loaded);
-    state_.lastPrintMs = now();
-    return true;
+    const StateLoad how =
+        QFileInfo::exists(path) ? loadState(path, loaded, error) : StateLoad::Loaded;
+    if (how == StateLoad::Refused)
+        return how;
+    owner = std::move(lock);
+    file = path;
+    if (how == StateLoad::Loaded && QFileInfo::exists(path)) {
+        state_ = std::move(loaded);
+        state_.lastPrintMs = now();
+    }
+    return how;
 }
 
 bool VirtualPrinter::save(QString *error) const {

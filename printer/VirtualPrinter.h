@@ -6,9 +6,14 @@
 #include "CommandSet.h"
 #include "PrinterLine.h"
 #include "PrinterState.h"
+#include "StateFile.h"
 #include "Transcript.h"
 
 #include <QString>
+
+namespace files {
+class OwnerLock;
+}
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,9 +49,14 @@ public:
     void setClock(Clock clock);
     qint64 now() const { return clock_(); }
 
-    // Keeps the state in `path`: loads it now when the file exists, and saves after every command
-    // that changed the state. False (with the reason) when an existing file cannot be read.
-    bool useStateFile(const QString &path, QString *error = nullptr);
+    // Keeps the state in `path` and holds the file's owner lock for as long as the printer lives:
+    // loads the file now when it exists, and saves after every command that changed the state.
+    // Refused (with the reason, nothing used or changed) when another program holds the file or
+    // it is no state file; Damaged when it is a state file that cannot be read: the printer then
+    // keeps its first state and will save over the file, so the caller sets it aside first (or
+    // calls forgetStateFile).
+    StateLoad useStateFile(const QString &path, QString *error = nullptr);
+    void forgetStateFile() { file.clear(); }
     QString stateFile() const { return file; }
     bool save(QString *error = nullptr) const;
 
@@ -71,6 +81,7 @@ private:
     std::optional<ByteTask> session;
     int rate = 57600;
     QString file;
+    std::unique_ptr<files::OwnerLock> owner;
 
     int silenceIn = -1; // host bytes until the silence starts; -1 none
     bool silent = false;

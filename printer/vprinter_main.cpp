@@ -55,7 +55,8 @@ int main(int argc, char *argv[]) {
     printer::VirtualPrinter printer;
     printer.setLineRate(baud);
     QString error;
-    if (parser.isSet(stateOption) && !printer.useStateFile(parser.value(stateOption), &error)) {
+    if (parser.isSet(stateOption) &&
+        printer.useStateFile(parser.value(stateOption), &error) != printer::StateLoad::Loaded) {
         std::fprintf(stderr, "stampline-vprinter: cannot read %s: %s\n",
                      qPrintable(parser.value(stateOption)), qPrintable(error));
         return 1;

@@ -102,13 +102,16 @@ private slots:
 void TestLogoWindow::loadWritesThePicture_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::addColumn<int>("shown"); // columns in the window
-    QTest::addColumn<int>("sent");  // columns that reach the slot
-    QTest::newRow("12 rows: 2 bytes a column") << 40 << 12 << 40 << 40;
-    QTest::newRow("32 rows: 125 columns fill the frame") << 130 << 32 << 125 << 125;
+    QTest::addColumn<int>("shown");   // columns in the window
+    QTest::addColumn<int>("sent");    // columns that reach the slot
+    QTest::addColumn<QString>("cut"); // what the window says of the columns it leaves out
+    QTest::newRow("12 rows: 2 bytes a column") << 40 << 12 << 40 << 40 << QString();
+    QTest::newRow("32 rows: 125 columns fill the frame")
+        << 130 << 32 << 125 << 125 << QStringLiteral("130 x 32 dots; the logo keeps its left 125");
     // Under 8 rows a picture of up to 4000 dots may be wider than the image: the image keeps
     // its 512 columns and shows them, a write carries the first 255.
-    QTest::newRow("4 rows, 600 columns") << 600 << 4 << 512 << 255;
+    QTest::newRow("4 rows, 600 columns")
+        << 600 << 4 << 512 << 255 << QStringLiteral("600 x 4 dots; the logo keeps its left 255");
 }
 
 void TestLogoWindow::loadWritesThePicture() {
@@ -116,8 +119,16 @@ void TestLogoWindow::loadWritesThePicture() {
     QFETCH(int, height);
     QFETCH(int, shown);
     QFETCH(int, sent);
+    QFETCH(QString, cut);
     LogoWindow w;
     w.open(LogoMode::Load, writeBitmap(w.picture(QStringLiteral("p.bmp")), width, height, weave));
+    // Nothing is left out without a word.
+    QCOMPARE(w.rig.messages.log.size(), cut.isEmpty() ? 0 : 1);
+    if (!cut.isEmpty())
+        QVERIFY2(
+            w.rig.messages.log[0].startsWith("Information: the picture is " + cut + " columns"),
+            qPrintable(w.rig.messages.log[0]));
+    w.rig.messages.log.clear();
     const int B = (height + 7) / 8, below = 8 * B - height; // the picture sits on the bottom
     const Dots picture = [&](int c, int y) { return y >= below && weave(c, y - below); };
     QCOMPARE(w.size(), QStringLiteral("Col:%1*Row:%2").arg(shown).arg(8 * B));

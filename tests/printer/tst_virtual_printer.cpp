@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace printer;
 
 namespace {
@@ -82,6 +85,7 @@ private slots:
     void markPicture();
     void faultsFailOneOperation();
     void stateFileSurvivesRestart();
+    void stateFilesUnderHostileInput();
     void lineRateAndPrinterSearch();
     void commandsSharingFirstBytes();
     void transcriptNamesCommandsAndStaysBounded();
@@ -518,31 +522,93 @@ void TstVirtualPrinter::stateFileSurvivesRestart() {
     QVERIFY(f->IncreaseParam('T', value));
     QVERIFY(f->MarkRotateOn());
     QVERIFY(f->SetDate("050607"));
-    const auto running = sharedPrinter("virtual:" + path);
-    VirtualPrinter restarted;
-    QVERIFY(restarted.useStateFile(path));
-    PrinterState kept = restarted.state();
+    const auto running = sharedPrinter("virtual:" + path, path);
+    PrinterState kept;
+    QCOMPARE(loadState(path, kept), StateLoad::Loaded);
     kept.lastPrintMs = running->state().lastPrintMs;
     QCOMPARE(kept, running->state()); // every part of the state compares
     QCOMPARE(kept.logos[77].name, QByteArray("CROSS   "));
-
-    // A file that is not a state is refused with a reason. The device still opens: the damaged
-    // file is kept aside, the printer starts afresh, and the line says so once.
-    const QString broken = dir.filePath("broken.json");
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not json") == 8);
-    file.close();
+    // The printer holds its file: no other printer (another program's) may use it meanwhile.
     QString error;
-    QVERIFY(!VirtualPrinter().useStateFile(broken, &error) && !error.isEmpty());
+    QCOMPARE(VirtualPrinter().useStateFile(path, &error), StateLoad::Refused);
+    QVERIFY2(error.startsWith(path + " is in use by another program (tst_virtual_printer, pid "),
+             qPrintable(error));
+}
+
+void TstVirtualPrinter::stateFilesUnderHostileInput() {
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return path;
+    };
+    // Only a file that carries the state file's mark and cannot be read is set aside as damaged;
+    // the printer starts afresh and says so once.
+    const QString broken =
+        write("broken.json", "{\"format\": \"stampline-virtual-printer-state\", \"ma");
     const auto line = devices::open("virtual:" + broken);
     QVERIFY(line && line->notice.contains(broken + ".damaged"));
     QVERIFY(devices::open("virtual:" + broken)->notice.isEmpty());
     QFile aside(broken + ".damaged");
-    QVERIFY(aside.open(QIODevice::ReadOnly));
-    QCOMPARE(aside.readAll(), QByteArray("not json"));
+    QVERIFY(aside.open(QIODevice::ReadOnly) && aside.readAll().endsWith("\"ma"));
     rig->port.ports.devices[0] = "virtual:" + broken;
     QVERIFY(f->WriteTextFragment(1, 1, "afresh"));
     QVERIFY(QFile::exists(broken)); // the new state is kept where the old one was
+
+    // Anything else is refused, named, and left exactly as it was: another program's JSON (a
+    // backup given by mistake), a file of another version, a directory, a FIFO (without
+    // blocking on it), a device node.
+    const QByteArray backupFile = "{\"format\": \"stampline-printer-backup\", \"cells\": []}";
+    QString fifo = dir.filePath("fifo");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString node = dir.filePath("null");
+    const bool root =
+        ::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    struct Row {
+        QString path;
+        const char *reason;
+    };
+    QList<Row> rows = {
+        {write("backup.json", backupFile), "not a virtual printer's state file"},
+        {write("newer.json", "{\"format\": \"stampline-virtual-printer-state\", \"version\": 2}"),
+         "a state file of version 2; this printer reads version 1"},
+        {dir.path(), "is a directory, not a state file"},
+        {fifo, "is a FIFO, not a state file"},
+    };
+    if (root)
+        rows.append({node, "is a device, not a state file"});
+    for (const Row &row : rows) {
+        const QFileInfo before(row.path);
+        QString why;
+        QVERIFY2(!devices::open("virtual:" + row.path, &why), qPrintable(row.path));
+        QVERIFY2(why.contains(QLatin1String(row.reason)), qPrintable(why));
+        const QFileInfo after(row.path);
+        QVERIFY(after.exists() && after.size() == before.size() &&
+                after.isFile() == before.isFile());
+        QVERIFY(!QFileInfo::exists(row.path + ".damaged"));
+    }
+    QFile kept(dir.filePath("backup.json"));
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == backupFile);
+
+    // A state file written before files carried their mark is still a printer's state; numbers
+    // far out of range are brought within what the printer holds, and printing on them stays
+    // defined (the sanitizers watch the arithmetic).
+    const QString old = write(
+        "old.json", "{\"mark\": [{\"row\": 1, \"column\": 1, \"kind\": \"counter\", \"text\": "
+                    "\"3939\", \"value\": \"9223372036854775807\"}], \"logos\": [], \"store\": [], "
+                    "\"parameters\": {}, \"clockOffsetMs\": \"9223372036854775807\", \"script\": "
+                    "{\"counter\": true, \"N\": \"2d39323233333732303336383534373735383038\", "
+                    "\"E\": \"39\", \"S\": \"31\", \"P\": \"31\", \"Q\": \"3132\"}, "
+                    "\"specialValue\": \"-9223372036854775808\", \"specialPrints\": "
+                    "\"9223372036854775807\"}");
+    PrinterState state;
+    QCOMPARE(loadState(old, state), StateLoad::Loaded);
+    QCOMPARE(state.cell(1, 1).text, QByteArray("99"));
+    state.printMarks(7);
+    QVERIFY(state.clock(QDateTime::currentMSecsSinceEpoch()).isValid());
+    QVERIFY(state.cell(1, 1).value >= 0 && state.cell(1, 1).value < 100);
 }
 
 void TstVirtualPrinter::lineRateAndPrinterSearch() {

@@ -442,7 +442,7 @@ private slots:
         // A damaged virtual printer state is kept aside; the program starts and says so.
         const QString state = rig.path(QStringLiteral("damaged.json"));
         const QString settings = rig.path(QStringLiteral("damaged.dev"));
-        QVERIFY(writeFile(state, "{ not a state"));
+        QVERIFY(writeFile(state, "{\"format\": \"stampline-virtual-printer-state\", \"mark\""));
         QVERIFY(writeFile(settings,
                           "[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:" +
                               state.toUtf8() + '\n'));
