@@ -1,6 +1,7 @@
 #include "Operations.h"
 
 #include "BackupTransfer.h"
+#include "FileAccess.h"
 #include "FragmentKind.h"
 #include "Functions.h"
 #include "LogoImage.h"
@@ -79,6 +80,8 @@ std::optional<QString> check(const Param &p, const QString &arg, int &number) {
             return QStringLiteral("%1 must name a file").arg(name);
         return std::nullopt;
     case ArgKind::Existing:
+        if (const QString kind = files::otherKind(arg); !kind.isEmpty())
+            return QStringLiteral("%1 is %2, not a regular file").arg(arg, kind);
         if (!QFileInfo(arg).isFile())
             return QStringLiteral("no such file: %1").arg(arg);
         return std::nullopt;

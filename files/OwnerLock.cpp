@@ -1,9 +1,10 @@
 #include "OwnerLock.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
-#include <QSysInfo>
 #include <map>
 
 #ifdef Q_OS_UNIX
@@ -19,8 +20,12 @@ namespace files {
 
 OwnerLock::~OwnerLock() {
 #ifdef Q_OS_UNIX
+    // A file's lock file goes while it is still locked (a folder that is gone already takes
+    // it along); the descriptor, and with it the flock, last.
+    if (!lockPath.isEmpty())
+        ::unlink(QFile::encodeName(lockPath).constData());
     if (descriptor >= 0)
-        ::close(descriptor); // and with it the flock
+        ::close(descriptor);
 #endif
 }
 
@@ -31,7 +36,39 @@ QString inUseMessage(const QString &what, const QString &holder) {
 
 std::unique_ptr<OwnerLock> OwnerLock::onFile(const QString &path, QString *why) {
     auto lock = std::unique_ptr<OwnerLock>(new OwnerLock);
-    lock->file = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    const QString lockPath = path + QStringLiteral(".lock");
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(lockPath);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return lock; // no lock file can be made here: nothing to hold
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            if (why)
+                *why = inUseMessage(path, flockHolder(lockPath));
+            return nullptr;
+        }
+        // The lock file may have been removed by its last owner between our opening and our
+        // lock: then the lock is on a file nobody else sees, and it is taken again.
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+            const QByteArray owner = QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+                                     QCoreApplication::applicationName().toUtf8() + '\n';
+            // The owner's name in the file is for a person only: nothing depends on it.
+            if (::ftruncate(fd, 0) == 0)
+                [[maybe_unused]] const auto written =
+                    ::write(fd, owner.constData(), size_t(owner.size()));
+            lock->descriptor = fd;
+            lock->lockPath = lockPath;
+            return lock;
+        }
+        ::close(fd);
+    }
+    return lock;
+#else
+    lock->file = std::make_unique<QLockFile>(lockPath);
     lock->file->setStaleLockTime(0); // only a lock whose program has died is stale
     if (lock->file->tryLock(0))
         return lock;
@@ -42,16 +79,12 @@ std::unique_ptr<OwnerLock> OwnerLock::onFile(const QString &path, QString *why) 
     qint64 pid = 0;
     QString host, program;
     QString holder;
-    if (lock->file->getLockInfo(&pid, &host, &program)) {
-        holder = QStringLiteral("%1, pid %2")
-                     .arg(program.isEmpty() ? QStringLiteral("?") : program)
-                     .arg(pid);
-        if (!host.isEmpty() && host != QSysInfo::machineHostName())
-            holder += QStringLiteral(" on %1").arg(host);
-    }
+    if (lock->file->getLockInfo(&pid, &host, &program))
+        holder = QStringLiteral("%1, pid %2").arg(program).arg(pid);
     if (why)
         *why = inUseMessage(path, holder);
     return nullptr;
+#endif
 }
 
 std::shared_ptr<OwnerLock> OwnerLock::onDevice(const QString &device, QString *why) {
@@ -107,11 +140,13 @@ QString flockHolder(const QString &path) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 6 || fields[1] != "FLOCK" || fields[5] != file)
             continue;
+        // The program by the name it was started by (its command line's first word).
         const QByteArray pid = fields[4];
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
-        const QString program = comm.open(QIODevice::ReadOnly)
-                                    ? QString::fromLocal8Bit(comm.readAll().trimmed())
-                                    : QStringLiteral("?");
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(QString::fromLatin1(pid)));
+        const QByteArray started =
+            command.open(QIODevice::ReadOnly) ? command.readAll().split('\0').value(0) : "";
+        const QString program = started.isEmpty() ? QStringLiteral("?")
+                                                  : QFileInfo(QFile::decodeName(started)).fileName();
         return QStringLiteral("%1, pid %2").arg(program, QString::fromLatin1(pid));
     }
 #else

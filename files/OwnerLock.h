@@ -2,9 +2,9 @@
 // One owner per printer. A program that uses a printer holds its owner lock for as long as it
 // uses it; a second program is refused with "in use by another program", naming that program
 // where it can be known. Two kinds:
-// - a file's lock (a virtual printer's state file, a virtual printer's link): FILE.lock beside
-//   it, holding the owner's process id, program and host; a lock left behind by a program that
-//   died is taken over;
+// - a file's lock (a virtual printer's state file, a virtual printer's link): an flock on
+//   FILE.lock beside it, which names its owner for a person; the system releases it when its
+//   program ends, however it ends;
 // - a device's lock: flock on the device node the name resolves to, so that every name of the
 //   device (a link, another path) and every user, root included, meets the same lock.
 
@@ -34,8 +34,9 @@ public:
 
 private:
     OwnerLock() = default;
-    std::unique_ptr<QLockFile> file;
+    std::unique_ptr<QLockFile> file; // where there is no flock
     int descriptor = -1;
+    QString lockPath; // a file's lock: FILE.lock, removed on release
 };
 
 // "PATH is in use by another program (stampctl, pid 4711)"; the parenthesis when known.

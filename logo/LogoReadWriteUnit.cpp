@@ -9,6 +9,7 @@
 #include "NameFilter.h"
 #include "WireText.h"
 #include "ui_LogoReadWriteUnit.h"
+#include "WireField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -204,9 +205,12 @@ void TLogoReadWriteForm::UpDown1Click() {
 void TLogoReadWriteForm::writeLoadedLogo(int number) {
     if (!logo().pictureLoaded)
         return; // the picture was refused: there is nothing of it to write
+    const auto name = wireField(hub.messages(), this, ui->Edit1);
+    if (!name)
+        return;
     const LogoImage &image = logo().image;
-    if (hub.fn().WriteLogoChecked(number, image.bytesPerColumn, image.columnCount,
-                                  toWire(ui->Edit1->text()), image) != LogoWrite::Failed) {
+    if (hub.fn().WriteLogoChecked(number, image.bytesPerColumn, image.columnCount, *name, image) !=
+        LogoWrite::Failed) {
         hub.messages().information(this, QStringLiteral("Ok"));
         return;
     }
@@ -323,8 +327,11 @@ void TLogoReadWriteForm::BtRenameClick() {
     if (!number)
         return;
     const QString name = ui->Edit1->text();
+    const auto wire = wireField(hub.messages(), this, ui->Edit1);
+    if (!wire)
+        return;
     LogoImage renamed = logo().image;
-    if (!hub.fn().RenameLogo(*number, toWire(name), renamed)) {
+    if (!hub.fn().RenameLogo(*number, *wire, renamed)) {
         hub.messages().error(this, QStringLiteral("Logo Rename Error"));
         return;
     }

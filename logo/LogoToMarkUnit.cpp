@@ -10,6 +10,7 @@
 #include "NameFilter.h"
 #include "WireText.h"
 #include "ui_LogoToMarkUnit.h"
+#include "WireField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -211,7 +212,10 @@ void TLogoToMarkForm::BtRenameClick() {
     const auto slot = slotToUse();
     if (!slot)
         return;
-    if (hub.fn().RenameLogo(*slot, toWire(ui->Edit1->text()), hub.logo().image))
+    const auto name = wireField(hub.messages(), this, ui->Edit1);
+    if (!name)
+        return;
+    if (hub.fn().RenameLogo(*slot, *name, hub.logo().image))
         hub.messages().information(this, QStringLiteral("Ok"));
     else
         hub.messages().error(this, QStringLiteral("Logo Rename Error"));

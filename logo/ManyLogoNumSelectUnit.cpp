@@ -5,6 +5,7 @@
 #include "LogoBand.h"
 #include "NameFilter.h"
 #include "ui_ManyLogoNumSelectUnit.h"
+#include "WireField.h"
 
 #include <algorithm>
 
@@ -62,6 +63,9 @@ int TSelectLogosNum::sliceWidth(int slice) const {
 }
 
 void TSelectLogosNum::OKBtnClick() {
+    for (const Group &group : groups) // every name may go before the first slice is written
+        if (group.number->isEnabled() && !wireField(hub.messages(), this, group.name))
+            return;
     if (writeSlices())
         hub.messages().information(this, QStringLiteral("Ok"));
     else

@@ -4,6 +4,7 @@
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_CounterUnit.h"
+#include "WireField.h"
 
 namespace {
 // A logo is told by the font count and leaves the font field alone.
@@ -40,13 +41,15 @@ void TCounterForm::BtWriteTextClick() {
     }
     if (!editor.mayOverwrite(QStringLiteral("Counter")))
         return;
+    const auto value = wireField(hub.messages(), this, ui->DayQuant);
+    if (!value)
+        return;
     const bool up = ui->BUp->isChecked();
     if (!(up ? hub.fn().RunningNumberForward() : hub.fn().RunningNumberBack())) {
         hub.messages().error(this, QStringLiteral("RunningNumberDirectionSet Error"));
         return;
     }
-    if (hub.fn().WriteCounterFragment(editor.row(), editor.column(),
-                                      toWire(ui->DayQuant->text()))) {
+    if (hub.fn().WriteCounterFragment(editor.row(), editor.column(), *value)) {
         hub.messages().information(this, QStringLiteral("Ok"));
     } else {
         hub.messages().error(this, QStringLiteral("Counter Set Error"));

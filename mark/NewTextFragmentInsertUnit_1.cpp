@@ -5,6 +5,7 @@
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_NewTextFragmentInsertUnit_1.h"
+#include "WireField.h"
 
 #include <QKeyEvent>
 
@@ -109,8 +110,11 @@ void TOKHelpRightDlg::BtWriteTextClick() {
         hub.messages().beep();
         return;
     }
+    const auto text = wireField(hub.messages(), this, ui->Fragtext);
+    if (!text)
+        return;
     hub.setTextWriteMode(true);
-    readOrWrite(toWire(ui->Fragtext->text()));
+    readOrWrite(*text);
     // The font goes out whatever became of the text.
     if (hub.fn().SetFont(fieldNumber(ui->EFontSize), row(), column()))
         textLoaded = false;

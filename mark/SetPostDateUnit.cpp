@@ -4,6 +4,7 @@
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_SetPostDateUnit.h"
+#include "WireField.h"
 
 namespace {
 bool isPostDate(CellKind kind) {
@@ -70,8 +71,10 @@ void TPostDateForm::BtWriteTextClick() {
         ui->DateFormat->setFocus();
         return;
     }
-    if (!hub.fn().WritePostDateFragment(editor.row(), editor.column(), *days,
-                                        toWire(ui->DateFormat->text()))) {
+    const auto format = wireField(hub.messages(), this, ui->DateFormat);
+    if (!format)
+        return;
+    if (!hub.fn().WritePostDateFragment(editor.row(), editor.column(), *days, *format)) {
         hub.messages().error(this, QStringLiteral("Post Date Set Error"));
         return;
     }

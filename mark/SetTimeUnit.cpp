@@ -4,6 +4,7 @@
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_SetTimeUnit.h"
+#include "WireField.h"
 
 #include <QDateTime>
 
@@ -108,8 +109,10 @@ void TTimeForm::writeFragmentAndClock() {
         ui->DateFormat->setFocus();
         return;
     }
-    if (!hub.fn().WriteTimeDateFragment(editor.row(), editor.column(),
-                                        toWire(ui->DateFormat->text()))) {
+    const auto format = wireField(hub.messages(), this, ui->DateFormat);
+    if (!format)
+        return;
+    if (!hub.fn().WriteTimeDateFragment(editor.row(), editor.column(), *format)) {
         hub.messages().error(this, QStringLiteral("Time Format Set Error"));
         return;
     }

@@ -86,6 +86,7 @@ private slots:
     void refusedFilesWriteNothing_data();
     void refusedFilesWriteNothing();
     void cancelledAndFailedRestoresSayHowFar();
+    void fullPrinterLosesNoLogo();
     void printerMenu();
     void stampctl();
 };
@@ -119,7 +120,7 @@ void TestBackup::refusedFilesWriteNothing_data() {
     QTest::addColumn<QString>("reason");
     const auto row = [](const char *name, const char *path, const QJsonValue &value,
                         const char *reason) {
-        QTest::newRow(name) << QString::fromLatin1(path) << value << QString::fromLatin1(reason);
+        QTest::newRow(name) << QString::fromLatin1(path) << value << QString::fromUtf8(reason);
     };
     row("damaged", "", {}, "the file is not JSON: ");
     row("another version", "version", 2, "the file is of version 2; this program reads version 1");
@@ -134,6 +135,19 @@ void TestBackup::refusedFilesWriteNothing_data() {
     row("parameter", "parameters/J", 256, "parameter J 256 is out of range 0 to 255");
     row("period", "autoRunPeriod", -1, "autoRunPeriod -1 is out of range 0 to 255");
     row("script", "script", "G33", "script \"G33\" is not a script of special functions");
+    // A CR inside a text would end its command and the printer would run the rest.
+    row("control byte in a text", "cells/1/text", "X\r\u000bM",
+        "cell 1,2: text holds a control character (0Dh) at position 2");
+    row("control byte in a logo name", "logos/0/name", "A\tB",
+        "name holds a control character (09h) at position 2");
+    // The counter's cell must be one of the mark's; every value as long as the printer keeps it.
+    row("counter in no cell", "script", "Q99N00000001E00000500S0001P0001",
+        "the counter's fragment number \"99\" names no cell of the mark");
+    row("counter in cell 0,0", "script", "Q00N00000001E00000500S0001P0001", "\"00\" names no cell");
+    row("three-digit fragment", "script", "Q345N00000001E00000500S0001P0001",
+        "is not a script of special functions");
+    row("a million digits", "script", "Q12N" + QString(1000000, QLatin1Char('9')) + "E00000500S0001P0001",
+        "script \"Q12N999999999999999999999999999999999999…\" is not a script");
     row("font count of another printer", "fontCount", 8,
         "the printer has 7 fonts; the backup was made on one with 8");
 }
@@ -193,6 +207,27 @@ void TestBackup::cancelledAndFailedRestoresSayHowFar() {
         QVERIFY(!target.state().logos[0].isEmpty());
         QVERIFY(target.state().logos[1].isEmpty());
     }
+}
+
+void TestBackup::fullPrinterLosesNoLogo() {
+    // The names list counts in one byte: with all 256 slots filled it lists 255. The slot it
+    // leaves out is looked at, and its logo is backed up with the others.
+    FormRig rig;
+    for (int slot = 0; slot < 256; ++slot)
+        rig.state().logos[size_t(slot)] = {1, 1, QByteArray(1, char(slot == 255 ? 0x00 : 0xFE)),
+                                           "L" + QByteArray::number(slot).leftJustified(7)};
+    backup::Backup b;
+    backup::Outcome outcome = backup::backUp(rig.fn(), b);
+    QVERIFY2(outcome.ok(), qPrintable(backup::describeBackUp(outcome)));
+    QCOMPARE(b.logos.size(), size_t(256));
+    QCOMPARE(b.logos.back().slot, 255);
+    QCOMPARE(b.logos.back().name, QStringLiteral("L255"));
+    QCOMPARE(b.logos.back().dots[0][0], quint8(0xFF)); // every dot of its one column
+    // An empty slot beside 255 listed ones adds nothing.
+    rig.state().logos[40] = {};
+    outcome = backup::backUp(rig.fn(), b);
+    QVERIFY(outcome.ok());
+    QCOMPARE(b.logos.size(), size_t(255));
 }
 
 void TestBackup::printerMenu() {

@@ -130,6 +130,19 @@ private slots:
         QCOMPARE(e.rig.messages.log,
                  (QStringList{"Error: Fragment text length <=37 symbols", "beep"}));
 
+        // A control character would end the command and the printer would run the rest as
+        // commands; a character the code page lacks would come out as another. Both are refused
+        // with where they are, and nothing is sent, the font included.
+        const auto mark = e.rig.state().mark;
+        QVERIFY(e.write(QStringLiteral("A\r\x0bM")).isEmpty());
+        QCOMPARE(e.rig.messages.log, QStringList{"Error: The text holds a control character (0Dh) "
+                                                 "at position 2; nothing was sent."});
+        QVERIFY(e.write(QStringLiteral("Zürich ł")).isEmpty());
+        QCOMPARE(e.rig.messages.log,
+                 QStringList{"Error: The text holds \"ü\" at position 2, which the printer's code "
+                             "page (windows-1251) lacks; nothing was sent."});
+        QCOMPARE(e.rig.state().mark, mark);
+
         // An empty text empties the cell.
         e.write(QString());
         QVERIFY(e.rig.state().cell(1, 1).text.isEmpty());

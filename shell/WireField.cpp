@@ -1,0 +1,16 @@
+#include "WireField.h"
+
+#include "Messages.h"
+#include "WireText.h"
+
+#include <QLineEdit>
+
+std::optional<QByteArray> wireField(Messages &messages, QWidget *over, QLineEdit *field) {
+    const QString text = field->text();
+    if (const auto fault = wireTextFault(text)) {
+        messages.error(over, QStringLiteral("The text %1; nothing was sent.").arg(*fault));
+        field->setFocus();
+        return std::nullopt;
+    }
+    return toWire(text);
+}
