@@ -5,6 +5,7 @@
 #include "FragmentKind.h"
 #include "Functions.h"
 #include "LogoImage.h"
+#include "Script.h"
 #include "MarkImage.h"
 #include "StateBlock.h"
 #include "WireText.h"
@@ -409,10 +410,14 @@ std::vector<Operation> makeTable() {
           {"P", ArgKind::Digits, 0, 4},
           {"Q", ArgKind::Digits, 0, 2}},
          0,
-         "group, initial, finish, step, discrete step, fragment number; \"\" leaves one out",
+         "group, initial, finish, step, discrete step, fragment number; \"\" leaves one out; "
+         "a counter's fragment number is its cell, row 1-4 and column 1-8",
          [](Call &c) {
              return c.f.WriteSpecFunc(c.wire(0), c.wire(1), c.wire(2), c.wire(3), c.wire(4),
                                       c.wire(5));
+         },
+         [](const Call &c) {
+             return specFuncFault({c.wire(0), c.wire(1), c.wire(2), c.wire(3), c.wire(4), c.wire(5)});
          }},
         {"ReadTimeParams", {}, 0, "prints each byte of the state block received", readTimeParams},
         {"ReadMarkCells",
@@ -539,7 +544,7 @@ std::optional<QString> bindArguments(const Operation &op, const QStringList &arg
         call.values.append(args[i]);
         call.numbers.push_back(number);
     }
-    return std::nullopt;
+    return op.check ? op.check(call) : std::nullopt;
 }
 
 } // namespace ctl

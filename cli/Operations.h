@@ -71,6 +71,8 @@ struct Operation {
     int optional = 0;      // how many trailing params may be left out
     const char *note = ""; // one more line of usage, when the operation needs it
     std::function<bool(Call &)> run;
+    // What the arguments together may not be (each alone fits its param), or nothing.
+    std::function<std::optional<QString>(const Call &)> check = {};
 };
 
 const std::vector<Operation> &operations();

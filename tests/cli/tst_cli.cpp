@@ -24,12 +24,13 @@ private:
     std::shared_ptr<ScriptedPrinter> printer;
 
     // stampctl ARGS with Com1 the scripted printer at 57600 and the other ports absent.
-    Run run(const QStringList &args) {
+    Run run(const QStringList &args,
+            const QByteArray &portParams = "[PortParams]\nCom=com1\nSpeed=57600\n") {
         Run r;
         const QString settings = dir.filePath(QStringLiteral("stampline.dev"));
         QFile file(settings);
         file.open(QIODevice::WriteOnly);
-        file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=printer\n");
+        file.write(portParams + "[PortDevices]\nCOM1=printer\n");
         file.close();
         auto line = [this](const QString &device, QString *) -> std::unique_ptr<SerialLine> {
             if (device != QLatin1String("printer"))
@@ -48,6 +49,7 @@ private slots:
     void usageErrors();
     void printsWhatThePrinterReplied();
     void readMarkCells();
+    void settingsThatSayWhatIsWrong();
 };
 
 void TestCli::usageErrors() {
@@ -91,6 +93,8 @@ void TestCli::usageErrors() {
         {{"--device"}, "--device needs a value"},
         {{"read-mark-cells", "1"}, "read-mark-cells takes 0 argument(s)"},
         {{"--fast", "start"}, "unknown option --fast"},
+        {{"write-spec-func", "", "1", "500", "1", "1", "99"},
+         "the counter's fragment number \"99\" names no cell of the mark"},
     };
     // Status 2, the reason and the usage on stderr, and nothing to the printer.
     for (const auto &row : rows) {
@@ -178,6 +182,27 @@ void TestCli::readMarkCells() {
     r = run({"read-mark-cells"});
     QCOMPARE(r.exit, int(ctl::Failed));
     QVERIFY2(r.err.contains("without the font count (2 of 14 bytes)"), r.err.constData());
+}
+
+void TestCli::settingsThatSayWhatIsWrong() {
+    // A port that is none of the four opens nothing, and both the settings and the failure say
+    // so; a rate the printer does not know is replaced by 9600, which is said.
+    // (Each file differs in size from the others: the settings reader keeps a file it has read
+    // while its size and time stay.)
+    Run r = run({"start"}, "[PortParams]\nCom = com5\nSpeed=57600\n");
+    QCOMPARE(r.exit, int(ctl::Failed));
+    const QString settings = dir.filePath(QStringLiteral("stampline.dev"));
+    QCOMPARE(QString::fromUtf8(r.err),
+             "stampctl: Com \"com5\" in " + settings +
+                 " is none of com1..com4: no port is opened until one is chosen\n"
+                 "stampctl: Start failed: the port \"com5\" is none of Com1..Com4, and no port is "
+                 "open\n");
+    r = run({"start"}, "[PortParams]\nCom=com1\nSpeed=115200\n");
+    QVERIFY2(r.err.startsWith("stampctl: Speed \"115200\" in " + settings.toUtf8() +
+                              " is not a rate of the printer (1200, 2400, 4800, 9600, 19200, 38400 "
+                              "or 57600): 9600 is used\n"),
+             r.err.constData());
+    QVERIFY(r.err.contains("Com1 (printer) at 9600 baud"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -10,6 +10,7 @@
 #include "StampctlRun.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -153,6 +154,11 @@ private slots:
             QCOMPARE(kindOf(row.path), before);
             QVERIFY(!QFileInfo::exists(row.path + ".damaged"));
         }
+        // The virtual printer's own state file: the same refusal, at once.
+        const StampctlRun served =
+            runWithin(kVprinter, {"--link", file("fifo-link"), "--state", file("state-fifo")});
+        QVERIFY2(served.exitCode == 1 && served.err.contains("is a FIFO, not a state file"),
+                 served.err.constData());
         if (node.isEmpty())
             QSKIP("no device node can be made here (not root): the device rows were not run");
         for (const QStringList &args :
@@ -161,6 +167,26 @@ private slots:
             const StampctlRun r = ctl(args);
             QVERIFY2(r.exitCode == 1 && r.err.contains((node + " is a device").toUtf8()), r.err.constData());
             QVERIFY(QFileInfo(node).exists() && !QFileInfo(node).isFile());
+        }
+    }
+
+    // A picture larger than a logo is cut to what a logo holds, and the cut is said.
+    void cutPicturesAreSaid() {
+        const struct {
+            int width, height;
+            const char *note;
+        } rows[] = {
+            {333, 12, "the picture is 333 x 12 dots; the logo keeps its left 250 columns"},
+            {8, 64, "the picture is 8 x 64 dots; the logo keeps its top 32 rows"},
+        };
+        for (const auto &row : rows) {
+            QImage picture(row.width, row.height, QImage::Format_Mono);
+            picture.fill(0);
+            const QString path = file(QStringLiteral("cut.bmp"));
+            QVERIFY(picture.save(path, "BMP"));
+            const StampctlRun r =
+                ctl({"--device", "virtual:" + file("cut.state"), "write-logo", "3", path});
+            QVERIFY2(r.exitCode == 0 && r.err.contains(row.note), r.err.constData());
         }
     }
 

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 // A 1-bit picture, white, with black dots at the given (x, y).
 QImage monoPicture(int w, int h, const QList<QPoint> &dots) {
@@ -86,6 +90,11 @@ private slots:
         garbage.close();
         QCOMPARE(LoadPictureToLogo(file("garbage.bmp"), image, staging), PictureLoad::NotValid);
         QCOMPARE(LoadPictureToLogo(file("missing.bmp"), image, staging), PictureLoad::NotValid);
+#ifdef Q_OS_UNIX
+        // A FIFO in a picture's place is no picture, and nothing waits for it to be written.
+        QVERIFY(::mkfifo(QFile::encodeName(file("fifo.bmp")).constData(), 0600) == 0);
+        QCOMPARE(LoadPictureToLogo(file("fifo.bmp"), image, staging), PictureLoad::NotValid);
+#endif
 
         // A file cut short would load its missing rows from whatever memory held: refused. Only the
         // padding of the last row (the top one) may be missing. 40 columns: 5 bytes a row, 8

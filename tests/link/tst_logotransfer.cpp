@@ -35,6 +35,7 @@ private slots:
     void writeLogoSizesAndNames_data();
     void writeLogoSizesAndNames();
     void writeLogoNeedsTheFinalS();
+    void lostAcknowledgementIsCheckedByReadingBack();
     void renameWritesTheDotsBackUnchanged();
     void renameOfAnEmptySlotWritesNothing();
     void deleteLogo();
@@ -186,6 +187,60 @@ void LogoTransferTest::writeLogoNeedsTheFinalS() {
         QVERIFY(!rig.f.WriteLogo(5, 1, 1, "", LogoImage{}));
         QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
     }
+}
+
+void LogoTransferTest::lostAcknowledgementIsCheckedByReadingBack() {
+    // The whole frame went out but the printer's 's' never came: the slot is read back, and the
+    // write holds only when the slot holds the logo as it was sent.
+    LogoImage image;
+    image.dots[0] = {0x01, 0xC5, 0, 0};
+    image.dots[1] = {0x00, 0xFF, 0, 0};
+    image.dots[2] = {0x80, 0x0F, 0, 0};
+    const QByteArray sent = bytes("7F 5C FF 00 FE 0F");
+    const auto slotHolding = [](const QByteArray &sizes, const QByteArray &data,
+                                const QByteArray &name) {
+        return sizes + data + QByteArray(501 - data.size(), '\xFF') + nameWithChecksum(name);
+    };
+    const struct {
+        const char *name;
+        QByteArray readBack; // empty: the slot does not answer
+        LogoWrite result;
+        const char *cause;
+    } rows[] = {
+        {"held as written", slotHolding(bytes("02 03"), sent, "LOGO    "), LogoWrite::HeldAsWritten,
+         ""},
+        {"another logo", slotHolding(bytes("02 03"), bytes("7F 5C FF 00 FE 0E"), "OLD     "),
+         LogoWrite::Failed, "read back, the slot holds another logo (2 x 3, \"OLD\")"},
+        {"another name", slotHolding(bytes("02 03"), sent, "OLD     "), LogoWrite::Failed,
+         "another logo"},
+        {"empty", bytes("00 00") + nameWithChecksum("        "), LogoWrite::Failed,
+         "read back, the slot is empty"},
+        {"silent", {}, LogoWrite::Failed, "the slot could not be read back: what it holds is unknown"},
+    };
+    for (const auto &row : rows) {
+        PrinterRig rig;
+        rig.printer->expect(bytes("07 89 2A"))
+            .expectRaw(bytes("02 03"))
+            .expectRaw(logoFrameBytes(sent, "LOGO"))
+            .expect(bytes("07 01 2A"));
+        if (!row.readBack.isEmpty())
+            rig.printer->reply(row.readBack).expect("s");
+        QCOMPARE(rig.f.WriteLogoChecked(42, 2, 3, "LOGO", image), row.result);
+        QVERIFY2(rig.printer->done(), qPrintable(QLatin1String(row.name) + rig.printer->problem()));
+        if (*row.cause)
+            QVERIFY2(rig.state.causes.join('|').contains(QLatin1String(row.cause)),
+                     qPrintable(rig.state.causes.join('|')));
+    }
+    // An answer other than 's' is the printer's refusal: nothing is read back.
+    PrinterRig rig;
+    rig.printer->expect(bytes("07 89 2A"))
+        .expectRaw(bytes("02 03"))
+        .expectRaw(logoFrameBytes(sent, "LOGO"))
+        .reply("r")
+        .expectRaw("r");
+    QCOMPARE(rig.f.WriteLogoChecked(42, 2, 3, "LOGO", image), LogoWrite::Failed);
+    QVERIFY2(rig.printer->done(), qPrintable(rig.printer->problem()));
+    QCOMPARE(rig.printer->opens(), 1);
 }
 
 void LogoTransferTest::renameWritesTheDotsBackUnchanged() {
