@@ -13,7 +13,8 @@ if [[ $# -ne 1 || ! $1 =~ ^[0-9]+$ || $1 -lt 1 ]]; then
   exit 2
 fi
 total=$1
-targets=(fuzz_replies fuzz_bitmap fuzz_printer fuzz_paste fuzz_settings)
+targets=(fuzz_replies fuzz_bitmap fuzz_printer fuzz_paste fuzz_settings fuzz_backup fuzz_state
+         fuzz_transfer)
 
 # libFuzzer's runtime comes with clang (libclang-rt-dev on newer releases).
 links_fuzzer() {
@@ -32,6 +33,14 @@ STAMP_PRESET=fuzz STAMP_EXTRA_PACKAGES="${extra[*]}" scripts/setup.sh >build-fuz
   exit 1
 }
 
+# A whole backup, a state file and a printer's answers to a whole backup are larger than a reply.
+max_len() {
+  case $1 in
+  fuzz_backup | fuzz_state | fuzz_transfer) echo 65536 ;;
+  *) echo 8192 ;;
+  esac
+}
+
 share=$((total / ${#targets[@]}))
 ((share >= 1)) || share=1
 mkdir -p build-fuzz/findings
@@ -45,7 +54,7 @@ for t in "${targets[@]}"; do
   status=0
   # -timeout: one input taking longer is a hang; -rss_limit_mb: one using more is a finding too.
   build-fuzz/bin/"$t" "$corpus" "fuzz/corpus/$t" -max_total_time="$share" -timeout=10 \
-    -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+    -rss_limit_mb=2048 -max_len="$(max_len "$t")" -print_final_stats=1 \
     -artifact_prefix="build-fuzz/findings/$t-" >"$log" 2>&1 || status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   if ((status != 0)); then
