@@ -1,5 +1,6 @@
 #include "BackupTransfer.h"
 
+#include "MarkCells.h"
 #include "StateBlock.h"
 #include "WireText.h"
 
@@ -9,12 +10,7 @@ namespace backup {
 
 namespace {
 
-constexpr int kCellAttempts = 10; // as the editors read a cell
-constexpr int kAttempts = 3;      // every other read
-
-QString cellStep(int row, int column) {
-    return QStringLiteral("cell %1,%2").arg(row).arg(column);
-}
+constexpr int kAttempts = 3; // every other read
 
 // Runs the steps of one transfer and keeps its outcome.
 class Steps {
@@ -37,21 +33,30 @@ public:
         const qsizetype causes = f.state().causes.size();
         cause.clear();
         if (carryOn() && work()) {
-            ++outcome.done;
-            outcome.last = name;
+            done(name);
             return true;
         }
+        endAt(name, causes);
+        return false;
+    }
+    void done(const QString &name) {
+        ++outcome.done;
+        outcome.last = name;
+    }
+    // The transfer ends at this step: cancelled when the progress stopped it, otherwise failed
+    // with `cause`, or the last cause the link gave since `causes` of them were known.
+    const Outcome &endAt(const QString &name, qsizetype causes) {
         outcome.step = name;
         if (stopped) {
             outcome.end = Outcome::End::Cancelled;
-            return false;
+            return outcome;
         }
         outcome.end = Outcome::End::Failed;
         if (cause.isEmpty())
             cause = f.state().causes.size() > causes ? f.state().causes.last()
                                                      : QStringLiteral("the printer did not answer");
         outcome.cause = cause;
-        return false;
+        return outcome;
     }
     // An exchange tried up to `attempts` times while the work may go on.
     bool attempts(int n, const std::function<bool()> &exchange) {
@@ -193,22 +198,35 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
     Backup b;
     b.programVersion = programVersion();
     b.made = QDateTime::currentDateTimeUtc();
-    StateBlock block;
-    if (!s.run(QStringLiteral("the state block"), [&] { return readStateBlock(s, block); }))
-        return s.outcome;
-    b.fontCount = block.fontCount();
-    b.postDays = block.postDateDays();
-    b.autoRunPeriod = block.autoRunPeriod();
-    for (int row = 1; row <= kMarkRows; ++row)
-        for (int column = 1; column <= kMarkColumns; ++column)
-            if (!s.run(cellStep(row, column), [&] {
-                    const auto reply = readFragmentAttempts(f, row, column, kCellAttempts,
-                                                            [&](int) { return s.carryOn(); });
-                    if (reply)
-                        b.cells.push_back(cellOf(row, column, *reply, b.fontCount));
-                    return reply.has_value();
-                }))
-                return s.outcome;
+    // The state block and the 32 cells, as the editors read them; a step each.
+    const qsizetype causes = f.state().causes.size();
+    const QString blockStep = QStringLiteral("the state block");
+    const MarkCells mark = readMarkCells(f, {.stateBlockAttempts = kAttempts,
+                                             .carryOn =
+                                                 [&](int cell) {
+                                                     if (cell == 0 && s.outcome.done == 0)
+                                                         s.done(blockStep);
+                                                     return s.carryOn();
+                                                 },
+                                             .cellDone =
+                                                 [&](int cell, const MarkCells &soFar) {
+                                                     if (soFar.cells[size_t(cell)])
+                                                         s.done(cellName(cell));
+                                                 }});
+    if (!mark.stateBlock) {
+        if (mark.blockRead)
+            s.cause = QStringLiteral("the state block came with %1 of its 14 bytes")
+                          .arg(mark.block.received);
+        return s.endAt(blockStep, causes);
+    }
+    if (!mark.done())
+        return s.endAt(cellName(mark.failedAt >= 0 ? mark.failedAt : mark.read), causes);
+    b.fontCount = mark.block.fontCount();
+    b.postDays = mark.block.postDateDays();
+    b.autoRunPeriod = mark.block.autoRunPeriod();
+    for (int i = 0; i < kMarkCells; ++i)
+        b.cells.push_back(cellOf(i / kMarkColumns + 1, i % kMarkColumns + 1, *mark.cells[size_t(i)],
+                                 b.fontCount));
     LogoNames names;
     if (!s.run(QStringLiteral("the logo names list"),
                [&] { return s.attempts(kAttempts, [&] { return f.ReadLogoNamesList(names); }); }))
@@ -303,7 +321,8 @@ Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
         if (!s.run(QStringLiteral("logo %1").arg(l.slot), [&] { return writeLogo(f, l); }))
             return s.outcome;
     for (const Cell &c : b.cells)
-        if (!s.run(cellStep(c.row, c.column), [&] { return writeCell(f, c, b); }))
+        if (!s.run(cellName((c.row - 1) * kMarkColumns + c.column - 1),
+                   [&] { return writeCell(f, c, b); }))
             return s.outcome;
     for (size_t i = 0; i < kPrintParameters.size(); ++i)
         if (!s.run(parameterStep(i), [&] {

@@ -5,8 +5,9 @@
 #include "FragmentKind.h"
 #include "Functions.h"
 #include "LogoImage.h"
-#include "Script.h"
+#include "MarkCells.h"
 #include "MarkImage.h"
+#include "Script.h"
 #include "StateBlock.h"
 #include "WireText.h"
 
@@ -231,36 +232,32 @@ bool readFragment(Call &c) {
 
 // The font count, then every cell with the editors' retries; a line a cell.
 bool readMarkCells(Call &c) {
-    constexpr int kAttempts = 10;
-    StateBlock block;
-    if (!c.f.ReadTimeParams(block))
-        return false;
-    if (block.received < 14)
+    const MarkCells mark = readMarkCells(c.f);
+    if (!mark.stateBlock && mark.blockRead)
         return c.fail(QStringLiteral("ReadMarkCells failed: the state block came without the font "
                                      "count (%1 of 14 bytes)")
-                          .arg(block.received));
-    for (int row = 1; row <= kMarkRows; ++row)
-        for (int column = 1; column <= kMarkColumns; ++column) {
-            const auto reply = readFragmentAttempts(c.f, row, column, kAttempts);
-            if (!reply) {
-                const QStringList &causes = c.f.state().causes;
-                return c.fail(
-                    QStringLiteral("ReadMarkCells failed at cell %1,%2 (%3 reads)%4")
-                        .arg(row)
-                        .arg(column)
-                        .arg(kAttempts)
-                        .arg(causes.isEmpty() ? QString() : QStringLiteral(": ") + causes.last()));
-            }
-            const CellSummary cell = summarize(*reply, block.fontCount());
-            QString line = QStringLiteral("%1 %2 %3 %4")
-                               .arg(row)
-                               .arg(column)
-                               .arg(cellWord(cell.kind))
-                               .arg(cell.font);
-            if (!cell.text.isEmpty())
-                line += QLatin1Char(' ') + cell.text;
-            c.print(line);
-        }
+                          .arg(mark.block.received));
+    if (!mark.stateBlock)
+        return false;
+    if (mark.failedAt >= 0) {
+        const QStringList &causes = c.f.state().causes;
+        return c.fail(
+            QStringLiteral("ReadMarkCells failed at %1 (%2 reads)%3")
+                .arg(cellName(mark.failedAt))
+                .arg(kCellReadAttempts)
+                .arg(causes.isEmpty() ? QString() : QStringLiteral(": ") + causes.last()));
+    }
+    for (int i = 0; i < kMarkCells; ++i) {
+        const CellSummary cell = summarize(*mark.cells[size_t(i)], mark.block.fontCount());
+        QString line = QStringLiteral("%1 %2 %3 %4")
+                           .arg(i / kMarkColumns + 1)
+                           .arg(i % kMarkColumns + 1)
+                           .arg(cellWord(cell.kind))
+                           .arg(cell.font);
+        if (!cell.text.isEmpty())
+            line += QLatin1Char(' ') + cell.text;
+        c.print(line);
+    }
     return true;
 }
 
@@ -417,7 +414,8 @@ std::vector<Operation> makeTable() {
                                       c.wire(5));
          },
          [](const Call &c) {
-             return specFuncFault({c.wire(0), c.wire(1), c.wire(2), c.wire(3), c.wire(4), c.wire(5)});
+             return specFuncFault(
+                 {c.wire(0), c.wire(1), c.wire(2), c.wire(3), c.wire(4), c.wire(5)});
          }},
         {"ReadTimeParams", {}, 0, "prints each byte of the state block received", readTimeParams},
         {"ReadMarkCells",

@@ -99,6 +99,12 @@ bool Functions::sendable(std::initializer_list<QByteArray> texts) {
     return true;
 }
 
+void Functions::refuseInterleaved(const char *name) {
+    // Not into the record of the exchange under way: that one is not what failed.
+    state().causes << QStringLiteral("%1 was not started: another exchange is under way")
+                          .arg(QLatin1String(name));
+}
+
 bool Functions::SendByte(quint8 byte) {
     return watched(__func__, [&] {
         io.PurgeInput();

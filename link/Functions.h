@@ -119,6 +119,11 @@ private:
     // Runs one operation. While somebody watches, the outermost operation is recorded under its
     // name and told to the watcher; otherwise it costs one test of the watcher.
     template <class Body> auto watched(const char *name, Body body) {
+        if (state().eventsLetThrough > 0) {
+            refuseInterleaved(name);
+            return decltype(body())();
+        }
+        const Running running(state());
         if (!state().watcher || state().exchange)
             return body();
         begin(name);
@@ -126,6 +131,18 @@ private:
         end(bool(result));
         return result;
     }
+    // Counts an operation under way; the last one to end tells the port state it is idle.
+    struct Running {
+        explicit Running(PortState &port) : s(port) { ++s.running; }
+        ~Running() {
+            if (--s.running == 0 && s.idle)
+                s.idle();
+        }
+        Running(const Running &) = delete;
+        Running &operator=(const Running &) = delete;
+        PortState &s;
+    };
+    void refuseInterleaved(const char *name);
     void begin(const char *name);
     void end(bool ok);
     void noteEcho(quint8 byte, std::optional<quint8> echo);

@@ -20,6 +20,21 @@ std::optional<ScriptItems> parseScript(const QByteArray &script) {
     return ScriptItems{part(6), part(2), part(3), part(4), part(5), part(1)};
 }
 
+std::optional<QByteArray> scriptValue(const QByteArray &script, char letter, int width) {
+    const qsizetype at = script.indexOf(letter);
+    if (at < 0)
+        return std::nullopt;
+    return script.mid(at + 1, width);
+}
+
+ScriptItems counterOf(const QByteArray &script) {
+    const qsizetype at = script.indexOf('Q');
+    if (at < 0)
+        return {};
+    const QByteArray item = script.mid(at, 32);
+    return {{}, item.mid(4, 8), item.mid(13, 8), item.mid(22, 4), item.mid(27, 4), item.mid(1, 2)};
+}
+
 namespace {
 bool digitsOnly(const QByteArray &text) {
     for (char c : text)

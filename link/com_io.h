@@ -107,6 +107,16 @@ struct PortState {
     // open with the system's reason, or what the printer did not do. Cleared as each begins.
     QStringList causes;
 
+    // One exchange at a time. `running` counts the operations under way (an operation's own
+    // parts included); while `eventsLetThrough` is above 0 the program is handling events in the
+    // middle of an exchange or a long wait, and an operation they start is refused before it
+    // sends anything ("another exchange is under way"). `idle` is told each time the last
+    // operation under way ends.
+    int running = 0;
+    int eventsLetThrough = 0;
+    std::function<void()> idle;
+    bool busy() const { return running > 0 || eventsLetThrough > 0; }
+
     // "Com1 (/dev/ttyS0)": the port and its device, for the causes.
     QString portLabel(int index) const;
     void tell(bool good) const {

@@ -4,6 +4,7 @@
 #include "FormUi.h"
 #include "FragmentEditor.h"
 #include "Hub.h"
+#include "MarkCells.h"
 #include "WireText.h"
 #include "ui_MarkOverview.h"
 
@@ -13,10 +14,6 @@
 #include <QTime>
 
 namespace {
-QString cellName(int row, int column) {
-    return QStringLiteral("%1,%2").arg(row).arg(column);
-}
-
 // The three lines of a read cell: what it holds, its data, its font.
 QStringList cellLines(const CellSummary &cell, const LogoNames &names) {
     QString data = cell.text;
@@ -43,7 +40,7 @@ TMarkOverviewForm::TMarkOverviewForm(Hub &h, QWidget *parent)
     ui->Cells->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->Cells->verticalHeader()->setDefaultSectionSize(3 * ui->Cells->fontMetrics().lineSpacing() +
                                                        8);
-    for (int i = 0; i < kCells; ++i)
+    for (int i = 0; i < kMarkCells; ++i)
         showCell(i);
     ui->Cells->setCurrentCell(0, 0);
     connect(ui->BtRead, &QPushButton::clicked, this, &TMarkOverviewForm::BtReadClick);
@@ -102,7 +99,7 @@ void TMarkOverviewForm::CellsDblClick(int row, int column) {
 void TMarkOverviewForm::readAll() {
     ui->BtRead->setEnabled(false);
     cells.fill(std::nullopt);
-    for (int i = 0; i < kCells; ++i)
+    for (int i = 0; i < kMarkCells; ++i)
         showCell(i);
     ui->ReadState->setText(QStringLiteral("Reading…"));
     showOutcome(readCells());
@@ -111,31 +108,27 @@ void TMarkOverviewForm::readAll() {
 }
 
 TMarkOverviewForm::Outcome TMarkOverviewForm::readCells() {
+    // One wait for the whole read: its bar counts cells, its Cancel ends the read where it is. A
+    // cell that does not answer is noted, and the read goes on.
+    const auto wait = hub.longWait(this, QStringLiteral("Reading the mark's cells…"), kMarkCells);
     Outcome outcome;
-    StateBlock block;
-    // Without the font count a logo cannot be told from a text.
-    if (!hub.readStateBlock(block) || block.received < 14)
-        return outcome;
-    outcome.stateBlock = true;
-    const int fontCount = block.fontCount();
-    // One wait for the whole read: its bar counts cells, its Cancel ends the read where it is.
-    const auto wait = hub.longWait(this, QStringLiteral("Reading the mark's cells…"), kCells);
-    for (int i = 0; i < kCells; ++i) {
-        const int row = i / kMarkColumns + 1, column = i % kMarkColumns + 1;
-        const auto reply =
-            readCellAttempts(hub, row, column, kAttempts, [&](int) { return wait->carryOn(i); });
-        if (wait->cancelled()) {
-            outcome.cancelled = true;
-            break;
-        }
-        if (reply) {
-            cells[size_t(i)] = summarize(*reply, fontCount);
-            ++outcome.read;
-        } else {
-            outcome.notRead << cellName(row, column);
-        }
-        showCell(i);
-    }
+    const MarkCells mark = readMarkCells(
+        hub.fn(), {.stopAtFailure = false,
+                   .carryOn = [&](int cell) { return cell < 0 || wait->carryOn(cell); },
+                   .cellDone =
+                       [&](int cell, const MarkCells &soFar) {
+                           if (const auto &reply = soFar.cells[size_t(cell)])
+                               cells[size_t(cell)] = summarize(*reply, soFar.block.fontCount());
+                           else
+                               outcome.notRead << cellName(cell).mid(5); // "2,5"
+                           showCell(cell);
+                       }});
+    // Without the font count a logo cannot be told from a text: nothing is read then.
+    outcome.stateBlock = mark.stateBlock;
+    if (mark.stateBlock)
+        hub.keepFontCount(mark.block);
+    outcome.cancelled = mark.stopped;
+    outcome.read = mark.read;
     return outcome;
 }
 
@@ -145,14 +138,15 @@ void TMarkOverviewForm::showOutcome(const Outcome &outcome) {
     if (!outcome.stateBlock)
         state = QStringLiteral("Not read: the printer sent no font count.");
     else if (outcome.cancelled)
-        state =
-            QStringLiteral("Read cancelled: %1 of %2 cells read.").arg(outcome.read).arg(kCells);
+        state = QStringLiteral("Read cancelled: %1 of %2 cells read.")
+                    .arg(outcome.read)
+                    .arg(kMarkCells);
     else if (outcome.notRead.isEmpty())
-        state = QStringLiteral("All %1 cells read at %2.").arg(kCells).arg(at);
+        state = QStringLiteral("All %1 cells read at %2.").arg(kMarkCells).arg(at);
     else
         state = QStringLiteral("%1 of %2 cells read at %3; the others did not answer.")
                     .arg(outcome.read)
-                    .arg(kCells)
+                    .arg(kMarkCells)
                     .arg(at);
     ui->ReadState->setText(state);
     // One message for the whole read, whatever it met.

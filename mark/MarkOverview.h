@@ -6,7 +6,7 @@
 // cell opens the editor of the cell's kind at that cell. Made anew at every opening, beside the
 // main window.
 
-#include "FragmentKind.h"
+#include "MarkCells.h"
 
 #include <QDialog>
 #include <array>
@@ -21,9 +21,6 @@ class TMarkOverviewForm : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kAttempts = 10; // ReadFragment exchanges a cell, as the editors make
-    static constexpr int kCells = kMarkRows * kMarkColumns;
-
     explicit TMarkOverviewForm(Hub &hub, QWidget *parent = nullptr);
     ~TMarkOverviewForm() override;
 
@@ -54,5 +51,5 @@ private:
 
     Ui::TMarkOverviewForm *ui;
     Hub &hub;
-    std::array<std::optional<CellSummary>, kCells> cells;
+    std::array<std::optional<CellSummary>, kMarkCells> cells;
 };

@@ -3,32 +3,11 @@
 #include "Cell.h"
 #include "FormUi.h"
 #include "Hub.h"
+#include "Script.h"
 #include "WireText.h"
 #include "ui_SpecFuncUnit.h"
 
 namespace {
-// The characters that follow the first `letter` of the script, at most `width` of them; nothing
-// when the letter does not occur.
-std::optional<QByteArray> scriptItem(const QByteArray &script, char letter, int width) {
-    const qsizetype at = script.indexOf(letter);
-    if (at < 0)
-        return std::nullopt;
-    return script.mid(at + 1, width);
-}
-
-// The counter item as the printer keeps it: Q, 2 digits, N, 8, E, 8, S, 4, P, 4.
-struct CounterItem {
-    QByteArray fragment, initial, finish, step, discrete;
-};
-
-CounterItem counterItem(const QByteArray &script) {
-    const qsizetype at = script.indexOf('Q');
-    if (at < 0)
-        return {};
-    const QByteArray item = script.mid(at, 32);
-    return {item.mid(1, 2), item.mid(4, 8), item.mid(13, 8), item.mid(22, 4), item.mid(27, 4)};
-}
-
 // A whole number written in decimal digits only: the printer's items hold digits, so a sign is
 // no number here.
 std::optional<qint64> wholeNumber(const QString &text) {
@@ -88,7 +67,7 @@ void TSpecFuncForm::FormActivate() {
     } items[] = {{'Q', 2, ui->FragmNum}, {'N', 8, ui->InitValue}, {'E', 8, ui->FinishValue},
                  {'S', 4, ui->CounStep}, {'P', 4, ui->Discret},   {'G', 1, ui->MarkQuantaty}};
     for (const auto &item : items)
-        if (const auto value = scriptItem(script, item.letter, item.width))
+        if (const auto value = scriptValue(script, item.letter, item.width))
             item.field->setText(fromWire(*value));
     if (!startFragment.isEmpty())
         ui->FragmNum->setText(std::exchange(startFragment, QString()));
@@ -130,14 +109,21 @@ bool TSpecFuncForm::checkCounterValues() {
 
 std::optional<TSpecFuncForm::Cell> TSpecFuncForm::fragmentCell() {
     // Two digits, row then column; 11 is the first cell although the message says ">11".
+    // The message is for a number that is no whole number; one too long or below 11 gets the
+    // beep and the focus, as every other field.
     const QString text = trimmed(ui->FragmNum);
     const auto number = wholeNumber(text);
-    if (!number || text.size() > 2 || *number < 11) {
+    if (!number) {
         hub.messages().error(this, QStringLiteral("FragmentNumber must be >11 "));
         ui->FragmNum->setFocus();
         return std::nullopt;
     }
-    return Cell{text[0].digitValue(), text[1].digitValue()};
+    const int row = int(*number / 10), column = int(*number % 10);
+    if (text.size() > 2 || row < 1 || row > kMarkRows || column < 1 || column > kMarkColumns) {
+        refuse(ui->FragmNum);
+        return std::nullopt;
+    }
+    return Cell{row, column};
 }
 
 std::optional<QByteArray> TSpecFuncForm::readScript() {
@@ -159,7 +145,7 @@ void TSpecFuncForm::writeCounter() {
     const auto script = readScript();
     if (!script)
         return;
-    const QByteArray group = scriptItem(*script, 'G', 1).value_or(QByteArray());
+    const QByteArray group = scriptValue(*script, 'G', 1).value_or(QByteArray());
 
     Functions &fn = hub.fn();
     if (!fn.RunningNumberForward()) {
@@ -194,7 +180,7 @@ void TSpecFuncForm::deleteCounter() {
     const auto script = readScript();
     if (!script)
         return;
-    const QByteArray group = scriptItem(*script, 'G', 1).value_or(QByteArray());
+    const QByteArray group = scriptValue(*script, 'G', 1).value_or(QByteArray());
     // Empty counter values leave only the group item, or no special function.
     if (!hub.fn().WriteSpecFunc(group, {}, {}, {}, {}, toWire(ui->FragmNum->text()))) {
         hub.messages().error(this, QStringLiteral("Write Error"));
@@ -219,7 +205,7 @@ void TSpecFuncForm::writeGroup() {
     if (!script)
         return;
     // The counter the printer holds goes out again unchanged.
-    const CounterItem counter = counterItem(*script);
+    const ScriptItems counter = counterOf(*script);
     if (hub.fn().WriteSpecFunc(toWire(quantity), counter.initial, counter.finish, counter.step,
                                counter.discrete, counter.fragment))
         hub.messages().information(this, QStringLiteral("Ok"));

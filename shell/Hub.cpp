@@ -16,9 +16,14 @@ std::unique_ptr<LongWait> Hub::longWait(QWidget *over, const QString &label, int
 
 bool Hub::readStateBlock(StateBlock &block) {
     const bool ok = functions.ReadTimeParams(block);
-    if (ok && block.received >= 14)
-        fonts = block.fontCount();
+    if (ok)
+        keepFontCount(block);
     return ok;
+}
+
+void Hub::keepFontCount(const StateBlock &block) {
+    if (block.received >= 14)
+        fonts = block.fontCount();
 }
 
 bool Hub::autoRunStop(QWidget *over, int attempts) {

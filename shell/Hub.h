@@ -113,6 +113,8 @@ public:
     // --- The printer's state.
     // Reads the state block and keeps its font count; false when the printer did not answer.
     bool readStateBlock(StateBlock &block);
+    // Keeps the font count of a state block read another way.
+    void keepFontCount(const StateBlock &block);
     int fontCount() const { return fonts; }
     // AutoRunStop until it succeeds, at most `attempts` times, under a long wait over `over`;
     // false when none succeeded or the operator cancelled.

@@ -67,11 +67,16 @@ private slots:
             {"all 0",
              {"InitValue=0", "FinishValue=0", "CounStep=00", "Discret=0"},
              "beep|InitValue"},
-            {"10", {"FragmNum=10"}, fragment},
+            // The message is for a fragment number that is no number; a number that names no
+            // cell of the mark gets the beep and the focus.
             {"no fragment", {"FragmNum="}, fragment},
             {"1x", {"FragmNum=1x"}, fragment},
-            {"123", {"FragmNum=123"}, fragment},
             {"+12", {"FragmNum=+12"}, fragment},
+            {"10", {"FragmNum=10"}, "beep|FragmNum"},
+            {"123", {"FragmNum=123"}, "beep|FragmNum"},
+            {"row 9", {"FragmNum=99"}, "beep|FragmNum"},
+            {"row 5", {"FragmNum=51"}, "beep|FragmNum"},
+            {"column 9", {"FragmNum=19"}, "beep|FragmNum"},
             {"-1", {"CounStep=-1"}, "beep|CounStep"},
             {"too long", {"Discret=12345"}, "beep|Discret"}};
         for (const auto &[row, fields, outcome] : rows)
