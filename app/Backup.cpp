@@ -17,9 +17,9 @@ backup::Progress barOf(LongWait &wait) {
     return [&wait](int done, int total) { return wait.carryOn(total ? done * kBar / total : 0); };
 }
 
-void backUpPrinter(TAutoControl &main) {
+void backUpPrinter(TAutoControl &main, Hub &hub) {
     QString file =
-        main.messages().saveFileName(&main, QStringLiteral("Back Up"), QString(), kFilter);
+        hub.messages().saveFileName(&main, QStringLiteral("Back Up"), QString(), kFilter);
     if (file.isEmpty())
         return;
     if (QFileInfo(file).suffix().isEmpty())
@@ -27,25 +27,25 @@ void backUpPrinter(TAutoControl &main) {
     backup::Backup b;
     backup::Outcome outcome;
     {
-        const auto wait = main.longWait(&main, QStringLiteral("Backing up the printer…"), kBar);
-        outcome = backup::backUp(main.fn(), b, barOf(*wait));
+        const auto wait = hub.longWait(&main, QStringLiteral("Backing up the printer…"), kBar);
+        outcome = backup::backUp(hub.fn(), b, barOf(*wait));
     }
     if (!outcome.ok())
-        return main.messages().error(&main, backup::describeBackUp(outcome));
+        return hub.messages().error(&main, backup::describeBackUp(outcome));
     if (auto wrong = backup::saveBackup(file, b))
-        return main.messages().error(&main, *wrong);
-    main.messages().information(&main, QStringLiteral("The printer is backed up to %1.").arg(file));
+        return hub.messages().error(&main, *wrong);
+    hub.messages().information(&main, QStringLiteral("The printer is backed up to %1.").arg(file));
 }
 
-void restorePrinter(TAutoControl &main) {
+void restorePrinter(TAutoControl &main, Hub &hub) {
     const QString file =
-        main.messages().openFileName(&main, QStringLiteral("Restore"), QString(), kFilter);
+        hub.messages().openFileName(&main, QStringLiteral("Restore"), QString(), kFilter);
     if (file.isEmpty())
         return;
     const backup::Parsed parsed = backup::loadBackup(file);
     if (!parsed.backup)
-        return main.messages().error(&main, backup::describeRestore(backup::refusal(parsed.error)));
-    if (!main.messages().confirmDestructive(
+        return hub.messages().error(&main, backup::describeRestore(backup::refusal(parsed.error)));
+    if (!hub.messages().confirmDestructive(
             &main, QStringLiteral("Restore the printer from %1? It overwrites the printer's mark, "
                                   "logos, parameters, auto-run period, post-date day count and "
                                   "script.")
@@ -53,19 +53,19 @@ void restorePrinter(TAutoControl &main) {
         return;
     backup::Outcome outcome;
     {
-        const auto wait = main.longWait(&main, QStringLiteral("Restoring the printer…"), kBar);
-        outcome = backup::restore(main.fn(), *parsed.backup, barOf(*wait));
+        const auto wait = hub.longWait(&main, QStringLiteral("Restoring the printer…"), kBar);
+        outcome = backup::restore(hub.fn(), *parsed.backup, barOf(*wait));
     }
-    main.forgetLogoNames(); // the logos may have changed
+    hub.forgetLogoNames(); // the logos may have changed
     if (outcome.ok())
-        main.messages().information(&main, backup::describeRestore(outcome));
+        hub.messages().information(&main, backup::describeRestore(outcome));
     else
-        main.messages().error(&main, backup::describeRestore(outcome));
+        hub.messages().error(&main, backup::describeRestore(outcome));
 }
 
 } // namespace
 
 void wireBackup(TAutoControl &main) {
-    main.setWindowOpener(Window::BackUp, [&main] { backUpPrinter(main); });
-    main.setWindowOpener(Window::Restore, [&main] { restorePrinter(main); });
+    main.bindEntries({"BackUp1"}, [&main] { backUpPrinter(main, main.hub()); });
+    main.bindEntries({"Restore2"}, [&main] { restorePrinter(main, main.hub()); });
 }

@@ -12,9 +12,10 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Stampline"));
     QApplication::setApplicationVersion(QStringLiteral(STAMPLINE_VERSION));
 
+    // The hub first: every window holds it, and it outlives them all.
     BoxMessages messages;
-    TAutoControl main(messages, DeviceSettings::pathFor(QApplication::applicationFilePath()),
-                      devices::open);
+    Hub hub(messages, DeviceSettings::pathFor(QApplication::applicationFilePath()), devices::open);
+    TAutoControl main(hub);
     wireWindows(main);
 
     QObject::connect(&main, &TAutoControl::closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -6,10 +6,10 @@
 // The line monitor, docked under the main window at its first opening and kept with its rows;
 // it listens to the printer's operations only while it is open.
 void wireLineMonitor(TAutoControl &main) {
-    main.setWindowOpener(Window::LineMonitor, [&main] {
+    main.bindEntries({"LineMonitor1"}, [&main] {
         auto *monitor = main.findChild<TLineMonitor *>();
         if (!monitor) {
-            monitor = new TLineMonitor(main, &main);
+            monitor = new TLineMonitor(main.hub(), &main);
             main.addDockWidget(Qt::BottomDockWidgetArea, monitor);
         }
         monitor->open();

@@ -16,31 +16,32 @@
 // blank logo; both at the default zoom, made anew and shown modally. A window whose picture was
 // refused asks through ImageNotLoadOK to be closed.
 void wireLogoReadWrite(TAutoControl &main) {
+    Hub &hub = main.hub();
     auto shown = std::make_shared<QPointer<TLogoReadWriteForm>>();
-    const auto openLogoWindow = [&main, shown] {
-        main.logo().cell = LogoShare::kDefaultCell;
-        TLogoReadWriteForm form(main, &main);
+    const auto openLogoWindow = [&main, &hub, shown] {
+        hub.logo().cell = LogoShare::kDefaultCell;
+        TLogoReadWriteForm form(hub, &main);
         *shown = &form;
         form.exec();
     };
-    main.setWindowOpener(Window::LogoLoad, [&main, openLogoWindow] {
-        main.logo().mode = LogoMode::Load;
-        const QString file = main.messages().openFileName(&main, QStringLiteral("Open"),
-                                                          QDir::currentPath(), bitmapFilter());
+    main.bindEntries({"LogoLoad1", "ToolButton1", "WriteLogiA"}, [&main, &hub, openLogoWindow] {
+        hub.logo().mode = LogoMode::Load;
+        const QString file = hub.messages().openFileName(&main, QStringLiteral("Open"),
+                                                         QDir::currentPath(), bitmapFilter());
         if (file.isEmpty())
             return;
-        main.logo().pictureFile = file;
+        hub.logo().pictureFile = file;
         openLogoWindow();
     });
-    main.setWindowOpener(Window::LogoRead, [&main, openLogoWindow] {
-        LogoShare &logo = main.logo();
+    main.bindEntries({"LogoRead1", "ToolButton2", "ReadLogoA"}, [&hub, openLogoWindow] {
+        LogoShare &logo = hub.logo();
         logo.mode = LogoMode::Read;
         logo.image.fill(0x00);
         logo.staging = {};
         logo.image.bytesPerColumn = logo.image.columnCount = 32;
         openLogoWindow();
     });
-    main.setMessageAction(WindowMessage::ImageNotLoadOK, [shown] {
+    main.setMessageAction(kImageNotLoadOK, [shown] {
         if (*shown)
             (*shown)->close();
     });
@@ -55,19 +56,27 @@ void wireLogoPlacement(TAutoControl &main) {
         QPointer<TShowAllLogoListForm> list;
     };
     auto windows = std::make_shared<ListWindows>();
-    main.setWindowOpener(Window::LogoToMark, [&main] { TLogoToMarkForm::openFor(main, &main, 0); });
-    main.setWindowOpener(Window::LogosView, [&main, windows] {
+    Hub &hub = main.hub();
+    main.bindEntries({"LogoPaste1", "LogoPaste2", "LogoToMarkAction"},
+                     [&main, &hub] { TLogoToMarkForm::openFor(hub, &main, 0); });
+    const auto logosView = [&main, &hub, windows] {
         if (windows->list)
             windows->list->close(); // a new reading, a new list
-        TLogoViewForm progress(main, &main);
+        TLogoViewForm progress(hub, &main);
         windows->progress = &progress;
         progress.exec();
+    };
+    // The menu entry reads the names list first; the tool button shows the list last read.
+    main.bindEntries({"LogosView1"}, [&hub, logosView] {
+        hub.readLogoNames();
+        logosView();
     });
-    main.setMessageAction(WindowMessage::LogoViewDone, [&main, windows] {
+    main.bindEntries({"ToolButton22"}, logosView);
+    main.setMessageAction(kLogoViewDone, [&main, &hub, windows] {
         if (windows->progress)
             windows->progress->close();
         QCoreApplication::processEvents();
-        auto *list = new TShowAllLogoListForm(main, &main);
+        auto *list = new TShowAllLogoListForm(hub, &main);
         list->setAttribute(Qt::WA_DeleteOnClose);
         windows->list = list;
         list->show();

@@ -9,43 +9,43 @@
 // at a cell. The text editor lives from the start and is told its cell; the others are made anew
 // and take the cell from the mark share as they are made; the logo placement shows the cell's
 // logo at the cell.
-void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor) {
-    main.setWindowOpener(Window::MarkOverview, [&main] {
-        auto *overview = new TMarkOverviewForm(main, &main);
+void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor, const CellEditors &editors) {
+    Hub &hub = main.hub();
+    main.bindEntries({"MarkOverview1"}, [&main, &hub] {
+        auto *overview = new TMarkOverviewForm(hub, &main);
         overview->setAttribute(Qt::WA_DeleteOnClose);
         overview->show();
         overview->activateWindow();
     });
-    main.setCellEditorOpener([&main, &textEditor](const CellStart &start) {
-        Window editor = Window::TextFragmentReadWrite;
+    hub.setCellEditorOpener([&main, &hub, &textEditor, editors](const CellStart &start) {
+        std::function<void()> editor;
         switch (start.kind) {
         case CellKind::Text:
         case CellKind::Other: // the text editor shows it as text
-            main.setTextWriteMode(false);
             textEditor.startAt(start.row, start.column);
-            main.openWindow(Window::TextFragmentReadWrite);
+            editors.text();
             return;
         case CellKind::Graphic:
-            main.logo().row = start.row;
-            main.logo().column = start.column;
-            TLogoToMarkForm::openFor(main, &main, start.logoSlot);
+            hub.logo().row = start.row;
+            hub.logo().column = start.column;
+            TLogoToMarkForm::openFor(hub, &main, start.logoSlot);
             return;
         case CellKind::CounterDown:
         case CellKind::CounterUp:
-            editor = Window::Counter;
+            editor = editors.counter;
             break;
         case CellKind::TimeDate:
-            editor = Window::Time;
+            editor = editors.time;
             break;
         case CellKind::PostDate:
-            editor = Window::PostDate;
+            editor = editors.postDate;
             break;
         case CellKind::SpecFunc:
-            editor = Window::SpecFunc;
+            editor = editors.specFunc;
             break;
         }
-        main.mark().startCell = std::pair{start.row, start.column};
-        main.openWindow(editor);
-        main.mark().startCell.reset(); // taken by the window made, or by none
+        hub.mark().startCell = std::pair{start.row, start.column};
+        editor();
+        hub.mark().startCell.reset(); // taken by the window made, or by none
     });
 }

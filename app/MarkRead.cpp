@@ -16,10 +16,11 @@ void wireMarkRead(TAutoControl &main) {
         QPointer<TMarkForm> asking; // the view whose "Read" was pressed
     };
     auto windows = std::make_shared<MarkWindows>();
-    const auto markRead = [&main, windows] {
-        main.mark().readRequested = true;
-        main.mark().redrawRequested = true;
-        TMarkProgreesForm progress(main, &main);
+    Hub &hub = main.hub();
+    const auto markRead = [&main, &hub, windows] {
+        hub.mark().readRequested = true;
+        hub.mark().redrawRequested = true;
+        TMarkProgreesForm progress(hub, &main);
         windows->progress = &progress;
         progress.exec();
     };
@@ -27,25 +28,25 @@ void wireMarkRead(TAutoControl &main) {
         if (windows->progress)
             windows->progress->close();
     };
-    main.setWindowOpener(Window::MarkRead, markRead);
-    main.setMessageAction(WindowMessage::ShowStamp, [&main, windows, closeProgress] {
-        if (!main.mark().valid) {
+    main.bindEntries({"MarkRead1", "ToolButton6", "StampRead__"}, markRead);
+    main.setMessageAction(kShowStamp, [&main, &hub, windows, closeProgress] {
+        if (!hub.mark().valid) {
             // No view takes this read's redraw: an open view must not draw a failed read.
-            main.mark().redrawRequested = false;
+            hub.mark().redrawRequested = false;
             closeProgress();
             return;
         }
         QCoreApplication::processEvents();
         closeProgress();
-        main.mark().valid = false;
-        auto *view = new TMarkForm(main, &main);
+        hub.mark().valid = false;
+        auto *view = new TMarkForm(hub, &main);
         view->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(view, &TMarkForm::readAsked, view,
                          [windows, view] { windows->asking = view; });
         view->show();
         view->activateWindow();
     });
-    main.setMessageAction(WindowMessage::CloseShowStamp, [windows, markRead] {
+    main.setMessageAction(kCloseShowStamp, [windows, markRead] {
         QCoreApplication::processEvents();
         if (windows->asking)
             windows->asking->close();

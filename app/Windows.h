@@ -1,6 +1,7 @@
 #pragma once
 // The program's windows: the dialogs made at start, in order, and the ones made each time their
-// command is chosen, wired to the main window's entries and window messages.
+// command is chosen, each bound to its entries of the main window by their object names, and to
+// the window messages that open them.
 
 class TAutoControl;
 

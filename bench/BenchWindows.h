@@ -11,12 +11,11 @@ class QWidget;
 
 namespace bench {
 
-// Window messages go nowhere, boxes are not shown, file dialogs answer nothing.
+// Window messages go nowhere (no window receives them), boxes are not shown, file dialogs answer
+// nothing.
 class BenchHub : public Hub {
 public:
     BenchHub();
-    void postMessage(WindowMessage) override {}
-    void sendMessage(WindowMessage) override {}
 };
 
 struct Frames {

@@ -53,7 +53,8 @@ int main(int argc, char *argv[]) {
     file.close();
 
     QuietMessages quiet; // the pictures show no message
-    TAutoControl main(quiet, settings, devices::open);
+    Hub hub(quiet, settings, devices::open);
+    TAutoControl main(hub);
     main.skipStartUp(); // no printer search for a picture
     wireWindows(main);
     // Wide enough for every menu, as the manual asks the operator to make it.
@@ -62,10 +63,10 @@ int main(int argc, char *argv[]) {
 
     TAboutBox about(&main);
     save(about, out, QStringLiteral("about"));
-    TPortForms port(main, &main);
+    TPortForms port(main.hub(), &main);
     save(port, out, QStringLiteral("port-dialog"));
 
-    TParamsForm params(main);
+    TParamsForm params(main.hub());
     params.show();
     params.FormActivate();
     save(params, out, QStringLiteral("parameters"));
@@ -75,15 +76,15 @@ int main(int argc, char *argv[]) {
     params.LogoNumIncClick();
     save(params, out, QStringLiteral("parameter-change"));
 
-    main.fn().HighVoltageTurn();
-    TByteStatusForm_ status(main);
+    main.hub().fn().HighVoltageTurn();
+    TByteStatusForm_ status(main.hub());
     save(status, out, QStringLiteral("byte-status"));
 
-    TAutoRunPeriodForm period(main);
+    TAutoRunPeriodForm period(main.hub());
     period.FormActivate();
     save(period, out, QStringLiteral("autorun-period"));
 
-    THydroForm hydro(main);
+    THydroForm hydro(main.hub());
     for (const char *button : {"Button1", "Button3", "Button2"})
         hydro.findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
     // A character converted, as the manual shows it.

@@ -113,7 +113,7 @@ void TClipBrdReadForm::Button1Click() {
 void TClipBrdReadForm::rereadClipboard(int heightIndex) {
     // The main window makes the window anew, and the new one reads the clipboard.
     hub.logo().textHeightIndex = heightIndex;
-    hub.postMessage(WindowMessage::ReadClpBoard_);
+    hub.postMessage(kReadClpBoard);
     close();
 }
 

@@ -5,6 +5,7 @@
 // bitmap, and hands it to the multi-logo dialog that writes it to the printer in slices.
 // Made anew at every opening; it reads the clipboard while being made when the main window asks.
 
+#include "Hub.h"
 #include "LogoBand.h"
 
 #include <QDialog>
@@ -16,6 +17,9 @@ class Hub;
 class QAction;
 class QMenu;
 class QMouseEvent;
+
+// Posted by the two buttons that read the clipboard: a new editor, reading it as it opens.
+inline constexpr WindowMessage kReadClpBoard{"ReadClpBoard_"};
 
 class TClipBrdReadForm : public QDialog {
     Q_OBJECT

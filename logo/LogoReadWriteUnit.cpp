@@ -7,9 +7,9 @@
 #include "FormUi.h"
 #include "Hub.h"
 #include "NameFilter.h"
+#include "WireField.h"
 #include "WireText.h"
 #include "ui_LogoReadWriteUnit.h"
-#include "WireField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -122,11 +122,11 @@ void TLogoReadWriteForm::loadPicture() {
     switch (LoadPictureToLogo(share.pictureFile, share.image, share.staging, nullptr, &kept)) {
     case PictureLoad::NotValid:
         hub.messages().information(this, QStringLiteral("Image is not valid..."));
-        hub.postMessage(WindowMessage::ImageNotLoadOK); // the main window closes this window
+        hub.postMessage(kImageNotLoadOK); // the main window closes this window
         return;
     case PictureLoad::NotMonochrome:
         hub.messages().information(this, QStringLiteral("Image is not monochrome..."));
-        hub.postMessage(WindowMessage::ImageNotLoadOK);
+        hub.postMessage(kImageNotLoadOK);
         return;
     case PictureLoad::Loaded:
         break;
@@ -187,7 +187,6 @@ void TLogoReadWriteForm::OKBtnClick() {
     case TypedSlot::Slot:
         break;
     }
-    hub.setErrorFlag(false);
     if (readMode())
         readSlot(typed.number);
     else
@@ -198,7 +197,6 @@ void TLogoReadWriteForm::UpDown1Click() {
     // In Load mode the arrows only choose the slot of the next "Load".
     if (!readMode())
         return;
-    hub.setErrorFlag(false);
     readSlot(fieldNumber(ui->RowStr));
 }
 
@@ -214,7 +212,6 @@ void TLogoReadWriteForm::writeLoadedLogo(int number) {
         hub.messages().information(this, QStringLiteral("Ok"));
         return;
     }
-    hub.setErrorFlag(true);
     hub.messages().error(this, QStringLiteral("Logo Load Error"));
 }
 
@@ -231,7 +228,6 @@ void TLogoReadWriteForm::readSlot(int number) {
             done = hub.fn().ReadLogo(number, read, name);
     }
     if (!done) {
-        hub.setErrorFlag(true);
         hub.messages().error(this, QStringLiteral("Logo Read Error"));
         return;
     }
@@ -311,7 +307,6 @@ void TLogoReadWriteForm::Button1Click() {
         return;
     LogoImage deleted = logo().image;
     if (!hub.fn().DeleteLogo(*number, deleted)) {
-        hub.setErrorFlag(true);
         hub.messages().error(this, QStringLiteral("Logo Delete Error"));
         return;
     }

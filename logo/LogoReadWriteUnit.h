@@ -6,6 +6,7 @@
 // opening and shown modally; what it works on (the logo image, the mode, the zoom, the grid)
 // lives in the main window's LogoShare. A read or a zoom redraws the window in place.
 
+#include "Hub.h"
 #include "LogoPicture.h"
 
 #include <QDialog>
@@ -16,6 +17,9 @@ class TLogoReadWriteForm;
 }
 class Hub;
 struct LogoShare;
+
+// Posted by a window whose picture was refused: to be closed.
+inline constexpr WindowMessage kImageNotLoadOK{"ImageNotLoadOK"};
 
 class TLogoReadWriteForm : public QDialog {
     Q_OBJECT

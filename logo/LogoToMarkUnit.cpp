@@ -8,9 +8,9 @@
 #include "Hub.h"
 #include "LogoPicture.h"
 #include "NameFilter.h"
+#include "WireField.h"
 #include "WireText.h"
 #include "ui_LogoToMarkUnit.h"
-#include "WireField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,13 +27,11 @@ std::optional<int> integerIn(const QLineEdit *field) {
 
 bool TLogoToMarkForm::openFor(Hub &hub, QWidget *over, int slot) {
     LogoShare &logo = hub.logo();
-    // Cleared once the window shows the slot. The window redraws itself in place when it moves
-    // to another slot, so it never asks the main window to reopen it.
-    logo.reopen = true;
+    // The window redraws itself in place when it moves to another slot, so it never asks the
+    // main window to reopen it.
     logo.previewNumber = slot;
     logo.nameNumber = slot;
     if (!hub.fn().ReadLogoPreview(slot, logo.image)) {
-        hub.setErrorFlag(true);
         hub.messages().error(over, QStringLiteral("Logo Read Error"));
         return false;
     }
@@ -79,7 +77,6 @@ TLogoToMarkForm::~TLogoToMarkForm() {
 void TLogoToMarkForm::FormShow() {
     const LogoShare &logo = hub.logo();
     showLogo();
-    hub.logo().reopen = false;
     setSlotControlsEnabled(true);
     ui->Fragtext->clear();
     ui->RowStr_->setText(QString::number(logo.column));
@@ -156,7 +153,6 @@ void TLogoToMarkForm::chooseSlot(Step step) {
     logo.nameNumber = number;
     const bool read = hub.fn().ReadLogoPreview(number, logo.image);
     if (!read) {
-        hub.setErrorFlag(true);
         hub.messages().error(this, QStringLiteral("Logo Read Error"));
     }
     // "Show" and the up arrow move on to the new slot whatever the read gave, showing what the
@@ -235,7 +231,6 @@ void TLogoToMarkForm::Button1Click() {
     if (hub.fn().DeleteLogo(*slot, hub.logo().image)) {
         hub.messages().information(this, QStringLiteral("Ok"));
     } else {
-        hub.setErrorFlag(true);
         hub.messages().error(this, QStringLiteral("Logo Delete Error"));
     }
 }

@@ -4,11 +4,10 @@
 #include "Hub.h"
 #include "ui_LogoViewProgress.h"
 
-#include <QCoreApplication>
 #include <QScopedValueRollback>
 
 TLogoViewForm::TLogoViewForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(setUpUi<Ui::TLogoViewForm>(this)), hub(h) {
+    : ActivatedDialog(h, parent), ui(setUpUi<Ui::TLogoViewForm>(this)), hub(h) {
     setModal(true);
     hub.logo().entries.clear(); // every reading starts a new list
 }
@@ -25,7 +24,7 @@ void TLogoViewForm::FormActivate() {
 
 void TLogoViewForm::fillEntries() {
     const QScopedValueRollback<bool> busy(filling, true);
-    QCoreApplication::processEvents();
+    hub.letEventsThrough();
     const LogoNames &names = hub.logoNames();
     ui->ProgressBar1->setRange(0, qMax(0, names.count));
     ui->ProgressBar1->setValue(0);
@@ -37,9 +36,9 @@ void TLogoViewForm::fillEntries() {
             continue;
         hub.logo().entries.push_back(slot);
         ui->ProgressBar1->setValue(ui->ProgressBar1->value() + 1);
-        QCoreApplication::processEvents();
+        hub.letEventsThrough();
     }
     hide();
-    hub.postMessage(WindowMessage::LogoViewDone);
+    hub.postMessage(kLogoViewDone);
     close();
 }

@@ -6,11 +6,15 @@
 // leaves it open with nothing filled.
 
 #include "Activation.h"
+#include "Hub.h"
 
 namespace Ui {
 class TLogoViewForm;
 }
 class Hub;
+
+// Posted once every logo of the list is taken: the logos list to be shown.
+inline constexpr WindowMessage kLogoViewDone{"LogoViewDone"};
 
 class TLogoViewForm : public ActivatedDialog {
     Q_OBJECT

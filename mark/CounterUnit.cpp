@@ -2,9 +2,9 @@
 
 #include "FormUi.h"
 #include "Hub.h"
+#include "WireField.h"
 #include "WireText.h"
 #include "ui_CounterUnit.h"
-#include "WireField.h"
 
 namespace {
 // A logo is told by the font count and leaves the font field alone.
@@ -53,7 +53,7 @@ void TCounterForm::BtWriteTextClick() {
         hub.messages().information(this, QStringLiteral("Ok"));
     } else {
         hub.messages().error(this, QStringLiteral("Counter Set Error"));
-        hub.postMessage(WindowMessage::ReadError);
+        hub.postMessage(kReadError);
     }
     // The font goes out whatever became of the value.
     if (hub.fn().SetFont(editor.font(), editor.row(), editor.column()))

@@ -9,8 +9,9 @@ constexpr int kZoom = MarkShare::kZoom;
 } // namespace
 
 TMarkForm::TMarkForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : ActivatedDialog(h, parent,
+                      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       ui(setUpUi<Ui::TMarkForm>(this)), hub(h) {
     ui->CancelBtn->hide();
     // The panel is as tall as its controls need; the scroll box keeps its designed height until
@@ -74,5 +75,5 @@ void TMarkForm::ReadBtnClick() {
     // Once: the main window closes this view and reads again.
     ui->ReadBtn->setEnabled(false);
     emit readAsked();
-    hub.postMessage(WindowMessage::CloseShowStamp);
+    hub.postMessage(kCloseShowStamp);
 }

@@ -4,11 +4,15 @@
 // active after a read asked for a redraw; its "Read" asks the main window for a new read.
 
 #include "Activation.h"
+#include "Hub.h"
 
 namespace Ui {
 class TMarkForm;
 }
 class Hub;
+
+// Posted by "Read": this view closed and the mark read again.
+inline constexpr WindowMessage kCloseShowStamp{"CloseShowStamp"};
 
 class TMarkForm : public ActivatedDialog {
     Q_OBJECT

@@ -4,10 +4,8 @@
 #include "Hub.h"
 #include "ui_MarkProgress.h"
 
-#include <QCoreApplication>
-
 TMarkProgreesForm::TMarkProgreesForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : ActivatedDialog(h, parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(setUpUi<Ui::TMarkProgreesForm>(this)), hub(h) {
     setModal(true);
     setFixedSize(sizeHint());
@@ -40,7 +38,7 @@ void TMarkProgreesForm::reject() {
 
 bool TMarkProgreesForm::onProgress(int position) {
     ui->ProgressBar1->setValue(position);
-    QCoreApplication::processEvents();
+    hub.letEventsThrough();
     return !cancelAsked;
 }
 
@@ -49,7 +47,7 @@ void TMarkProgreesForm::readMark() {
     reading = true;
     cancelAsked = false;
     mark.valid = false;
-    QCoreApplication::processEvents();
+    hub.letEventsThrough();
     const bool read = !cancelAsked && hub.fn().ReadMarkImage(mark.image, [this](int position) {
         return onProgress(position);
     });
@@ -65,5 +63,5 @@ void TMarkProgreesForm::readMark() {
         close();
     }
     mark.readRequested = false;
-    hub.postMessage(WindowMessage::ShowStamp);
+    hub.postMessage(kShowStamp);
 }

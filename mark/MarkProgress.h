@@ -5,11 +5,15 @@
 // read as a failed read.
 
 #include "Activation.h"
+#include "Hub.h"
 
 namespace Ui {
 class TMarkProgreesForm;
 }
 class Hub;
+
+// Posted when the read is over, the view to show it or not.
+inline constexpr WindowMessage kShowStamp{"ShowStamp"};
 
 class TMarkProgreesForm : public ActivatedDialog {
     Q_OBJECT

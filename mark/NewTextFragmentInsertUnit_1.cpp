@@ -3,9 +3,9 @@
 #include "Activation.h"
 #include "FormUi.h"
 #include "Hub.h"
+#include "WireField.h"
 #include "WireText.h"
 #include "ui_NewTextFragmentInsertUnit_1.h"
-#include "WireField.h"
 
 #include <QKeyEvent>
 
@@ -17,7 +17,7 @@ const CellRules kTextRules{GraphicRule::FontCount, GraphicFont::LastFont, [](Cel
 } // namespace
 
 TOKHelpRightDlg::TOKHelpRightDlg(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(setUpUi<Ui::TOKHelpRightDlg>(this)), hub(h),
+    : ActivatedDialog(h, parent), ui(setUpUi<Ui::TOKHelpRightDlg>(this)), hub(h),
       cell(h, ui->Fragtext, ui->Ch_, ui->EFontSize) {
     ui->Ch_->hide();
     const auto moved = [this] { readCurrentCell(); };
@@ -65,11 +65,10 @@ void TOKHelpRightDlg::FormActivate() {
 }
 
 void TOKHelpRightDlg::readCurrentCell() {
-    hub.setTextWriteMode(false);
-    readOrWrite();
+    readOrWrite(Step::Read);
 }
 
-void TOKHelpRightDlg::readOrWrite(const QByteArray &text) {
+void TOKHelpRightDlg::readOrWrite(Step step, const QByteArray &text) {
     if (row() > kMarkRows) {
         hub.messages().error(this, QStringLiteral("Maximum Row value=4"));
         return;
@@ -82,9 +81,9 @@ void TOKHelpRightDlg::readOrWrite(const QByteArray &text) {
         hub.messages().error(this, QStringLiteral("Maximum Fragment Length=37"));
         return;
     }
-    if (!hub.textWriteMode()) {
+    if (step == Step::Read) {
         if (!cell.read(this, row(), column(), kTextRules)) {
-            hub.postMessage(WindowMessage::ReadError);
+            hub.postMessage(kReadError);
             return;
         }
         textLoaded = true;
@@ -92,7 +91,7 @@ void TOKHelpRightDlg::readOrWrite(const QByteArray &text) {
     }
     if (!hub.fn().WriteTextFragment(row(), column(), text)) {
         hub.messages().error(this, QStringLiteral("TextFragmentWrite Error"));
-        hub.postMessage(WindowMessage::ReadError);
+        hub.postMessage(kReadError);
         return;
     }
     hub.messages().information(this, QStringLiteral("Ok"));
@@ -113,8 +112,7 @@ void TOKHelpRightDlg::BtWriteTextClick() {
     const auto text = wireField(hub.messages(), this, ui->Fragtext);
     if (!text)
         return;
-    hub.setTextWriteMode(true);
-    readOrWrite(*text);
+    readOrWrite(Step::Write, *text);
     // The font goes out whatever became of the text.
     if (hub.fn().SetFont(fieldNumber(ui->EFontSize), row(), column()))
         textLoaded = false;

@@ -25,9 +25,10 @@ public:
 
     void FormActivate() override;
     void BtWriteTextClick(); // "Ok"
-    // The read-or-write step for the current cell: reads it when the hub's write mode is clear,
-    // writes `text` (bytes in the printer's code page) when it is set.
-    void readOrWrite(const QByteArray &text = {});
+    // The read-or-write step for the current cell: reads it, or writes `text` (bytes in the
+    // printer's code page) into it.
+    enum class Step { Read, Write };
+    void readOrWrite(Step step, const QByteArray &text = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

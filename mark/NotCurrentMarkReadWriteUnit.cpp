@@ -19,7 +19,7 @@ QString modeName(int mode) {
 } // namespace
 
 TMarkNotCusrrent::TMarkNotCusrrent(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(setUpUi<Ui::TMarkNotCusrrent>(this)), hub(h) {
+    : ActivatedDialog(h, parent), ui(setUpUi<Ui::TMarkNotCusrrent>(this)), hub(h) {
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TMarkNotCusrrent::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     takeMode();

@@ -6,7 +6,7 @@
 #include "ui_ScriptReadUnit.h"
 
 TScriptReadForm::TScriptReadForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(setUpUi<Ui::TScriptReadForm>(this)), hub(h) {
+    : ActivatedDialog(h, parent), ui(setUpUi<Ui::TScriptReadForm>(this)), hub(h) {
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TScriptReadForm::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -2,9 +2,9 @@
 
 #include "FormUi.h"
 #include "Hub.h"
+#include "WireField.h"
 #include "WireText.h"
 #include "ui_SetTimeUnit.h"
-#include "WireField.h"
 
 #include <QDateTime>
 
@@ -149,7 +149,6 @@ std::optional<TTimeForm::TypedClock> TTimeForm::typedClock() {
 bool TTimeForm::setDate(const QByteArray &ddmmyy) {
     if (hub.fn().SetDate(ddmmyy))
         return true;
-    hub.setErrorFlag(true);
     hub.messages().error(this, QStringLiteral("Date Set Error"));
     return false;
 }
@@ -157,7 +156,6 @@ bool TTimeForm::setDate(const QByteArray &ddmmyy) {
 bool TTimeForm::setTime(const QByteArray &hhmmss) {
     if (hub.fn().SetTime(hhmmss))
         return true;
-    hub.setErrorFlag(true);
     hub.messages().error(this, QStringLiteral("Time Set Error"));
     return false;
 }

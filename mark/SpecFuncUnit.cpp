@@ -35,7 +35,7 @@ QByteArray displayText(const QString &initial, const QString &finish) {
 } // namespace
 
 TSpecFuncForm::TSpecFuncForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(setUpUi<Ui::TSpecFuncForm>(this)), hub(h) {
+    : ActivatedDialog(h, parent), ui(setUpUi<Ui::TSpecFuncForm>(this)), hub(h) {
     bindArrows(ui->BitBtn3, ui->BitBtn1, ui->EFontSize, 0, [] { return 9; });
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TSpecFuncForm::BtWriteTextClick);
     connect(ui->Button3, &QPushButton::clicked, this, &TSpecFuncForm::Button3Click);

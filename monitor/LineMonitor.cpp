@@ -29,6 +29,7 @@ TLineMonitor::TLineMonitor(Hub &h, QWidget *parent)
     down->hide();
 
     batch.setInterval(kBatchMs);
+    batch.setSingleShot(true);
     connect(&batch, &QTimer::timeout, this, &TLineMonitor::showBatch);
     connect(ui->BtPause, &QPushButton::toggled, this, &TLineMonitor::BtPauseClick);
     connect(ui->BtClear, &QPushButton::clicked, this, &TLineMonitor::BtClearClick);
@@ -42,7 +43,6 @@ TLineMonitor::~TLineMonitor() {
 
 void TLineMonitor::open() {
     hub.fn().state().watcher = this;
-    batch.start();
     show();
     raise();
 }
@@ -59,12 +59,18 @@ void TLineMonitor::closeEvent(QCloseEvent *event) {
 void TLineMonitor::stopListening() {
     if (listening())
         hub.fn().state().watcher = nullptr;
-    batch.stop();
-    showBatch(); // what came before the close stays to be read and saved
+    flush(); // what came before the close stays to be read and saved
 }
 
 void TLineMonitor::ended(const Exchange &exchange) {
     rows.add(exchange);
+    if (!batch.isActive())
+        batch.start();
+}
+
+void TLineMonitor::flush() {
+    batch.stop();
+    showBatch();
 }
 
 void TLineMonitor::showBatch() {

@@ -18,7 +18,8 @@ class TLineMonitor : public QDockWidget, private ExchangeWatcher {
     Q_OBJECT
 
 public:
-    // How often waiting exchanges become rows.
+    // How long an exchange waits at most before it becomes a row: the exchanges of that time
+    // become rows together. The timer runs only while exchanges wait.
     static constexpr int kBatchMs = 100;
 
     explicit TLineMonitor(Hub &hub, QWidget *parent = nullptr);
@@ -29,6 +30,8 @@ public:
     bool listening() const;
 
     const ExchangeLog &log() const { return rows; }
+    // The waiting exchanges shown now (while paused: counted as held).
+    void flush();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

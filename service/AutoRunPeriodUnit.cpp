@@ -6,7 +6,7 @@
 #include "ui_AutoRunPeriodUnit.h"
 
 TAutoRunPeriodForm::TAutoRunPeriodForm(Hub &h, QWidget *parent)
-    : ActivatedDialog(parent), ui(new Ui::TAutoRunPeriodForm), hub(h) {
+    : ActivatedDialog(h, parent), ui(new Ui::TAutoRunPeriodForm), hub(h) {
     ui->setupUi(this);
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TAutoRunPeriodForm::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &TAutoRunPeriodForm::CancelBtnClick);

@@ -47,7 +47,6 @@ void TParamsForm::showEvent(QShowEvent *event) {
 
 void TParamsForm::FormActivate() {
     showListPage();
-    QCoreApplication::processEvents();
     ReadAllParams();
 }
 
@@ -65,16 +64,20 @@ void TParamsForm::ReadAllParams() {
     ui->ListView2->clear();
     ui->Button3->setEnabled(false);
     const auto enableOk = qScopeGuard([this] { ui->Button3->setEnabled(true); });
+    // Thirteen exchanges: under a long wait, whose Cancel ends the list where it is (nothing more
+    // is sent; the rows not read stay without a value).
+    const auto wait =
+        hub.longWait(this, QStringLiteral("Reading the parameters…"), int(kPrintParameters.size()));
     int number = 1;
     for (const PrintParameter &p : kPrintParameters) {
         auto *row = new QTreeWidgetItem(ui->ListView2);
-        row->setText(Number, QString::number(number++));
+        row->setText(Number, QString::number(number));
         row->setText(Name, QString::fromLatin1(p.name));
-        quint8 value = 0;
-        if (hub.fn().ReadParam(quint8(p.letter), value))
-            row->setText(Value, QString::number(value));
         row->setText(Letter, QString(QLatin1Char(p.letter)));
-        QCoreApplication::processEvents(); // the list paints as the values come in
+        quint8 value = 0;
+        if (wait->carryOn(number - 1) && hub.fn().ReadParam(quint8(p.letter), value))
+            row->setText(Value, QString::number(value));
+        ++number;
     }
 }
 
@@ -120,19 +123,23 @@ void TParamsForm::Button4Click() {
 void TParamsForm::UndoParamChange() {
     const int current = ui->Edit1->text().trimmed().toInt();
     if (current != startValue) {
-        // Step back the other way; the message names the operator's change being undone.
+        // Step back the other way, under a long wait; the first step that fails ends the undo
+        // with one message, which names the operator's change being undone, and Cancel ends it
+        // without one.
         const bool wasDecreased = startValue > current;
         const int steps = qAbs(startValue - current);
-        for (int i = 0; i < steps; ++i) {
-            quint8 value = 0;
-            const bool ok = wasDecreased ? hub.fn().IncreaseParam(code(), value)
-                                         : hub.fn().DecreaseParam(code(), value);
-            if (!ok) {
-                hub.messages().error(this, wasDecreased ? QStringLiteral("ParamsDecrease Error")
-                                                        : QStringLiteral("ParamsIcrease Error"));
-                ReadAllParams();
+        bool failed = false;
+        {
+            const auto wait = hub.longWait(this, QStringLiteral("Undoing the change…"), steps);
+            for (int i = 0; i < steps && !failed && wait->carryOn(i); ++i) {
+                quint8 value = 0;
+                failed = !(wasDecreased ? hub.fn().IncreaseParam(code(), value)
+                                        : hub.fn().DecreaseParam(code(), value));
             }
         }
+        if (failed)
+            hub.messages().error(this, wasDecreased ? QStringLiteral("ParamsDecrease Error")
+                                                    : QStringLiteral("ParamsIcrease Error"));
     }
     ReadAllParams();
 }

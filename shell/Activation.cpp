@@ -1,5 +1,7 @@
 #include "Activation.h"
 
+#include "Hub.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -50,8 +52,11 @@ bool isOwnActivation(const QWidget *window) {
     return last.window && last.window != window->windowHandle() && !last.passingBox;
 }
 
+ActivatedDialog::ActivatedDialog(Hub &hub, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), activationHub(hub) {}
+
 void ActivatedDialog::changeEvent(QEvent *event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isOwnActivation(this))
-        FormActivate();
+        activationHub.whenFree(this, [this] { FormActivate(); });
 }

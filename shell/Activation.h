@@ -13,15 +13,21 @@ bool isOwnActivation(const QWidget *window);
 
 #include <QDialog>
 
+class Hub;
+
 // A dialog that runs FormActivate at every activation that is the operator coming to it (the
-// first showing included), as isOwnActivation tells.
+// first showing included), as isOwnActivation tells; while the hub is busy with an exchange or a
+// long wait, once that is over and only if the dialog is still the active window then.
 class ActivatedDialog : public QDialog {
     Q_OBJECT
 
 public:
-    using QDialog::QDialog;
+    ActivatedDialog(Hub &hub, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     virtual void FormActivate() = 0;
 
 protected:
     void changeEvent(QEvent *event) override;
+
+private:
+    Hub &activationHub;
 };

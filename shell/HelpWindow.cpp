@@ -1,10 +1,35 @@
 #include "HelpWindow.h"
 
+#include "Messages.h"
+
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+void openManual(Messages &messages, QWidget *over) {
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QStringList places{QDir::current().filePath(QStringLiteral("help.html")),
+                             programDir.filePath(QStringLiteral("help.html")),
+                             programDir.filePath(QStringLiteral("../share/stampline/help.html"))};
+    const auto found = std::find_if(places.begin(), places.end(),
+                                    [](const QString &p) { return QFileInfo::exists(p); });
+    if (found == places.end()) {
+        messages.error(over, QStringLiteral("help.html is missing"),
+                       QStringLiteral("The manual is in none of: %1").arg(places.join(", ")));
+        return;
+    }
+    const QString path = QDir::cleanPath(*found);
+    // The system's viewer when there is one; our own window when there is none or it fails.
+    if (messages.openDocument(QUrl::fromLocalFile(path)))
+        return;
+    auto *help = new HelpWindow(path, over);
+    help->show();
+    help->activateWindow();
+}
 
 HelpWindow::HelpWindow(const QString &page, QWidget *parent)
     : QDialog(parent), view(new QTextBrowser(this)) {

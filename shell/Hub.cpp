@@ -2,16 +2,111 @@
 
 #include "DeviceSettings.h"
 
-Hub::Hub(Messages &messages, QString settingsPath)
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QMutex>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+
+QEvent::Type WindowMessage::type() const {
+    // Registered once a process, like a window message registered by name.
+    static QMutex mutex;
+    static std::map<QByteArray, QEvent::Type> types;
+    QMutexLocker lock(&mutex);
+    auto &registered = types[QByteArray(name)];
+    if (registered == QEvent::None)
+        registered = QEvent::Type(QEvent::registerEventType());
+    return registered;
+}
+
+bool WindowMessage::operator==(const WindowMessage &other) const {
+    return qstrcmp(name, other.name) == 0;
+}
+
+Hub::Hub(Messages &messages, QString settingsPath, LineFactory lines)
     : msgs(messages), settingsFile(std::move(settingsPath)),
-      markShare(std::make_unique<MarkShare>()), logoShare(std::make_unique<LogoShare>()) {}
+      markShare(std::make_unique<MarkShare>()), logoShare(std::make_unique<LogoShare>()) {
+    if (!settingsFile.isEmpty()) {
+        const DeviceSettings settings = DeviceSettings::load(settingsFile);
+        settingsTrouble = settings.problem;
+        port.portName = settings.portName;
+        port.baudName = settings.baudName;
+        port.ports = settings.ports;
+    }
+    port.openLine = std::move(lines);
+    port.idle = [this] { freeAgain(); };
+}
 
 Hub::~Hub() = default;
 
-void Hub::openCellEditor(const CellStart &) {}
+void Hub::postMessage(const WindowMessage &message) {
+    if (messageReceiver)
+        QCoreApplication::postEvent(messageReceiver, new QEvent(message.type()));
+}
+
+void Hub::sendMessage(const WindowMessage &message) {
+    if (!messageReceiver)
+        return;
+    QEvent event(message.type());
+    QCoreApplication::sendEvent(messageReceiver, &event);
+}
+
+void Hub::setCellEditorOpener(std::function<void(const CellStart &)> open) {
+    cellEditorOpener = std::move(open);
+}
+
+void Hub::openCellEditor(const CellStart &start) {
+    if (cellEditorOpener)
+        cellEditorOpener(start);
+}
+
+// --- One exchange at a time --------------------------------------------------------------------
+
+void Hub::whenFree(QWidget *window, std::function<void()> read) {
+    if (!busy()) {
+        read();
+        return;
+    }
+    for (Waiting &w : waiting)
+        if (w.window == window) {
+            w.read = std::move(read);
+            return;
+        }
+    waiting.push_back({window, std::move(read)});
+}
+
+void Hub::letEventsThrough() {
+    ++port.eventsLetThrough;
+    QCoreApplication::processEvents();
+    --port.eventsLetThrough;
+    freeAgain();
+}
+
+void Hub::waitEnds() {
+    --waits;
+    freeAgain();
+}
+
+void Hub::freeAgain() {
+    if (busy() || waiting.empty() || freeAgainPosted)
+        return;
+    // From the event loop, once whatever was under way has returned to it.
+    freeAgainPosted = true;
+    QTimer::singleShot(0, &context, [this] {
+        freeAgainPosted = false;
+        if (busy())
+            return; // the next end of what is under way posts again
+        for (Waiting &w : std::exchange(waiting, {}))
+            if (w.window && w.window->isVisible() && w.window->isActiveWindow())
+                w.read();
+    });
+}
+
+// --- Long waits and the printer ----------------------------------------------------------------
 
 std::unique_ptr<LongWait> Hub::longWait(QWidget *over, const QString &label, int maximum) {
-    return std::make_unique<LongWait>(over, label, maximum, clk);
+    return std::make_unique<LongWait>(*this, over, label, maximum);
 }
 
 bool Hub::readStateBlock(StateBlock &block) {

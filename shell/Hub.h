@@ -1,15 +1,19 @@
 #pragma once
-// What a dialog may ask of the main window: the printer operations, the messages, the state
-// block, the auto-run stop with retry, the window messages, the font count, the logo names, the
-// storage mode, the long-wait pattern, and the images and flags through which the windows hand
-// work to each other. The main window implements it; a form test may use a small rig instead.
-// Dialogs are given a Hub when they are made, never the concrete main window.
+// The hub of the program's windows: the printer (its port and every operation, one exchange at a
+// time), the messages, the state block's font count, the auto-run stop with retry, the window
+// messages, the logo names, the storage mode, the long-wait pattern, and the images and flags
+// through which the windows hand work to each other. It is made before the main window and
+// outlives every window that holds it; dialogs are given it when they are made, never the
+// concrete main window.
 
 #include "FragmentKind.h"
 #include "Functions.h"
 #include "LongWait.h"
 #include "Messages.h"
 
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -17,19 +21,18 @@
 
 class QWidget;
 
-// The registered window messages, and the logo-view-done notification.
-enum class WindowMessage {
-    ImageCompressOK,
-    ImageNotLoadOK,
-    DeviceExistCheck,
-    PortNotInit,
-    ShowStamp,
-    ReadError,
-    CloseShowStamp,
-    LogoReadOK,
-    ReadClpBoard_,
-    LogoViewDone,
+// A registered window message: one event type a name, registered once a process, as a window
+// message registered by name. Each layer names the messages it posts; the main window handles
+// them by name.
+struct WindowMessage {
+    const char *name;
+    QEvent::Type type() const;
+    bool operator==(const WindowMessage &other) const;
 };
+
+// The main window's own messages.
+inline constexpr WindowMessage kPortNotInit{"PortNotInit"};
+inline constexpr WindowMessage kReadError{"ReadError"};
 
 // The mark as the printer renders it, and the flags that sequence its read and its view.
 struct MarkShare {
@@ -68,7 +71,6 @@ struct LogoShare {
     int cell = kDefaultCell;
     int number = 0;
     bool redrawRequested = false;
-    bool readDone = false;
     bool pictureLoaded = false;
     bool gridShown = false;
 
@@ -77,7 +79,6 @@ struct LogoShare {
     int nameNumber = 0;
     int row = 1;
     int column = 1;
-    bool reopen = false;
 
     // The image editor: read the clipboard when it is made; the "MaxTextHeight" choice.
     bool readAtStart = false;
@@ -89,21 +90,38 @@ struct LogoShare {
 
 class Hub {
 public:
-    // settingsPath: the device settings file, which the port choices are written to.
-    Hub(Messages &messages, QString settingsPath);
+    // settingsPath: the device settings file, read now (port, rate, devices) and written by the
+    // port choices. lines: how the ports' device names open (empty: system serial ports only).
+    Hub(Messages &messages, QString settingsPath, LineFactory lines = {});
     virtual ~Hub();
     Hub(const Hub &) = delete;
     Hub &operator=(const Hub &) = delete;
 
     Functions &fn() { return functions; }
     Messages &messages() { return msgs; }
+    PortState &portState() { return port; }
+    // Why the settings file could not be taken as it is; empty when it could.
+    const QString &settingsProblem() const { return settingsTrouble; }
 
-    // --- Window messages to the main window.
-    virtual void postMessage(WindowMessage message) = 0;
-    virtual void sendMessage(WindowMessage message) = 0;
+    // --- Window messages, to the window that receives them (the main window); nothing while
+    // none does.
+    void setMessageReceiver(QObject *receiver) { messageReceiver = receiver; }
+    virtual void postMessage(const WindowMessage &message);
+    virtual void sendMessage(const WindowMessage &message);
 
-    // --- The editor of a cell's kind, opened at that cell (a hub without editors opens none).
-    virtual void openCellEditor(const CellStart &start);
+    // --- The editor of a cell's kind, opened at that cell, as the program's wiring opens it.
+    void setCellEditorOpener(std::function<void(const CellStart &)> open);
+    void openCellEditor(const CellStart &start);
+
+    // --- One exchange at a time. Busy while an operation is under way, while events are let
+    // through in the middle of one, and while a long wait lasts.
+    bool busy() const { return port.busy() || waits > 0; }
+    // Runs `read` now when the hub is not busy; otherwise once it is no longer busy, and then only
+    // if `window` is still the active window. A window has at most one such read waiting.
+    void whenFree(QWidget *window, std::function<void()> read);
+    // Lets pending events be handled in the middle of an exchange (a repaint, a progress bar):
+    // an operation they would start is refused, and an activation read they start waits.
+    void letEventsThrough();
 
     // --- Long waits: the progress pattern, over the window that waits.
     std::unique_ptr<LongWait> longWait(QWidget *over, const QString &label, int maximum = 0);
@@ -137,26 +155,34 @@ public:
     // --- What the windows hand each other.
     int storageMode() const { return storage; } // 0 read, 1 restore, 2 store
     void setStorageMode(int mode) { storage = mode; }
-    bool errorFlag() const { return error; } // the last logo or clock operation failed
-    void setErrorFlag(bool on) { error = on; }
-    bool textWriteMode() const { return writeMode; } // the text editor's read-or-write step
-    void setTextWriteMode(bool on) { writeMode = on; }
     MarkShare &mark() { return *markShare; }
     LogoShare &logo() { return *logoShare; }
 
-protected:
+private:
+    friend class LongWait;
+    void waitBegins() { ++waits; }
+    void waitEnds();
+    void freeAgain(); // runs the reads that waited, from the event loop, once not busy
+
     PortState port;
     Functions functions{port};
     Messages &msgs;
     int fonts = 0;
-
-private:
     QString settingsFile;
+    QString settingsTrouble;
     Clock clk;
     LogoNames names;
     int storage = 0;
-    bool error = false;
-    bool writeMode = false;
     std::unique_ptr<MarkShare> markShare;
     std::unique_ptr<LogoShare> logoShare;
+    QPointer<QObject> messageReceiver;
+    std::function<void(const CellStart &)> cellEditorOpener;
+    int waits = 0;
+    struct Waiting {
+        QPointer<QWidget> window;
+        std::function<void()> read;
+    };
+    std::vector<Waiting> waiting;
+    bool freeAgainPosted = false;
+    QObject context; // what the reads that waited run in
 };

@@ -1,14 +1,15 @@
 #pragma once
-// The main window: the program's hub and the owner of everything the windows share — the port,
-// the printer's state block copy, the logo and mark images — and of the window messages through
-// which dialogs hand work back to it. Dialogs see it only as a Hub.
+// The main window: the menus, the tool bar, the connection indicator and the direct printer
+// commands, and the window messages through which dialogs hand work back to it. The windows of
+// the layers above bind themselves to its entries by the entries' object names; the main window
+// knows none of them. It works on the hub it is given, which outlives it.
 
 #include "Hub.h"
 
-#include <QEvent>
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace Ui {
 class TAutoControl;
@@ -17,60 +18,22 @@ class QLabel;
 class QMenu;
 class ConnectionIndicator;
 
-// The windows the main window opens. Each is wired by the program's wiring; an entry whose window
-// is not wired stays disabled.
-enum class Window {
-    About,
-    PortForms,
-    TextFragment,          // the text editor, modal
-    TextFragmentReadWrite, // the text editor, modeless, reading its cell at once
-    SetFont,
-    Counter,
-    Time,
-    PostDate,
-    SpecFunc,
-    ScriptRead,
-    LogoToMark,
-    LogoLoad,
-    LogoRead,
-    LogosView,
-    MarkRead,
-    ClipboardImport,
-    ClipboardImportScaled, // the tool button: the import window with its scale choice preset
-    MarkStorage,           // the storage dialog in the mode set just before
-    AutoRunPeriod,
-    Params,
-    ByteStatus,
-    Hydro,
-    MarkOverview, // the Printer menu: the whole mark, back-up and restore, the line monitor
-    BackUp,
-    Restore,
-    LineMonitor,
-};
-
-class TAutoControl : public QMainWindow, public Hub {
+class TAutoControl : public QMainWindow {
     Q_OBJECT
 
 public:
-    // settingsPath: the device settings file (the program's path with ".dev"). lines: how the
-    // ports' device names open (empty: system serial ports only).
-    TAutoControl(Messages &messages, const QString &settingsPath, LineFactory lines = {},
-                 QWidget *parent = nullptr);
+    explicit TAutoControl(Hub &hub, QWidget *parent = nullptr);
     ~TAutoControl() override;
 
-    void setWindowOpener(Window window, std::function<void()> open);
-    void openWindow(Window window);
+    Hub &hub() { return h; }
 
-    // How the editor of a cell's kind opens at that cell: set by the program's wiring.
-    void setCellEditorOpener(std::function<void(const CellStart &)> open);
-    void openCellEditor(const CellStart &start) override;
-
-    static QEvent::Type messageType(WindowMessage message);
-    void postMessage(WindowMessage message) override;
-    void sendMessage(WindowMessage message) override;
+    // Binds entries (menu entries, tool buttons, the actions of the keys: their object names) to
+    // `open`, which each runs when chosen. An entry that opens a window stays disabled until it is
+    // bound.
+    void bindEntries(std::initializer_list<const char *> entries, std::function<void()> open);
     // What a window message does beyond what the main window itself does with it: set by the
     // program's wiring for the messages that open windows.
-    void setMessageAction(WindowMessage message, std::function<void()> action);
+    void setMessageAction(const WindowMessage &message, std::function<void()> action);
 
     // How start-up went, for the program's tests and the picture taker.
     bool searched() const { return firstActivation; }
@@ -79,7 +42,6 @@ public:
     bool portReady() const { return ready; }
     // A window shown without a printer search or a first connect.
     void skipStartUp();
-    PortState &portState() { return port; }
 
     // The form's handlers, public so the program's tests can drive them as the system would.
     void FormActivate();
@@ -98,24 +60,26 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The menus, the tool bar and the keys (MainMenus.cpp).
     void wireEntries();
     void bindKey(const QKeySequence &key, QAction *owner);
     void command(std::initializer_list<QAction *> entries, bool (Functions::*operation)(),
                  const QString &failure, bool confirm = true);
-    void windowEntry(std::initializer_list<QAction *> entries, Window window,
-                     std::function<void()> before = {});
     void configMenu(QMenu *menu, QAction *on, QAction *off, int bit, const QString &failure);
-    void selectPort(const QString &name);
-    bool findPrinter();
     void markDelete();
     void loadDateTime();
-    void openHelp();
+    // Every entry the main window does not run itself opens a window: disabled until bound.
+    void disableUnboundEntries();
+    void updateEntries();
+
+    void selectPort(const QString &name);
+    bool findPrinter();
     void FormClose();
     void updatePortNotice();
     QString causes() const; // why the last search or exchange failed, a line each
-    void updateEntries();
     void fitToContents();
 
+    Hub &h;
     Ui::TAutoControl *ui;
     ConnectionIndicator *Shape1 = nullptr;
     QLabel *virtualNotice = nullptr;
@@ -125,8 +89,6 @@ private:
     bool ready = false; // the first connect succeeded
     int status = 0;
     QString deviceNotice;
-    std::map<Window, std::function<void()>> openers;
-    std::function<void(const CellStart &)> cellEditorOpener;
-    std::map<WindowMessage, std::function<void()>> messageActions;
-    std::multimap<Window, QAction *> windowEntries;
+    std::map<QEvent::Type, std::function<void()>> messageActions;
+    std::set<QAction *> ownEntries; // run by the main window itself
 };

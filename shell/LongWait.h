@@ -3,14 +3,16 @@
 // exchanges stay synchronous on the GUI thread; between two steps the wait shows a modal progress
 // dialog once it has lasted half a second, repaints it, and lets the operator cancel. Cancel ends
 // the work exactly as running out of attempts does: the caller sees a step that may not go on.
+// While a wait lasts the hub is busy: the events it lets through start no exchange of their own.
 //
-//     LongWait wait(window, "Stopping the auto-run…", 1000, clock);
-//     for (int i = 0; i < 1000 && wait.carryOn(i); ++i) ...
+//     const auto wait = hub.longWait(window, "Stopping the auto-run…", 1000);
+//     for (int i = 0; i < 1000 && wait->carryOn(i); ++i) ...
 
 #include <QString>
 #include <functional>
 #include <memory>
 
+class Hub;
 class QProgressDialog;
 class QWidget;
 
@@ -22,8 +24,8 @@ class LongWait {
 public:
     static constexpr qint64 kShowAfterMs = 500;
 
-    // maximum 0: a busy bar without steps.
-    LongWait(QWidget *over, QString label, int maximum, Clock clock);
+    // maximum 0: a busy bar without steps. The dialog opens over `over`'s window.
+    LongWait(Hub &hub, QWidget *over, QString label, int maximum);
     ~LongWait();
     LongWait(const LongWait &) = delete;
     LongWait &operator=(const LongWait &) = delete;
@@ -35,11 +37,16 @@ public:
     bool shown() const { return dialog != nullptr; }
 
 private:
+    void show();
+    qint64 now() const; // the hub's clock, or the steady one
+
+    Hub &hub;
     QWidget *over;
     QString label;
     int maximum;
-    Clock clock;
-    qint64 started;
+    qint64 started = 0;
     bool wasCancelled = false;
+    // The wait's own, and only the wait's: no window holds it, so it goes exactly when the wait
+    // ends, whichever window it was shown over.
     std::unique_ptr<QProgressDialog> dialog;
 };

@@ -12,10 +12,10 @@
 void takeLogoEditorPictures(TAutoControl &main, const QDir &out) {
     // A line of text on the clipboard, read as the main window has the editor read it.
     QGuiApplication::clipboard()->setText(QStringLiteral("Stampline 2024"));
-    main.logo().readAtStart = true;
-    main.logo().textHeightIndex = TClipBrdReadForm::kScaledIndex;
-    TClipBrdReadForm editor(main, &main);
-    main.logo().readAtStart = false;
+    main.hub().logo().readAtStart = true;
+    main.hub().logo().textHeightIndex = TClipBrdReadForm::kScaledIndex;
+    TClipBrdReadForm editor(main.hub(), &main);
+    main.hub().logo().readAtStart = false;
     editor.resize(900, 420);
     editor.show();
     QApplication::processEvents();
@@ -28,7 +28,7 @@ void takeLogoEditorPictures(TAutoControl &main, const QDir &out) {
     QApplication::processEvents();
     editor.grab().save(out.filePath(QStringLiteral("image-editor-selection.png")));
 
-    TSelectLogosNum logos(main, editor.band(), &editor);
+    TSelectLogosNum logos(main.hub(), editor.band(), &editor);
     logos.show();
     QApplication::processEvents();
     logos.grab().save(out.filePath(QStringLiteral("multi-logo.png")));

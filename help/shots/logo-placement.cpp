@@ -12,13 +12,13 @@
 void takeLogoPlacementPictures(TAutoControl &main, const QDir &out) {
     // The ARROW logo over cell 1,2, which holds a text; the font count tells text from logos.
     StateBlock block;
-    main.readStateBlock(block);
-    LogoShare &logo = main.logo();
+    main.hub().readStateBlock(block);
+    LogoShare &logo = main.hub().logo();
     logo.previewNumber = logo.nameNumber = 1;
     logo.row = logo.column = 1;
-    main.fn().ReadLogoPreview(1, logo.image);
+    main.hub().fn().ReadLogoPreview(1, logo.image);
     {
-        TLogoToMarkForm placement(main, &main);
+        TLogoToMarkForm placement(main.hub(), &main);
         placement.show();
         QApplication::processEvents();
         placement.findChild<QAbstractButton *>(QStringLiteral("BitBtn2"))->click();
@@ -27,12 +27,12 @@ void takeLogoPlacementPictures(TAutoControl &main, const QDir &out) {
     }
     logo.column = 1;
 
-    main.readLogoNames();
+    main.hub().readLogoNames();
     // The entries as the reading progress leaves them.
     logo.entries.clear();
-    for (int i = 0; i < main.logoNames().count; ++i)
-        logo.entries.push_back(LogoNumberAt(main.logoNames(), i));
-    TShowAllLogoListForm list(main, &main);
+    for (int i = 0; i < main.hub().logoNames().count; ++i)
+        logo.entries.push_back(LogoNumberAt(main.hub().logoNames(), i));
+    TShowAllLogoListForm list(main.hub(), &main);
     list.show();
     QApplication::processEvents();
     list.grab().save(out.filePath(QStringLiteral("logos-list.png")));

@@ -28,22 +28,22 @@ void takeLogoReadwritePictures(TAutoControl &main, const QDir &out) {
     const QString file = dir.filePath(QStringLiteral("logo.bmp"));
     word.convertToFormat(QImage::Format_Mono).save(file, "BMP");
 
-    LogoShare &logo = main.logo();
+    LogoShare &logo = main.hub().logo();
     const bool grid = logo.gridShown;
     logo.gridShown = false;
     logo.cell = LogoShare::kDefaultCell;
     logo.mode = LogoMode::Load;
     logo.pictureFile = file;
     {
-        TLogoReadWriteForm form(main, &main);
+        TLogoReadWriteForm form(main.hub(), &main);
         form.show();
         form.findChild<QLineEdit *>(QStringLiteral("RowStr"))->setText(QStringLiteral("12"));
         form.findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("LOGO"));
         QApplication::processEvents();
         form.grab().save(out.filePath(QStringLiteral("logo-load.png")));
         // The same logo into slot 12, to be read back below.
-        main.fn().WriteLogo(12, logo.image.bytesPerColumn, logo.image.columnCount, "LOGO",
-                            logo.image);
+        main.hub().fn().WriteLogo(12, logo.image.bytesPerColumn, logo.image.columnCount, "LOGO",
+                                  logo.image);
     }
 
     logo.mode = LogoMode::Read;
@@ -51,7 +51,7 @@ void takeLogoReadwritePictures(TAutoControl &main, const QDir &out) {
     logo.image.bytesPerColumn = logo.image.columnCount = 32;
     logo.gridShown = true;
     {
-        TLogoReadWriteForm form(main, &main);
+        TLogoReadWriteForm form(main.hub(), &main);
         form.show();
         form.findChild<QLineEdit *>(QStringLiteral("RowStr"))->setText(QStringLiteral("12"));
         form.OKBtnClick();

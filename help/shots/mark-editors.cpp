@@ -29,21 +29,21 @@ void open(QWidget &form) {
 } // namespace
 
 void takeMarkEditorsPictures(TAutoControl &main, const QDir &out) {
-    TTimeForm time(main, &main);
+    TTimeForm time(main.hub(), &main);
     open(time);
     press(time, "RowStr"); // 2,1 holds the new printer's date
     shoot(time, out, QStringLiteral("time-form"));
     time.close();
 
-    main.fn().WritePostDateFragment(3, 1, "0030", "DD.MM.YY");
-    TPostDateForm postDate(main, &main);
+    main.hub().fn().WritePostDateFragment(3, 1, "0030", "DD.MM.YY");
+    TPostDateForm postDate(main.hub(), &main);
     open(postDate);
     press(postDate, "RowStr");
     press(postDate, "RowStr"); // 3,1
     shoot(postDate, out, QStringLiteral("post-date-form"));
     postDate.close();
 
-    TCounterForm counter(main, &main);
+    TCounterForm counter(main.hub(), &main);
     open(counter);
     press(counter, "RowStr");
     press(counter, "BitBtn5");

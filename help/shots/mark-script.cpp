@@ -20,20 +20,20 @@ void saveShot(QWidget &widget, const QDir &out, const QString &name) {
 
 void takeMarkSpecialPictures(TAutoControl &main, const QDir &out) {
     // A counter in cell 12 from 1 to 500, printed in groups of 3, as the printer then holds it.
-    main.fn().WriteSpecFunc("3", "1", "500", "1", "1", "12");
+    main.hub().fn().WriteSpecFunc("3", "1", "500", "1", "1", "12");
 
-    TSpecFuncForm special(main, &main);
+    TSpecFuncForm special(main.hub(), &main);
     special.FormActivate();
     saveShot(special, out, QStringLiteral("script-counter"));
     special.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     saveShot(special, out, QStringLiteral("script-group"));
 
-    TScriptReadForm script(main, &main);
+    TScriptReadForm script(main.hub(), &main);
     script.FormActivate();
     saveShot(script, out, QStringLiteral("script-read"));
 
-    main.setStorageMode(2);
-    TMarkNotCusrrent storage(main, &main);
+    main.hub().setStorageMode(2);
+    TMarkNotCusrrent storage(main.hub(), &main);
     storage.show(); // its activation empties the place number
     QApplication::processEvents();
     storage.FormActivate();

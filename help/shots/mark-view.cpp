@@ -11,7 +11,7 @@
 
 void takeMarkViewPictures(TAutoControl &main, const QDir &out) {
     {
-        TMarkProgreesForm progress(main, &main);
+        TMarkProgreesForm progress(main.hub(), &main);
         progress.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->setValue(8);
         progress.show();
         QApplication::processEvents();
@@ -19,14 +19,14 @@ void takeMarkViewPictures(TAutoControl &main, const QDir &out) {
     }
 
     // The view as a read leaves it.
-    main.fn().ReadMarkImage(main.mark().image);
-    const bool grid = main.mark().grid;
-    main.mark().grid = true;
-    main.mark().redrawRequested = true;
-    TMarkForm view(main, &main);
+    main.hub().fn().ReadMarkImage(main.hub().mark().image);
+    const bool grid = main.hub().mark().grid;
+    main.hub().mark().grid = true;
+    main.hub().mark().redrawRequested = true;
+    TMarkForm view(main.hub(), &main);
     view.show();
     view.FormActivate();
     QApplication::processEvents();
     view.grab().save(out.filePath(QStringLiteral("mark-view.png")));
-    main.mark().grid = grid;
+    main.hub().mark().grid = grid;
 }

@@ -8,8 +8,8 @@
 #include <QDir>
 
 void takeOverviewPictures(TAutoControl &main, const QDir &out) {
-    main.readLogoNames();
-    TMarkOverviewForm overview(main, &main);
+    main.hub().readLogoNames();
+    TMarkOverviewForm overview(main.hub(), &main);
     overview.show();
     QApplication::processEvents(); // the first read, as the window first shows
     QApplication::processEvents();

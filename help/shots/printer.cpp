@@ -13,15 +13,15 @@
 #include <QTimer>
 
 void takeMonitorPictures(TAutoControl &main, const QDir &out) {
-    main.openWindow(Window::LineMonitor);
+    main.findChild<QAction *>(QStringLiteral("LineMonitor1"))->trigger();
     StateBlock block;
-    main.readStateBlock(block);
+    main.hub().readStateBlock(block);
     FragmentReply cell;
-    main.fn().ReadFragment(1, 2, cell);
+    main.hub().fn().ReadFragment(1, 2, cell);
     quint8 status = 0;
-    main.fn().ReadByteStatus(status);
+    main.hub().fn().ReadByteStatus(status);
     printer::sharedPrinter(QStringLiteral("virtual"))->wrongEchoAt(2); // a failed row
-    main.fn().ReadFragment(1, 3, cell);
+    main.hub().fn().ReadFragment(1, 3, cell);
     QEventLoop wait; // the rows come in batches
     QTimer::singleShot(3 * TLineMonitor::kBatchMs, &wait, &QEventLoop::quit);
     wait.exec();

@@ -1,7 +1,7 @@
 // Every window's printer-facing button with the printer failing under it: switched off, or
 // echoing one byte wrongly. The window shows its failure (never "Ok"), and the same button works
 // once the printer is well again. (That the command the fault hit goes no further is the link's
-// to check, operation by operation, in tests/link/tst_failures.cpp.)
+// to check, operation by operation, in the link tests' checkFailureAtEveryByte.)
 
 #include "AutoRunPeriodUnit.h"
 #include "CounterUnit.h"

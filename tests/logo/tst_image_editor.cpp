@@ -282,7 +282,7 @@ void TestImageEditor::openingAndReopening() {
         Editor e(false, 3);
         child<QComboBox>(*e.form, "CBScale")->setCurrentIndex(8);
         click(*e.form, button);
-        QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadClpBoard_});
+        QCOMPARE(e.rig.posted, QList<WindowMessage>{kReadClpBoard});
         QCOMPARE(e.rig.logo().textHeightIndex, qstrcmp(button, "Button1") ? 24 : 8);
         QVERIFY(!e.form->isVisible());
     }
@@ -306,22 +306,22 @@ void TestImageEditor::openingAndReopening() {
         click(*modal, "ToolButton5");
         modal->close();
     });
-    rig.main->postMessage(WindowMessage::ReadClpBoard_);
+    rig.hub->postMessage(kReadClpBoard);
     QTRY_VERIFY(read);
     QVERIFY(logosShown);
-    QVERIFY(rig.main->logo().readAtStart);
+    QVERIFY(rig.hub->logo().readAtStart);
 
-    rig.main->logo().textHeightIndex = 2;
+    rig.hub->logo().textHeightIndex = 2;
     QString height;
     onNextModal([&](QWidget *modal) {
         read = qobject_cast<TClipBrdReadForm *>(modal)->band().hasPicture();
         height = child<QComboBox>(*modal, "CBScale")->currentText();
         modal->close();
     });
-    rig.main->openWindow(Window::ClipboardImportScaled);
+    entry(*rig.main, "ToolButton24")->trigger();
     QVERIFY(!read);
     QCOMPARE(height, QStringLiteral("32"));
-    QVERIFY(!rig.main->logo().readAtStart);
+    QVERIFY(!rig.hub->logo().readAtStart);
     QVERIFY(rig.messages.log.isEmpty());
 }
 

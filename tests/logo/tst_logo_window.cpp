@@ -199,7 +199,6 @@ void TestLogoWindow::readAndLoad() {
         click(*w.form, "OKBtn");
     QCOMPARE(w.rig.commandNames(), commands);
     QCOMPARE(w.rig.messages.log, shown);
-    QCOMPARE(w.rig.errorFlag(), !shown.isEmpty());
     QVERIFY(w.form->isVisible());
     if (!shown.isEmpty()) { // a failed transfer leaves the window as it was
         QCOMPARE(w.size(), before);
@@ -314,37 +313,40 @@ void TestLogoWindow::mainWindowOpensAndCloses() {
     MainRig rig;
     rig.main->FormActivate(); // the printer found
     wireWindows(*rig.main);
-    // Whatever a window shows, it is closed, so a failing check cannot leave it open.
+    // Whatever a window shows, it is closed in the end, so a failing check cannot leave it open;
+    // the guard says when it had to.
+    bool guarded = false;
     QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        if (QWidget *modal = QApplication::activeModalWidget())
+    QObject::connect(&guard, &QTimer::timeout, [&guarded] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            guarded = true;
             modal->close();
+        }
     });
-    guard.start(3000);
+    guard.start(30000);
 
     // A cancelled picture choice opens nothing; a refused picture closes the window again.
-    rig.main->openWindow(Window::LogoLoad);
+    QAction *load = entry(*rig.main, "LogoLoad1");
+    load->trigger();
     QCOMPARE(rig.messages.fileDialogs, 1);
     QVERIFY(rig.messages.log.isEmpty());
     rig.messages.fileNames = {
         rig.path(QStringLiteral("missing.bmp")),
         writeBitmap(rig.path(QStringLiteral("colour.bmp")), 8, 8, weave, QImage::Format_RGB888)};
-    QElapsedTimer took;
-    took.start();
-    rig.main->openWindow(Window::LogoLoad);
-    rig.main->openWindow(Window::LogoLoad);
-    QVERIFY(took.elapsed() < 2000); // not closed by the guard
+    load->trigger();
+    load->trigger();
+    QVERIFY(!guarded); // each closed itself
     QCOMPARE(rig.messages.log, (QStringList{"Information: Image is not valid...",
                                             "Information: Image is not monochrome..."}));
 
     // "LogoRead" starts from a blank logo at the default zoom, whatever was shown before.
-    rig.main->logo().image.fill(0xFF);
-    rig.main->logo().cell = 16;
+    rig.hub->logo().image.fill(0xFF);
+    rig.hub->logo().cell = 16;
     onNextModal([](QWidget *modal) { modal->close(); });
-    rig.main->openWindow(Window::LogoRead);
-    QCOMPARE(rig.main->logo().cell, LogoShare::kDefaultCell);
-    QCOMPARE(rig.main->logo().image.columnCount, 32);
-    QVERIFY(!rig.main->logo().image.hasDots());
+    entry(*rig.main, "LogoRead1")->trigger();
+    QCOMPARE(rig.hub->logo().cell, LogoShare::kDefaultCell);
+    QCOMPARE(rig.hub->logo().image.columnCount, 32);
+    QVERIFY(!rig.hub->logo().image.hasDots());
 }
 
 QTEST_MAIN(TestLogoWindow)

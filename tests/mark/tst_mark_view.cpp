@@ -128,7 +128,7 @@ private slots:
             QCOMPARE(rig.messages.over.first(), &progress);
         if (how != QLatin1String("silent"))
             QCOMPARE(rig.commandNames(), QStringList{QStringLiteral("ReadMarkImage")});
-        QCOMPARE(rig.posted, QList<WindowMessage>{WindowMessage::ShowStamp});
+        QCOMPARE(rig.posted, QList<WindowMessage>{kShowStamp});
         QCOMPARE(rig.Hub::mark().valid, valid);
         QVERIFY(!rig.Hub::mark().readRequested);
         // The window closes itself after a message; otherwise the main window closes it.
@@ -248,7 +248,7 @@ private slots:
 
         // An empty mark still opens a view, beside the one already open.
         p.rig.printer->setLineRate(57600); // switched on again
-        p.rig.main->fn().MarkDelete();
+        p.rig.hub->fn().MarkDelete();
         p.rig.mark();
         p.trigger("StampRead__");
         QTRY_COMPARE(p.views().size(), 2);

@@ -147,8 +147,8 @@ private slots:
         // A post-date at 3,1 and the special-function counter at 3,4.
         rig.printer->state().cell(3, 1) =
             Fragment{.kind = Fragment::Kind::PostDate, .text = "DD.MM.YY"};
-        QVERIFY(rig.main->fn().WriteCounterFragment(3, 4, "500"));
-        QVERIFY(rig.main->fn().WriteSpecFunc("", "1", "500", "1", "1", "34"));
+        QVERIFY(rig.hub->fn().WriteCounterFragment(3, 4, "500"));
+        QVERIFY(rig.hub->fn().WriteSpecFunc("", "1", "500", "1", "1", "34"));
 
         entry(*rig.main, "MarkOverview1")->trigger(); // a disabled entry would open nothing
         QTRY_COMPARE(rig.main->findChildren<TMarkOverviewForm *>().size(), 1);
@@ -220,7 +220,7 @@ private slots:
         });
         rig.main->findChild<QAction *>(QStringLiteral("TimeDate1"))->trigger();
         QCOMPARE(time, QStringList({"1", "1"}));
-        QVERIFY(!rig.main->mark().startCell);
+        QVERIFY(!rig.hub->mark().startCell);
     }
 };
 

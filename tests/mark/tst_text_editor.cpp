@@ -184,12 +184,12 @@ private slots:
         e.rig.mark();
         click(e.dialog, "BitBtn1");
         QCOMPARE(e.rig.messages.log, QStringList{"Error: TextFragmentRead Error"});
-        QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+        QCOMPARE(e.rig.posted, QList<WindowMessage>{kReadError});
         QVERIFY(e.text().isEmpty());
 
         // A failed write ends the program too (its messages are the window-faults table's).
         e.write(QStringLiteral("X"));
-        QCOMPARE(e.rig.posted, QList<WindowMessage>{WindowMessage::ReadError});
+        QCOMPARE(e.rig.posted, QList<WindowMessage>{kReadError});
     }
 
     void fontDialog() {

@@ -48,7 +48,7 @@ private slots:
         wireWindows(*rig.main);
         rig.main->show();
         QTRY_VERIFY(rig.main->portReady());
-        PortState &port = rig.main->fn().state();
+        PortState &port = rig.hub->fn().state();
         QCOMPARE(port.watcher, nullptr); // nothing listens before it opens
 
         entry(*rig.main, "LineMonitor1")->trigger();
@@ -72,7 +72,7 @@ private slots:
         // Paused, new exchanges wait and say how many; they show when it is released.
         click(*monitor, "BtPause");
         entry(*rig.main, "RunningNumbersReset1")->trigger();
-        QTest::qWait(3 * TLineMonitor::kBatchMs);
+        monitor->flush();
         QCOMPARE(shown(*monitor).size(), 1);
         QCOMPARE(child<QLabel>(*monitor, "Held")->text(), QStringLiteral("1 held"));
         click(*monitor, "BtPause");

@@ -36,7 +36,7 @@ const QString up = QStringLiteral("IncreaseParam"), down = QStringLiteral("Decre
 // The parameters window over a main window that found its printer.
 struct Params {
     MainRig rig;
-    TParamsForm form{*rig.main};
+    TParamsForm form{*rig.hub};
     QTreeWidget *list = child<QTreeWidget>(form, "ListView2");
     QLineEdit *value = child<QLineEdit>(form, "Edit1");
 
@@ -85,6 +85,18 @@ void TestService::parameterListShowsWhatThePrinterHolds() {
     click(p.form, "Button3");
     QVERIFY(p.rig.commandNames().isEmpty());
     QCOMPARE(p.page(), QStringLiteral("ParamsMainTabSheet"));
+
+    // Cancel on the list's long wait ends the reads where they are.
+    qint64 now = 0;
+    p.rig.hub->setClock([&now] { return now += 100; });
+    bool shown = false;
+    cancelNextLongWait(&shown);
+    p.rig.mark();
+    p.form.ReadAllParams();
+    QVERIFY(shown);
+    QVERIFY(p.rig.commandNames().size() < 13);
+    QCOMPARE(p.list->topLevelItemCount(), 13);
+    p.rig.hub->setClock({});
 
     // A silent printer leaves every value empty, without a message.
     p.rig.switchOff();
@@ -156,15 +168,32 @@ void TestService::failedStepsWhileUndoing() {
     for (int i = 0; i < 3; ++i)
         click(p.form, "LogoNumInc");
 
-    // While undoing, the first step fails: its message, the list re-read, and the other two steps
-    // still go out.
+    // While undoing, the first step fails: the undo ends there with one message (no step after
+    // it), and the list is read again once.
     p.rig.printer->wrongEchoAt(0);
     p.rig.mark();
     click(p.form, "Button4");
     QCOMPARE(p.rig.messages.log, QStringList{"Error: ParamsIcrease Error"});
-    QCOMPARE(p.rig.commandNames().count(down), 2);
-    QCOMPARE(p.rig.commandNames().count(QStringLiteral("ReadParam")), 2 * 13);
-    QCOMPARE(int(parameter(p.rig, 'K')), 51);
+    QCOMPARE(p.rig.commandNames().count(down), 0);
+    QCOMPARE(p.rig.commandNames().count(QStringLiteral("ReadParam")), 13);
+    QCOMPARE(int(parameter(p.rig, 'K')), 53);
+
+    // Cancel on the undo's long wait ends it where it is: no step after it, no message.
+    p.change(5);
+    for (int i = 0; i < 20; ++i)
+        click(p.form, "LogoNumInc");
+    qint64 now = 0;
+    p.rig.hub->setClock([&now] { return now += 100; }); // the wait shows after a few steps
+    bool shown = false;
+    cancelNextLongWait(&shown);
+    p.rig.mark();
+    click(p.form, "Button4");
+    QVERIFY(shown);
+    const int undone = int(p.rig.commandNames().count(down));
+    QVERIFY(undone > 0 && undone < 20);
+    QCOMPARE(int(parameter(p.rig, 'K')), 73 - undone);
+    QVERIFY(p.rig.messages.log.isEmpty());
+    p.rig.hub->setClock({});
 
     // Undoing a decrease names the decrease.
     p.change(5);
@@ -177,7 +206,7 @@ void TestService::failedStepsWhileUndoing() {
 
 void TestService::statusByteLampsAndWords() {
     MainRig rig;
-    TByteStatusForm_ form(*rig.main);
+    TByteStatusForm_ form(*rig.hub);
     const auto lit = [&] {
         QStringList on;
         for (const char *lamp : {"R", "G", "B", "PR", "PG", "PB"})
@@ -203,7 +232,7 @@ void TestService::statusByteLampsAndWords() {
 
     // From the printer: high voltage turned on shows in the words.
     rig.main->FormActivate();
-    rig.main->fn().HighVoltageTurn();
+    rig.hub->fn().HighVoltageTurn();
     rig.mark();
     form.FormActivate();
     QCOMPARE(rig.commandNames(), QStringList{"ReadByteStatus"});
@@ -225,7 +254,7 @@ void TestService::autoRunPeriod() {
     rig.main->FormActivate();
     rig.printer->state().autoRunPeriod = 12;
     rig.printer->state().axl = 300;
-    TAutoRunPeriodForm form(*rig.main);
+    TAutoRunPeriodForm form(*rig.hub);
     auto *period = child<QLineEdit>(form, "MarkNum");
     auto *axl = child<QLineEdit>(form, "AL");
     rig.mark();
@@ -274,7 +303,7 @@ void TestService::inkSystemButtons() {
     MainRig rig;
     rig.main->FormActivate();
     rig.main->FormPaint(); // the port is open, as the ink-system read expects
-    THydroForm form(*rig.main);
+    THydroForm form(*rig.hub);
     auto *select = child<QPushButton>(form, "Button1");
     auto *free = child<QPushButton>(form, "Button2");
     auto *read = child<QPushButton>(form, "Button3");

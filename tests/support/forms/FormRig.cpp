@@ -7,6 +7,7 @@
 FormRig::FormRig() : Hub(messages, QString()) {
     const QString device = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("p.json"));
     printer = printer::sharedPrinter(device, dir.filePath(QStringLiteral("p.json")));
+    PortState &port = portState();
     port.ports.devices = {device, dir.filePath(QStringLiteral("none")),
                           dir.filePath(QStringLiteral("none")),
                           dir.filePath(QStringLiteral("none"))};

@@ -23,8 +23,8 @@ public:
     ~FormRig() override;
 
     using detail::RecorderHolder::messages;
-    void postMessage(WindowMessage message) override { posted << message; }
-    void sendMessage(WindowMessage message) override { sent << message; }
+    void postMessage(const WindowMessage &message) override { posted << message; }
+    void sendMessage(const WindowMessage &message) override { sent << message; }
     QList<WindowMessage> posted, sent;
 
     // Marks the start of what a test looks at: transcript, messages and window messages.

@@ -47,10 +47,13 @@ MainRig::MainRig() {
                    .arg(device, path(QStringLiteral("no-such-port")))
                    .toUtf8());
     file.close();
-    main = std::make_unique<TAutoControl>(messages, settings, devices::open);
+    hub = std::make_unique<Hub>(messages, settings, devices::open);
+    main = std::make_unique<TAutoControl>(*hub);
 }
 
-MainRig::~MainRig() = default;
+MainRig::~MainRig() {
+    main.reset(); // the windows go first; the hub they hold outlives them
+}
 
 QString MainRig::virtualDevice(const QString &name) const {
     return QStringLiteral("virtual:") + path(name);

@@ -41,6 +41,7 @@ public:
     QString device;
     std::shared_ptr<printer::VirtualPrinter> printer;
     Recorder messages;
+    std::unique_ptr<Hub> hub; // made before the main window, and outliving it
     std::unique_ptr<TAutoControl> main;
 
 private:

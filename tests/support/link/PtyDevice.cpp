@@ -1,6 +1,5 @@
 #include "PtyDevice.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <cerrno>
@@ -86,16 +85,10 @@ qsizetype PtyDevice::pendingInput() const {
 }
 
 QByteArray PtyDevice::received(int boundMs) {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        {
-            std::lock_guard guard(lock);
-            if (pendingInput() == 0 || timer.elapsed() > boundMs)
-                return arrived;
-        }
-        usleep(1000);
-    }
+    std::unique_lock guard(lock);
+    served.wait_for(guard, std::chrono::milliseconds(boundMs),
+                    [this] { return pendingInput() == 0; });
+    return arrived;
 }
 
 void PtyDevice::serve() {
@@ -106,9 +99,11 @@ void PtyDevice::serve() {
             if (!outgoing.isEmpty())
                 p.events |= POLLOUT;
         }
-        if (poll(&p, 1, 20) <= 0)
-            continue;
+        const bool ready = poll(&p, 1, 20) > 0;
         std::lock_guard guard(lock);
+        served.notify_all();
+        if (!ready)
+            continue;
         if (p.revents & POLLIN) {
             char buffer[256];
             const ssize_t n = read(master, buffer, sizeof buffer);
@@ -127,5 +122,6 @@ void PtyDevice::serve() {
             if (n > 0)
                 outgoing.remove(0, n);
         }
+        served.notify_all();
     }
 }

@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -56,6 +57,7 @@ private:
     QString problem;
 
     mutable std::mutex lock;
+    std::condition_variable served; // told after every turn of the device thread
     Script script;
     QByteArray arrived;
     QByteArray outgoing;

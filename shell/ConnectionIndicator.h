@@ -1,0 +1,19 @@
+#pragma once
+// The connection indicator: a small circle at the top of the main window, green while ports open
+// and the printer answers, red once a port does not open or the printer does not answer. What it
+// shows is also its accessible description and its tool tip.
+
+#include <QColor>
+#include <QWidget>
+
+class ConnectionIndicator : public QWidget {
+public:
+    explicit ConnectionIndicator(QWidget *parent);
+    void tell(bool good);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor colour;
+};
