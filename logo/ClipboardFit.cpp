@@ -92,13 +92,17 @@ QImage rasterise(const ClipboardPicture &picture, int height) {
 
 DarkPixels scanDark(const QImage &capture) {
     DarkPixels dark;
+    bool firstFound = false;
     const int columns = std::min(kScanColumns, capture.width());
     for (int y = 0; y < capture.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(capture.constScanLine(y));
         for (int x = 0; x < columns; ++x)
             if (isDark(line[x])) {
-                if (!dark.found)
+                // The first dark row counts from row 1: ink in row 0 is not where the text starts.
+                if (y > 0 && !firstFound) {
                     dark.first = y;
+                    firstFound = true;
+                }
                 dark.found = true;
                 dark.last = y;
                 dark.right = std::max(dark.right, x);

@@ -32,7 +32,7 @@ QImage rasterise(const ClipboardPicture &picture, int height);
 // Dark pixels (black, or the grey 808080) of the capture's scanned columns.
 struct DarkPixels {
     bool found = false;
-    int first = 0; // first row that holds one
+    int first = 0; // first row after row 0 that holds one; 0 when none does
     int last = 0;  // last row that holds one
     int right = 0; // rightmost column that holds one
 };

@@ -143,7 +143,7 @@ void TLogoReadWriteForm::drawLogo(bool withName) {
     ui->Image1->setGrid(logo().gridShown);
     ui->Image1->show();
     fitPicture();
-    ui->Label1->setText(logoSizeText(image));
+    showValue(ui->Label1, QStringLiteral("Size"), logoSizeText(image));
     if (withName && readMode())
         ui->Edit1->setText(image.name);
 }

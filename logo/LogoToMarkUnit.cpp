@@ -89,7 +89,7 @@ void TLogoToMarkForm::showLogo() {
     ui->Edit1->clear();
     ui->RowStr->setText(QString::number(logo.previewNumber));
     ui->Image1->showLogo(logo.image, DotOrder::Wire, logo.cell);
-    ui->Label1->setText(logoSizeText(logo.image));
+    showValue(ui->Label1, QStringLiteral("Size"), logoSizeText(logo.image));
     if (logo.nameNumber >= 0 && logo.nameNumber <= kLastSlot) {
         hub.readLogoNames(); // a list that cannot be read shows no name
         ui->Edit1->setText(fromWire(LogoNameOf(hub.logoNames(), logo.nameNumber)));

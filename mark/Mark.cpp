@@ -51,7 +51,8 @@ void TMarkForm::drawMark() {
     ui->Image1->move(kZoom, kZoom);
     ui->Image1->draw(mark, kZoom);
     // An empty mark: an empty picture, and the size says so.
-    ui->SizeText->setText(QStringLiteral("%1*%2").arg(mark.height).arg(mark.length));
+    showValue(ui->SizeText, QStringLiteral("Size"),
+              QStringLiteral("%1*%2").arg(mark.height).arg(mark.length));
     ui->GridsBox->setChecked(hub.mark().grid);
     ui->ReadBtn->setEnabled(true);
     if (mark.height == 0 && mark.length == 0)

@@ -8,6 +8,7 @@
 #include "WireText.h"
 #include "ui_MarkOverview.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScreen>
@@ -37,6 +38,9 @@ TMarkOverviewForm::TMarkOverviewForm(Hub &h, QWidget *parent)
     : QDialog(parent), ui(setUpUi<Ui::TMarkOverviewForm>(this)), hub(h) {
     // Every row as high as the three lines of a cell, empty or not.
     ui->Cells->horizontalHeader()->setMinimumSectionSize(90);
+    // The table's corner button selects every cell: named so, not left nameless.
+    if (auto *corner = ui->Cells->findChild<QAbstractButton *>())
+        corner->setAccessibleName(QStringLiteral("Select every cell"));
     ui->Cells->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->Cells->verticalHeader()->setDefaultSectionSize(3 * ui->Cells->fontMetrics().lineSpacing() +
                                                        8);

@@ -10,3 +10,12 @@ template <class Ui, class Form> Ui *setUpUi(Form *form) {
     ui->setupUi(form);
     return ui;
 }
+
+#include <QLabel>
+
+// A label that shows a value: its text is the value, and assistive tools read what the value is
+// with it ("Size: 1*3"), as an operator reads the label's frame and the value together.
+inline void showValue(QLabel *label, const QString &what, const QString &value) {
+    label->setText(value);
+    label->setAccessibleName(value.isEmpty() ? what : what + QStringLiteral(": ") + value);
+}

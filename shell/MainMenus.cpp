@@ -160,8 +160,12 @@ void TAutoControl::wireEntries() {
     for (const auto &[key, owner] : keys)
         bindKey(QKeySequence(QString::fromLatin1(key)), owner);
 
-    // Pictures for the tool bar.
-    for (QAction *a : ui->ToolBar1->actions())
-        if (!a->isSeparator() && !a->text().isEmpty())
-            a->setIcon(toolIcon(a->text().at(0), a->statusTip()));
+    // Pictures for the tool bar, and each button named by what it does, not by its letter.
+    for (QAction *a : ui->ToolBar1->actions()) {
+        if (a->isSeparator() || a->text().isEmpty())
+            continue;
+        a->setIcon(toolIcon(a->text().at(0), a->statusTip()));
+        if (QWidget *button = ui->ToolBar1->widgetForAction(a))
+            button->setAccessibleName(a->statusTip());
+    }
 }

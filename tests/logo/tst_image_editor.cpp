@@ -120,7 +120,7 @@ void TestImageEditor::importFitsTheChosenHeight_data() {
     QTest::addColumn<QImage>("picture"); // on the clipboard; none: the text, if any
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("index");
-    QTest::addColumn<int>("rows"); // last dark row minus first; -1: nothing imported
+    QTest::addColumn<int>("rows"); // rows of dots on the band, less one; -1: nothing imported
     QTest::addColumn<QStringList>("messages");
     const QString text = QStringLiteral("Stampline 2024\r\n");
     QImage yellow(100, 20, QImage::Format_RGB32);
@@ -129,6 +129,14 @@ void TestImageEditor::importFitsTheChosenHeight_data() {
     QTest::newRow("picture, 16") << textPicture() << QString() << 8 << 16 << QStringList();
     QTest::newRow("picture, 32") << textPicture() << QString() << 24 << 31 << QStringList();
     QTest::newRow("text, 16") << QImage() << text << 8 << 16 << QStringList();
+    // Ink from the top row on: the fit counts its first row from row 1, so the bar ends 16 rows
+    // below row 1 and keeps its top row: 18 rows of dots.
+    QImage bar(20, 40, QImage::Format_RGB32);
+    bar.fill(Qt::white); // the capture's first column is its background
+    for (int y = 0; y < bar.height(); ++y)
+        for (int x = 5; x < 15; ++x)
+            bar.setPixel(x, y, qRgb(0, 0, 0));
+    QTest::newRow("bar from the top row, 16") << bar << QString() << 8 << 17 << QStringList();
     QTest::newRow("empty clipboard") << QImage() << QString() << 24 << -1
                                      << QStringList{"Error: Not Supported Clipboard Format",
                                                     "Error: ClipBoardImage convert error"};
@@ -157,10 +165,10 @@ void TestImageEditor::importFitsTheChosenHeight() {
         QVERIFY(!e.form->editMode());
         return;
     }
-    // The dots end on the band's bottom row; their height within the "+/- 1" the steps allow.
+    // The dots end on the band's bottom row, exactly as high as the fit makes them.
     const QRect box = dotBox(e.band());
     QCOMPARE(box.bottom(), LogoBand::kBottom);
-    QVERIFY2(qAbs(box.height() - 1 - rows) <= 1, qPrintable(QString::number(box.height() - 1)));
+    QCOMPARE(box.height() - 1, rows);
     // The width value: one beyond the rightmost dot; shown one column wider, 8 pixels a dot.
     QCOMPARE(e.band().widthValue(), box.right() + 1);
     QCOMPARE(e.image()->size(), QSize((box.right() + 2) * 8, 256));
