@@ -108,8 +108,15 @@ std::optional<QByteArray> readRegular(const QString &path, qint64 limit, QString
     if (!file.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("%1: %2").arg(path, file.errorString()));
 #endif
-    // A file that grows while it is read is still read only up to its limit.
-    QByteArray bytes = file.read(limit + 1);
+    // Read to its end, in buffers of the file's own size rather than the limit's; a file that grows
+    // while it is read is still read only up to one byte past its limit.
+    QByteArray bytes = file.read(qMin(file.size(), limit) + 1);
+    while (bytes.size() <= limit) {
+        const QByteArray more = file.read(qMin<qint64>(65536, limit + 1 - bytes.size()));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
     if (bytes.size() > limit)
         return failed(tooLarge(path, limit));
     if (file.error() != QFileDevice::NoError)
