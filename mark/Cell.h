@@ -62,6 +62,8 @@ public:
     bool changeBlocks() const;
     const QString &readText() const { return text; }
     void forgetReadText() { text.clear(); }
+    // A text written into the cell is what the cell holds from now on.
+    void keepWritten(const QString &written) { text = written; }
 
 private:
     Hub &hub;

@@ -53,7 +53,6 @@ void TCounterForm::BtWriteTextClick() {
         hub.messages().information(this, QStringLiteral("Ok"));
     } else {
         hub.messages().error(this, QStringLiteral("Counter Set Error"));
-        hub.postMessage(kReadError);
     }
     // The font goes out whatever became of the value.
     if (hub.fn().SetFont(editor.font(), editor.row(), editor.column()))

@@ -68,33 +68,33 @@ void TOKHelpRightDlg::readCurrentCell() {
     readOrWrite(Step::Read);
 }
 
-void TOKHelpRightDlg::readOrWrite(Step step, const QByteArray &text) {
+bool TOKHelpRightDlg::readOrWrite(Step step, const QByteArray &text) {
     if (row() > kMarkRows) {
         hub.messages().error(this, QStringLiteral("Maximum Row value=4"));
-        return;
+        return false;
     }
     if (column() > kMarkColumns) {
         hub.messages().error(this, QStringLiteral("Maximum Column value=8"));
-        return;
+        return false;
     }
     if (trimBlanks(text).size() >= kMaxText) {
         hub.messages().error(this, QStringLiteral("Maximum Fragment Length=37"));
-        return;
+        return false;
     }
     if (step == Step::Read) {
-        if (!cell.read(this, row(), column(), kTextRules)) {
-            hub.postMessage(kReadError);
-            return;
-        }
+        // A failed read is said (and the connection indicator turns red); the program and its
+        // windows, with whatever work they hold, stay open.
+        if (!cell.read(this, row(), column(), kTextRules))
+            return false;
         textLoaded = true;
-        return;
+        return true;
     }
     if (!hub.fn().WriteTextFragment(row(), column(), text)) {
         hub.messages().error(this, QStringLiteral("TextFragmentWrite Error"));
-        hub.postMessage(kReadError);
-        return;
+        return false;
     }
     hub.messages().information(this, QStringLiteral("Ok"));
+    return true;
 }
 
 void TOKHelpRightDlg::BtWriteTextClick() {
@@ -112,11 +112,13 @@ void TOKHelpRightDlg::BtWriteTextClick() {
     const auto text = wireField(hub.messages(), this, ui->Fragtext);
     if (!text)
         return;
-    readOrWrite(Step::Write, *text);
+    // What was written is what the cell holds now: later edits are noticed like any other.
+    if (readOrWrite(Step::Write, *text)) {
+        cell.keepWritten(ui->Fragtext->text());
+        textLoaded = true;
+    }
     // The font goes out whatever became of the text.
-    if (hub.fn().SetFont(fieldNumber(ui->EFontSize), row(), column()))
-        textLoaded = false;
-    else
+    if (!hub.fn().SetFont(fieldNumber(ui->EFontSize), row(), column()))
         hub.messages().error(this, QStringLiteral("Font Set Error"));
 }
 

@@ -27,8 +27,9 @@ public:
     void BtWriteTextClick(); // "Ok"
     // The read-or-write step for the current cell: reads it, or writes `text` (bytes in the
     // printer's code page) into it.
+    // Whether the step went through.
     enum class Step { Read, Write };
-    void readOrWrite(Step step, const QByteArray &text = {});
+    bool readOrWrite(Step step, const QByteArray &text = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -7,6 +7,7 @@
 #include "ui_SetTimeUnit.h"
 
 #include <QDateTime>
+#include <QScopedValueRollback>
 
 namespace {
 bool isTimeDate(CellKind kind) {
@@ -25,10 +26,18 @@ QString bcdText(quint8 byte) {
     return QStringLiteral("%1").arg((byte >> 4) * 10 + (byte & 0x0F), 2, 10, QLatin1Char('0'));
 }
 
+int bcdValue(quint8 byte) {
+    return (byte >> 4) * 10 + (byte & 0x0F);
+}
+
 struct ClockField {
     QLineEdit *edit;
     int low, high;
 };
+
+qint64 nowMs(const Hub &hub) {
+    return hub.clock() ? hub.clock()() : steadyClock();
+}
 } // namespace
 
 TTimeForm::TTimeForm(Hub &h, QWidget *parent)
@@ -37,6 +46,15 @@ TTimeForm::TTimeForm(Hub &h, QWidget *parent)
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TTimeForm::BtWriteTextClick);
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->SetSystemDateTime, &QCheckBox::toggled, this, &TTimeForm::SetSystemDateTimeClick);
+    ticker.setObjectName(QStringLiteral("ClockTicker"));
+    ticker.setInterval(1000);
+    connect(&ticker, &QTimer::timeout, this, &TTimeForm::showRunningClock);
+    // A clock field the operator edits keeps what is typed: the fields stop running.
+    for (QLineEdit *field : {ui->EDay, ui->EMonth, ui->EYear, ui->EHour, ui->EMin, ui->ESec})
+        connect(field, &QLineEdit::textChanged, this, [this] {
+            if (!showingClock)
+                stopClock();
+        });
     whenFirstShown(this, [this] { FormCreate(); });
 }
 
@@ -67,13 +85,43 @@ void TTimeForm::showPrinterClock() {
         {ui->EDay, block.day()},    {ui->EMonth, block.month()}, {ui->EYear, block.year()},
         {ui->EHour, block.hours()}, {ui->EMin, block.minutes()}, {ui->ESec, block.seconds()},
     };
+    const QScopedValueRollback<bool> showing(showingClock, true);
     for (const auto &[edit, byte] : fields)
         edit->setText(bcdText(byte));
+    // From here the fields run on; a clock the printer reports as no day and time stays as shown.
+    const QDate date(2000 + bcdValue(block.year()), bcdValue(block.month()), bcdValue(block.day()));
+    const QTime time(bcdValue(block.hours()) % 24, bcdValue(block.minutes()),
+                     bcdValue(block.seconds()));
+    printerClock = QDateTime(date, time, Qt::UTC).addDays(bcdValue(block.hours()) == 24 ? 1 : 0);
+    readAtMs = nowMs(hub);
+    if (printerClock.isValid())
+        ticker.start();
+}
+
+void TTimeForm::showRunningClock() {
+    if (!printerClock.isValid())
+        return;
+    const QDateTime now = printerClock.addMSecs(nowMs(hub) - readAtMs);
+    const QString date = now.toString(QStringLiteral("ddMMyy"));
+    const QString time = now.toString(QStringLiteral("hhmmss"));
+    const std::pair<QLineEdit *, QString> fields[] = {
+        {ui->EDay, date.mid(0, 2)},  {ui->EMonth, date.mid(2, 2)}, {ui->EYear, date.mid(4, 2)},
+        {ui->EHour, time.mid(0, 2)}, {ui->EMin, time.mid(2, 2)},   {ui->ESec, time.mid(4, 2)},
+    };
+    const QScopedValueRollback<bool> showing(showingClock, true);
+    for (const auto &[edit, text] : fields)
+        edit->setText(text);
+}
+
+void TTimeForm::stopClock() {
+    printerClock = QDateTime();
+    ticker.stop();
 }
 
 void TTimeForm::SetSystemDateTimeClick(bool on) {
     if (!on)
         return;
+    stopClock(); // the PC's clock from now on
     const QDateTime now = QDateTime::currentDateTime();
     const QString date = now.toString(QStringLiteral("ddMMyy"));
     const QString time = now.toString(QStringLiteral("hhmmss"));
@@ -116,6 +164,7 @@ void TTimeForm::writeFragmentAndClock() {
         hub.messages().error(this, QStringLiteral("Time Format Set Error"));
         return;
     }
+    showRunningClock(); // the clock as it stands now, while it still follows the printer's
     const auto clock = typedClock();
     if (!clock || !setDate(clock->date) || !setTime(clock->time))
         return;
@@ -142,6 +191,13 @@ std::optional<TTimeForm::TypedClock> TTimeForm::typedClock() {
         }
         // The number checked is the number sent: "7" goes out as "07", and "007" as "07" too.
         digits += QByteArray::number(value).rightJustified(2, '0');
+    }
+    // A day that no month has (31.02, 29.02 of a year without it) is refused as the day field.
+    if (!QDate(2000 + digits.mid(4, 2).toInt(), digits.mid(2, 2).toInt(), digits.left(2).toInt())
+             .isValid()) {
+        hub.messages().beep();
+        ui->EDay->setFocus();
+        return std::nullopt;
     }
     return TypedClock{digits.left(6), digits.mid(6)};
 }

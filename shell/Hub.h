@@ -30,9 +30,8 @@ struct WindowMessage {
     bool operator==(const WindowMessage &other) const;
 };
 
-// The main window's own messages.
+// The main window's own message.
 inline constexpr WindowMessage kPortNotInit{"PortNotInit"};
-inline constexpr WindowMessage kReadError{"ReadError"};
 
 // The mark as the printer renders it, and the flags that sequence its read and its view.
 struct MarkShare {

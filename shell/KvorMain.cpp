@@ -182,8 +182,6 @@ bool TAutoControl::event(QEvent *event) {
             return true;
         }
         ready = true;
-    } else if (type == kReadError.type()) {
-        close();
     } else if (const auto it = messageActions.find(type); it != messageActions.end()) {
         if (it->second)
             it->second();

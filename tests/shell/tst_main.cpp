@@ -371,12 +371,6 @@ private slots:
         QCOMPARE(QDir(QStringLiteral("Logo")).entryList(QDir::Files), QStringList{"tmp.bmp"});
         QVERIFY(QFile::exists(QStringLiteral("c.logo")));
         QDir::setCurrent(previous);
-
-        // ReadError from a dialog closes the program.
-        MainRig third;
-        QSignalSpy thirdClosed(third.main.get(), &TAutoControl::closed);
-        third.hub->sendMessage(kReadError);
-        QCOMPARE(thirdClosed.count(), 1);
     }
 
     void windowsAndHelp() {
