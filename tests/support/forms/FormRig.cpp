@@ -7,13 +7,13 @@
 FormRig::FormRig() : Hub(messages, QString()) {
     const QString device = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("p.json"));
     printer = printer::sharedPrinter(device, dir.filePath(QStringLiteral("p.json")));
-    PortState &port = portState();
-    port.ports.devices = {device, dir.filePath(QStringLiteral("none")),
+    PortState &line = portState();
+    line.ports.devices = {device, dir.filePath(QStringLiteral("none")),
                           dir.filePath(QStringLiteral("none")),
                           dir.filePath(QStringLiteral("none"))};
-    port.portName = QStringLiteral("Com1");
-    port.baudName = QStringLiteral("57600");
-    port.openLine = devices::open;
+    line.portName = QStringLiteral("Com1");
+    line.baudName = QStringLiteral("57600");
+    line.openLine = devices::open;
     StateBlock block;
     readStateBlock(block);
 }
