@@ -4,10 +4,10 @@
 
 #include "Artwork.h"
 #include "Cell.h"
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
 #include "NameFilter.h"
-#include "WireField.h"
 #include "WireText.h"
 #include "ui_LogoReadWriteUnit.h"
 

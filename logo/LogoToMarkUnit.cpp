@@ -3,12 +3,12 @@
 #include "BitmapFiles.h"
 
 #include "Cell.h"
+#include "Fields.h"
 #include "FormUi.h"
 #include "FragmentEditor.h"
 #include "Hub.h"
 #include "LogoPicture.h"
 #include "NameFilter.h"
-#include "WireField.h"
 #include "WireText.h"
 #include "ui_LogoToMarkUnit.h"
 

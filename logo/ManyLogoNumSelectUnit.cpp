@@ -1,11 +1,11 @@
 #include "ManyLogoNumSelectUnit.h"
 
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
 #include "LogoBand.h"
 #include "NameFilter.h"
 #include "ui_ManyLogoNumSelectUnit.h"
-#include "WireField.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "CounterUnit.h"
 
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
-#include "WireField.h"
 #include "WireText.h"
 #include "ui_CounterUnit.h"
 

@@ -1,9 +1,9 @@
 #include "NewTextFragmentInsertUnit_1.h"
 
 #include "Activation.h"
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
-#include "WireField.h"
 #include "WireText.h"
 #include "ui_NewTextFragmentInsertUnit_1.h"
 

@@ -1,5 +1,6 @@
 #include "NotCurrentMarkReadWriteUnit.h"
 
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
 #include "WireText.h"
@@ -44,10 +45,19 @@ void TMarkNotCusrrent::BtWriteTextClick() {
     bool isNumber = false;
     const int place = trimBlanks(ui->MarkNum->text()).toInt(&isNumber);
     if (!isNumber || place < 1 || place > kPlaces) {
-        hub.messages().beep();
-        ui->MarkNum->setFocus();
+        refuseField(hub.messages(), ui->MarkNum, QStringLiteral("1 to %1").arg(kPlaces));
         return;
     }
+    // What the printer holds is replaced: the current mark by a restore, the place by a store.
+    // Asked first, No the default, as before a mark is deleted.
+    const QString question =
+        mode == 2 ? QStringLiteral("Storing the current mark in place %1 replaces what the place "
+                                   "holds. Are You Sure?")
+                        .arg(place)
+                  : QStringLiteral("Restoring place %1 replaces the current mark. Are You Sure?")
+                        .arg(place);
+    if (!hub.messages().confirmDestructive(this, question))
+        return;
     if (hub.fn().MarkStorage(mode, place - 1))
         hub.messages().information(this, QStringLiteral("Ok"));
     else

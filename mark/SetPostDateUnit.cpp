@@ -1,10 +1,10 @@
 #include "SetPostDateUnit.h"
 
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_SetPostDateUnit.h"
-#include "WireField.h"
 
 namespace {
 bool isPostDate(CellKind kind) {
@@ -64,7 +64,7 @@ void TPostDateForm::BtWriteTextClick() {
         return;
     const auto days = dayCount();
     if (!days) {
-        ui->DayQuant->setFocus();
+        refuseField(hub.messages(), ui->DayQuant, QStringLiteral("0 to 9999 days"));
         return;
     }
     if (ui->DateFormat->text().isEmpty()) {

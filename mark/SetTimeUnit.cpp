@@ -1,8 +1,8 @@
 #include "SetTimeUnit.h"
 
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
-#include "WireField.h"
 #include "WireText.h"
 #include "ui_SetTimeUnit.h"
 
@@ -185,18 +185,18 @@ std::optional<TTimeForm::TypedClock> TTimeForm::typedClock() {
         bool isNumber = false;
         const int value = trimBlanks(edit->text()).toInt(&isNumber, 10);
         if (!isNumber || value < low || value > high) {
-            hub.messages().beep();
-            edit->setFocus();
+            refuseField(hub.messages(), edit, QStringLiteral("%1 to %2").arg(low).arg(high));
             return std::nullopt;
         }
         // The number checked is the number sent: "7" goes out as "07", and "007" as "07" too.
         digits += QByteArray::number(value).rightJustified(2, '0');
     }
     // A day that no month has (31.02, 29.02 of a year without it) is refused as the day field.
-    if (!QDate(2000 + digits.mid(4, 2).toInt(), digits.mid(2, 2).toInt(), digits.left(2).toInt())
-             .isValid()) {
-        hub.messages().beep();
-        ui->EDay->setFocus();
+    const int year = 2000 + digits.mid(4, 2).toInt(), month = digits.mid(2, 2).toInt();
+    if (!QDate(year, month, digits.left(2).toInt()).isValid()) {
+        refuseField(
+            hub.messages(), ui->EDay,
+            QStringLiteral("1 to %1 in this month").arg(QDate(year, month, 1).daysInMonth()));
         return std::nullopt;
     }
     return TypedClock{digits.left(6), digits.mid(6)};

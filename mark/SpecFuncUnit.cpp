@@ -1,6 +1,7 @@
 #include "SpecFuncUnit.h"
 
 #include "Cell.h"
+#include "Fields.h"
 #include "FormUi.h"
 #include "Hub.h"
 #include "Script.h"
@@ -36,7 +37,7 @@ QByteArray displayText(const QString &initial, const QString &finish) {
 
 TSpecFuncForm::TSpecFuncForm(Hub &h, QWidget *parent)
     : ActivatedDialog(h, parent), ui(setUpUi<Ui::TSpecFuncForm>(this)), hub(h) {
-    bindArrows(ui->BitBtn3, ui->BitBtn1, ui->EFontSize, 0, [] { return 9; });
+    bindArrows(ui->BitBtn3, ui->BitBtn1, ui->EFontSize, 0, [this] { return hub.fontCount() - 1; });
     connect(ui->BtWriteText, &QPushButton::clicked, this, &TSpecFuncForm::BtWriteTextClick);
     connect(ui->Button3, &QPushButton::clicked, this, &TSpecFuncForm::Button3Click);
     connect(ui->Button1, &QPushButton::clicked, this, &TSpecFuncForm::Button1Click);
@@ -73,9 +74,8 @@ void TSpecFuncForm::FormActivate() {
         ui->FragmNum->setText(std::exchange(startFragment, QString()));
 }
 
-void TSpecFuncForm::refuse(QLineEdit *field) {
-    hub.messages().beep();
-    field->setFocus();
+void TSpecFuncForm::refuse(QLineEdit *field, const QString &allowed) {
+    refuseField(hub.messages(), field, allowed);
 }
 
 bool TSpecFuncForm::checkCounterValues() {
@@ -85,9 +85,10 @@ bool TSpecFuncForm::checkCounterValues() {
         const QString text = trimmed(field);
         if (text.isEmpty())
             continue;
+        const QString allowed = QStringLiteral("A whole number of at most %1 digits").arg(width);
         const auto value = wholeNumber(text);
         if (!value) {
-            refuse(field);
+            refuse(field, allowed);
             return false;
         }
         if (*value == 0) {
@@ -95,7 +96,7 @@ bool TSpecFuncForm::checkCounterValues() {
             continue;
         }
         if (text.size() > width) {
-            refuse(field);
+            refuse(field, allowed);
             return false;
         }
     }
@@ -103,7 +104,7 @@ bool TSpecFuncForm::checkCounterValues() {
     for (const auto &[field, width] : values)
         if (!trimmed(field).isEmpty())
             return true;
-    refuse(ui->InitValue);
+    refuse(ui->InitValue, QStringLiteral("A counter needs at least one of its values"));
     return false;
 }
 
@@ -120,7 +121,8 @@ std::optional<TSpecFuncForm::Cell> TSpecFuncForm::fragmentCell() {
     }
     const int row = int(*number / 10), column = int(*number % 10);
     if (text.size() > 2 || row < 1 || row > kMarkRows || column < 1 || column > kMarkColumns) {
-        refuse(ui->FragmNum);
+        refuse(ui->FragmNum, QStringLiteral("The counter's cell: row 1 to 4, then column 1 to 8 "
+                                            "(11 to 48)"));
         return std::nullopt;
     }
     return Cell{row, column};
@@ -197,7 +199,7 @@ void TSpecFuncForm::writeGroup() {
     if (!quantity.isEmpty()) {
         const auto value = wholeNumber(quantity);
         if (!value || *value > 8) {
-            refuse(ui->MarkQuantaty);
+            refuse(ui->MarkQuantaty, QStringLiteral("0 to 8"));
             return;
         }
     }

@@ -41,7 +41,7 @@ private:
     std::optional<Cell> fragmentCell();
     // The script, or nothing after "Read Error".
     std::optional<QByteArray> readScript();
-    void refuse(QLineEdit *field);
+    void refuse(QLineEdit *field, const QString &allowed);
 
     Ui::TSpecFuncForm *ui;
     Hub &hub;

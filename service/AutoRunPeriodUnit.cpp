@@ -1,6 +1,7 @@
 #include "AutoRunPeriodUnit.h"
 
 #include "Activation.h"
+#include "Fields.h"
 #include "Hub.h"
 #include "WireText.h"
 #include "ui_AutoRunPeriodUnit.h"
@@ -46,8 +47,7 @@ void TAutoRunPeriodForm::BtWriteTextClick() {
     bool isNumber = false;
     const int period = text.toInt(&isNumber);
     if (text.isEmpty() || !isNumber || period < 0 || period > 255) {
-        hub.messages().beep();
-        ui->MarkNum->setFocus();
+        refuseField(hub.messages(), ui->MarkNum, QStringLiteral("0 to 255 tenths of a second"));
         return;
     }
     if (!stopAutoRun())

@@ -142,7 +142,11 @@ private slots:
                            {"Error: RunningNumberDirectionSet Error"});
         rows<TSpecFuncForm>(counter, 1, {"Error: Read Error"});
         rows<TScriptReadForm>({}, 1, {}, {}, {});
-        rows<TMarkNotCusrrent>({"MarkNum=5"}, 2, {"Error: Error"});
+        const QString store =
+            QStringLiteral("Question Confirm: Storing the current mark in place 5 "
+                           "replaces what the place holds. Are You Sure?");
+        rows<TMarkNotCusrrent>({"MarkNum=5"}, 2, {store, "Error: Error"}, {},
+                               {store, "Information: Ok"});
         rows<TMarkOverviewForm>({}, 1, {}, {"Error: TimeParamsRead Error"}, {}, "BtRead");
         rows<TLogoReadWriteForm>({"RowStr=1"}, 2, {}, {"Error: Logo Read Error"}, {}, "OKBtn");
         rows<TLogoToMarkForm>({"Ch_"}, 2, {"Error: Mark Load Error"}, {}, ok, "OKBtn");

@@ -96,6 +96,10 @@ private slots:
               "outcome");
         if (!written) {
             QVERIFY(s.rig.commands().isEmpty());
+            // What the refused field takes shows where one looks (the message's field has none).
+            const QWidget *refused = s.form.focusWidget();
+            QVERIFY(refused->objectName() == QLatin1String("FragmNum") ||
+                    !refused->toolTip().isEmpty());
             return;
         }
         QCOMPARE(s.rig.commandNames(),
@@ -214,10 +218,21 @@ private slots:
     void storagePlaces() {
         QFETCH(QString, sent);
         Over<TMarkNotCusrrent> s(2);
-        fill(s.form, {"MarkNum=" + QString::fromLatin1(QTest::currentDataTag())});
+        const QString place = QString::fromLatin1(QTest::currentDataTag());
+        fill(s.form, {"MarkNum=" + place});
         click(s.form, "BtWriteText");
         QCOMPARE(s.rig.commands(), sent.isEmpty() ? QStringList{} : QStringList{sent});
-        QCOMPARE(s.rig.messages.log, QStringList{sent.isEmpty() ? "beep" : "Information: Ok"});
+        if (sent.isEmpty()) { // refused: the beep, and the places there are where one looks
+            QCOMPARE(s.rig.messages.log, QStringList{"beep"});
+            QCOMPARE(child<QLineEdit>(s.form, "MarkNum")->toolTip(), QStringLiteral("1 to 64"));
+            return;
+        }
+        QCOMPARE(s.rig.messages.log,
+                 (QStringList{QStringLiteral("Question Confirm: Storing the current mark in place "
+                                             "%1 replaces what the place holds. Are You Sure?")
+                                  .arg(place.trimmed()),
+                              "Information: Ok"}));
+        QCOMPARE(s.rig.messages.defaults, QList<DefaultButton>{DefaultButton::No});
     }
 
     void storeAndRestore() {
@@ -240,6 +255,20 @@ private slots:
             QCOMPARE(s.rig.state().mark, mark);
         }
         QCOMPARE(s.rig.commands(), QStringList{"0C 4D 34 0D"});
+
+        // A restore asks before it replaces the current mark; No, the default, sends nothing.
+        s.rig.setStorageMode(1);
+        s.form.FormActivate();
+        fill(s.form, {"MarkNum=64"});
+        s.rig.messages.answers = {false};
+        s.rig.mark();
+        click(s.form, "BtWriteText");
+        QCOMPARE(s.rig.messages.log,
+                 QStringList{"Question Confirm: Restoring place 64 replaces the current mark. Are "
+                             "You Sure?"});
+        QCOMPARE(s.rig.messages.defaults, QList<DefaultButton>{DefaultButton::No});
+        QVERIFY(s.rig.commands().isEmpty());
+        QCOMPARE(s.rig.state().mark, mark);
     }
 };
 

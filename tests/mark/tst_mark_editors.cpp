@@ -195,6 +195,7 @@ private slots:
             QCOMPARE(e.ok(), QStringList{"WriteTimeDateFragment"});
             QCOMPARE(e.rig.messages.log, QStringList{"beep"});
             QCOMPARE(e->focusWidget(), edit(*e, name));
+            QVERIFY(edit(*e, name)->toolTip().contains(QLatin1String(" to ")));
         }
         // An empty format asks for one before anything is sent.
         type(*e, "DateFormat", QString());

@@ -273,13 +273,14 @@ void TestService::autoRunPeriod() {
     QCOMPARE(int(rig.printer->state().autoRunPeriod), 7);
     QCOMPARE(period->text(), QStringLiteral("7"));
 
-    // Refused with a beep and nothing sent.
+    // Refused with a beep and nothing sent; what the field takes shows where one looks.
     for (const char *bad : {"256", "-1", "ab", "   ", ""}) {
         period->setText(QString::fromLatin1(bad));
         rig.mark();
         click(form, "BtWriteText");
         QVERIFY2(rig.commandNames().isEmpty(), bad);
         QCOMPARE(rig.messages.log, QStringList{"beep"});
+        QCOMPARE(period->toolTip(), QStringLiteral("0 to 255 tenths of a second"));
     }
 
     // The state block cut short: both edits are emptied.

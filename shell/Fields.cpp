@@ -1,9 +1,10 @@
-#include "WireField.h"
+#include "Fields.h"
 
 #include "Messages.h"
 #include "WireText.h"
 
 #include <QLineEdit>
+#include <QToolTip>
 
 std::optional<QByteArray> wireField(Messages &messages, QWidget *over, QLineEdit *field) {
     const QString text = field->text();
@@ -13,4 +14,11 @@ std::optional<QByteArray> wireField(Messages &messages, QWidget *over, QLineEdit
         return std::nullopt;
     }
     return toWire(text);
+}
+
+void refuseField(Messages &messages, QWidget *field, const QString &allowed) {
+    messages.beep();
+    field->setFocus();
+    field->setToolTip(allowed);
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), allowed, field);
 }
