@@ -24,6 +24,9 @@ bool logoDot(const LogoImage &image, DotOrder order, int column, int rowFromTop)
 }
 
 QString logoSizeText(const LogoImage &image) {
+    // A slot that answered no size holds nothing: it is said so, not shown as 32 x 256.
+    if (image.bytesPerColumn > 4)
+        return QStringLiteral("Empty slot");
     return QStringLiteral("Col:%1*Row:%2").arg(image.columnCount).arg(8 * image.bytesPerColumn);
 }
 

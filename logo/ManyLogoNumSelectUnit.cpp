@@ -46,13 +46,14 @@ void TSelectLogosNum::FormCreate() {
         if (exists) {
             for (int number = 32; number <= 255; ++number)
                 group.number->addItem(QString::number(number));
-            for (int column = 1; column <= 9; ++column)
+            // Only the mark's own columns are offered: a ninth would place the logo nowhere.
+            for (int column = 1; column <= kMarkColumns; ++column)
                 group.column->addItem(QString::number(column));
             ++slices;
         }
         // Slice k goes to logo 32 + k at column k + 1 unless the operator chooses otherwise.
         group.number->setCurrentIndex(k < group.number->count() ? k : -1);
-        group.column->setCurrentIndex(k < group.column->count() ? k : -1);
+        group.column->setCurrentIndex(std::min(k, group.column->count() - 1));
     }
     ui->PB1->setMaximum(slices);
     ui->Name1->clear();
@@ -63,9 +64,27 @@ int TSelectLogosNum::sliceWidth(int slice) const {
 }
 
 void TSelectLogosNum::OKBtnClick() {
-    for (const Group &group : groups) // every name may go before the first slice is written
-        if (group.number->isEnabled() && !wireField(hub.messages(), this, group.name))
+    // Every slice's number, column and name may go before the first slice is written; one that
+    // may not is said at its field, not blamed on the printer.
+    for (const Group &group : groups) {
+        if (!group.number->isEnabled())
+            continue;
+        bool numbered = false;
+        const int number = group.number->currentText().trimmed().toInt(&numbered);
+        if (!numbered || number < 0 || number > 255) {
+            refuseField(hub.messages(), group.number, QStringLiteral("A logo number: 0 to 255"));
             return;
+        }
+        bool columned = false;
+        const int column = group.column->currentText().trimmed().toInt(&columned);
+        if (!columned || column < 1 || column > kMarkColumns) {
+            refuseField(hub.messages(), group.column,
+                        QStringLiteral("A column of the mark: 1 to 8"));
+            return;
+        }
+        if (!wireField(hub.messages(), this, group.name))
+            return;
+    }
     if (writeSlices())
         hub.messages().information(this, QStringLiteral("Ok"));
     else

@@ -11,6 +11,7 @@
 #include "ShowAllLogoListFormUnit.h"
 #include "Windows.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -204,6 +205,12 @@ void TestLogoPlacement::slotSteps() {
     QVERIFY(child<QWidget>(*p.form, "LogoNumInc")->isEnabled());
     if (!readFails)
         QVERIFY(samePicture(*p.form, p.rig.state().logos[size_t(slot)]));
+
+    // A slot that holds nothing says so, instead of a size of 32 x 256.
+    child<QLineEdit>(*p.form, "RowStr")->setText(QStringLiteral("200"));
+    p.rig.printer->clearFaults();
+    p.press("Button7");
+    QCOMPARE(child<QLabel>(*p.form, "Label1")->text(), QStringLiteral("Empty slot"));
 }
 
 void TestLogoPlacement::rename() {
