@@ -102,14 +102,16 @@ void TLogoToMarkForm::showCell() {
         readCell(hub, this, fieldNumber(ui->ColStr), fieldNumber(ui->RowStr_), kCellReadAttempts);
     // A graphic cell is replaced without asking: "Change" ticked and out of sight. Every other
     // cell, and one whose content is unknown (not read, or of no known kind), needs "Change".
+    // An empty cell holds nothing to protect either.
     const CellKind kind =
         reply ? classify(*reply, hub.fontCount(), GraphicRule::FontCount) : CellKind::Other;
-    const bool graphic = kind == CellKind::Graphic;
-    ui->Ch_->setChecked(graphic);
-    ui->Ch_->setHidden(graphic);
+    const bool empty = reply && kind == CellKind::Text && reply->text.isEmpty();
+    const bool free = kind == CellKind::Graphic || empty;
+    ui->Ch_->setChecked(free);
+    ui->Ch_->setHidden(free);
     ui->Fragtext->setEnabled(false);
     if (reply)
-        ui->Fragtext->setText(cellLabel(kind));
+        ui->Fragtext->setText(empty ? QStringLiteral("Empty cell") : cellLabel(kind));
 }
 
 void TLogoToMarkForm::Ch_Click(bool ticked) {

@@ -62,7 +62,9 @@ std::optional<CellFields::Shown> CellFields::read(QWidget *over, int row, int co
         else if (rules.graphicFont == GraphicFont::One)
             font->setText(QStringLiteral("1"));
     }
-    if (rules.own && rules.own(kind)) {
+    // An empty cell holds nothing to protect: shown empty, and written without "Change".
+    const bool empty = kind == CellKind::Text && reply->text.isEmpty();
+    if (empty || (rules.own && rules.own(kind))) {
         value->setText(fromWire(reply->text));
     } else if (kind != CellKind::Other) {
         value->setText(cellLabel(kind));

@@ -209,12 +209,10 @@ void TAutoControl::FormClose() {
 // --- Port selection -----------------------------------------------------------------------------
 
 void TAutoControl::Selectport1Click() {
-    ui->Com11->setEnabled(true);
-    ui->Com21->setEnabled(true);
-    if (portIndexOf(h.portName()) == 0)
-        ui->Com11->setEnabled(false);
-    else
-        ui->Com21->setEnabled(false);
+    // The entry of the port in force is greyed, and only that one: on Com3 both may be chosen.
+    const int port = portIndexOf(h.portName());
+    ui->Com11->setEnabled(port != 0);
+    ui->Com21->setEnabled(port != 1);
 }
 
 void TAutoControl::selectPort(const QString &name) {

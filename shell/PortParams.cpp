@@ -5,8 +5,6 @@
 
 TPortForms::TPortForms(Hub &h, QWidget *parent) : QDialog(parent), ui(new Ui::TPortForms), hub(h) {
     ui->setupUi(this);
-    ui->ComPortNum->setEditText(hub.portName());
-    ui->SpeedCB->setEditText(hub.baudName());
     connect(ui->Button1, &QPushButton::clicked, this, &TPortForms::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TPortForms::Button2Click);
 }
@@ -15,11 +13,19 @@ TPortForms::~TPortForms() {
     delete ui;
 }
 
+void TPortForms::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    ui->ComPortNum->setEditText(hub.portName());
+    ui->SpeedCB->setEditText(hub.baudName());
+}
+
 void TPortForms::Button1Click() {
-    // The connect's result is not shown here: the next command tells.
+    // Saved, and connected at once; a port that does not open says why, over the main window.
     const QString port = ui->ComPortNum->currentText(), baud = ui->SpeedCB->currentText();
     hide();
-    hub.choosePort(port, baud);
+    if (!hub.choosePort(port, baud))
+        hub.messages().error(parentWidget(), QStringLiteral("Port Initialization Error"),
+                             hub.portState().causes.join(QLatin1Char('\n')));
 }
 
 void TPortForms::Button2Click() {

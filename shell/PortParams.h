@@ -18,6 +18,10 @@ public:
     void Button1Click(); // "Сохранить"
     void Button2Click(); // "Выйти"
 
+protected:
+    // Each showing starts from the port and rate in force, whoever chose them.
+    void showEvent(QShowEvent *event) override;
+
 private:
     Ui::TPortForms *ui;
     Hub &hub;

@@ -75,6 +75,11 @@ void fillClock(const QWidget &form) {
 }
 
 template <class Form> void checkGate(const char *value, const char *insert) {
+    // An empty cell holds nothing to protect: shown empty, editable, no "Change".
+    Opened<Form> empty([](FormRig &rig) { rig.state().cell(1, 1) = {}; });
+    QVERIFY(field(*empty, value).isEmpty() && edit(*empty, value)->isEnabled());
+    QVERIFY(child<QCheckBox>(*empty, "Ch_")->isHidden());
+
     Opened<Form> e; // 1,1 holds a logo
     QCOMPARE(field(*e, value), QStringLiteral("Graphic fragment"));
     QVERIFY(!edit(*e, value)->isEnabled());

@@ -326,9 +326,10 @@ private slots:
         rig.main->FormActivate();
         const QString second = rig.virtualDevice(QStringLiteral("second.json"));
         rig.hub->portState().ports.devices[2] = second;
-        TPortForms dialog(*rig.hub);
+        TPortForms dialog(*rig.hub, rig.main.get());
         auto *port = dialog.findChild<QComboBox *>(QStringLiteral("ComPortNum"));
         auto *speed = dialog.findChild<QComboBox *>(QStringLiteral("SpeedCB"));
+        dialog.show(); // it shows the port in force
         QCOMPARE(port->currentText(), QStringLiteral("com1"));
         QCOMPARE(speed->currentText(), QStringLiteral("57600"));
         QCOMPARE(speed->count(), 7);
@@ -354,6 +355,26 @@ private slots:
         entry(*rig.main, "HighVoltageTurn1")->trigger(); // the next command goes to COM3
         QCOMPARE(rig.printerOf(second)->transcript().lastCommandName(),
                  QStringLiteral("HighVoltageTurn"));
+
+        // The menu's choice of another port is what the dialog shows next; on Com3 the menu
+        // greys neither of its two entries.
+        rig.main->Selectport1Click();
+        QVERIFY(entry(*rig.main, "Com11")->isEnabled() && entry(*rig.main, "Com21")->isEnabled());
+        rig.hub->portState().ports.devices[1] = second;
+        entry(*rig.main, "Com21")->trigger();
+        dialog.show();
+        QCOMPARE(port->currentText(), QStringLiteral("Com2"));
+        QCOMPARE(speed->currentText(), QStringLiteral("57600"));
+
+        // A port whose device is missing: the failed connect says why, over the main window.
+        rig.mark();
+        port->setEditText(QStringLiteral("com4"));
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("Button1")),
+                          Qt::LeftButton);
+        QCOMPARE(rig.messages.log.value(0), QStringLiteral("Error: Port Initialization Error"));
+        QVERIFY2(rig.messages.details.value(0).contains(QLatin1String("no such device")),
+                 qPrintable(rig.messages.details.value(0)));
+        QCOMPARE(rig.messages.over.value(0), rig.main.get());
     }
 
     void closingDeletesWorkingLogoFilesOnly() {
