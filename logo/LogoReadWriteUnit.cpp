@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -56,7 +55,6 @@ TLogoReadWriteForm::TLogoReadWriteForm(Hub &h, QWidget *parent)
     bindArrows(
         ui->UpDown1Up, ui->UpDown1Down, ui->RowStr, 0, [] { return kLastSlot; },
         [this] { UpDown1Click(); });
-    ui->RowStr->installEventFilter(this);
 
     connect(ui->ToolButton4, &QToolButton::clicked, this, &TLogoReadWriteForm::ToolButton4Click);
     connect(ui->ToolButton9, &QToolButton::clicked, this, &TLogoReadWriteForm::ToolButton9Click);
@@ -235,18 +233,6 @@ void TLogoReadWriteForm::readSlot(int number) {
     read.number = number;
     share.image = read;
     drawLogo(true);
-}
-
-bool TLogoReadWriteForm::eventFilter(QObject *watched, QEvent *event) {
-    // The arrow keys in the number edit press the up-down's arrows.
-    if (watched == ui->RowStr && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            (key == Qt::Key_Up ? ui->UpDown1Up : ui->UpDown1Down)->click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 // --- Zoom and grid ------------------------------------------------------------------------------

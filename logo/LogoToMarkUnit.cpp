@@ -43,6 +43,7 @@ bool TLogoToMarkForm::openFor(Hub &hub, QWidget *over, int slot) {
 TLogoToMarkForm::TLogoToMarkForm(Hub &h, QWidget *parent)
     : QDialog(parent), ui(setUpUi<Ui::TLogoToMarkForm>(this)), hub(h) {
     bindNameFilter(ui->Edit1, kLowestName);
+    keepRoomWhenHidden(ui->Ch_);
     // The row field is ColStr and the column field RowStr_, as the window has always named them.
     bindArrows(
         ui->BitBtn3, ui->BitBtn5, ui->ColStr, 1, [] { return kMarkRows; },

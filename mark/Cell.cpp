@@ -1,10 +1,12 @@
 #include "Cell.h"
 
+#include "FormUi.h"
 #include "Hub.h"
 #include "WireText.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 std::optional<FragmentReply> readCell(Hub &hub, QWidget *over, int row, int column, int attempts) {
@@ -31,6 +33,7 @@ std::optional<FragmentReply> readCellAttempts(Hub &hub, int row, int column, int
 
 CellFields::CellFields(Hub &h, QLineEdit *v, QCheckBox *c, QLineEdit *f)
     : hub(h), value(v), change(c), font(f) {
+    keepRoomWhenHidden(change);
     QObject::connect(change, &QCheckBox::toggled, value, [this](bool ticked) {
         value->setEnabled(ticked);
         if (ticked) {
@@ -89,9 +92,36 @@ int stepField(QLineEdit *field, int delta, int low, int high) {
     return next;
 }
 
+namespace {
+// Up and Down in a number field press its arrows.
+class ArrowKeys : public QObject {
+public:
+    ArrowKeys(QLineEdit *field, QAbstractButton *u, QAbstractButton *d)
+        : QObject(field), up(u), down(d) {
+        field->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        QAbstractButton *arrow = key == Qt::Key_Up ? up : key == Qt::Key_Down ? down : nullptr;
+        if (!arrow || !arrow->isEnabled())
+            return false;
+        arrow->click();
+        return true;
+    }
+
+private:
+    QAbstractButton *up, *down;
+};
+} // namespace
+
 void bindArrows(QAbstractButton *up, QAbstractButton *down, QLineEdit *field, int low,
                 std::function<int()> high, std::function<void()> moved,
                 std::function<bool()> before) {
+    new ArrowKeys(field, up, down);
     for (const auto &[button, delta] : {std::pair{up, 1}, std::pair{down, -1}}) {
         QObject::connect(button, &QAbstractButton::clicked, field, [=, d = delta] {
             if (before && !before())

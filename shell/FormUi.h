@@ -19,3 +19,11 @@ inline void showValue(QLabel *label, const QString &what, const QString &value) 
     label->setText(value);
     label->setAccessibleName(value.isEmpty() ? what : what + QStringLiteral(": ") + value);
 }
+
+// A widget that comes and goes ("Change") keeps its room while hidden, so nothing beside it moves
+// under the operator's mouse (an arrow clicked twice would be missed the second time).
+inline void keepRoomWhenHidden(QWidget *widget) {
+    QSizePolicy keep = widget->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(keep);
+}

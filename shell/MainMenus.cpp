@@ -159,6 +159,10 @@ void TAutoControl::wireEntries() {
     };
     for (const auto &[key, owner] : keys)
         bindKey(QKeySequence(QString::fromLatin1(key)), owner);
+    // F10 opens the menu bar at its first menu, as on the operator's other programs; each menu
+    // title carries its letter for Alt.
+    connect(new QShortcut(Qt::Key_F10, this), &QShortcut::activated, this,
+            [this] { ui->MainMenu1->setActiveAction(ui->File1->menuAction()); });
 
     // Pictures for the tool bar, and each button named by what it does, not by its letter.
     for (QAction *a : ui->ToolBar1->actions()) {

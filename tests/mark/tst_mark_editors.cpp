@@ -82,6 +82,7 @@ template <class Form> void checkGate(const char *value, const char *insert) {
 
     Opened<Form> e; // 1,1 holds a logo
     QCOMPARE(field(*e, value), QStringLiteral("Graphic fragment"));
+
     QVERIFY(!edit(*e, value)->isEnabled());
     QVERIFY(e.ok().isEmpty());
     QCOMPARE(e.rig.messages.log,

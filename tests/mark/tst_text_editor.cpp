@@ -82,6 +82,12 @@ private slots:
 
     void arrowsKeepToTheMark() {
         Editor e;
+        // Up and Down in a number field press its arrows.
+        QTest::keyClick(child<QLineEdit>(e.dialog, "ColStr"), Qt::Key_Up);
+        QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("2"));
+        QTest::keyClick(child<QLineEdit>(e.dialog, "ColStr"), Qt::Key_Down);
+        QCOMPARE(field(e.dialog, "ColStr"), QStringLiteral("1"));
+        e.rig.mark();
         clicks(e.dialog, "LogoNumInc", 5);
         clicks(e.dialog, "BitBtn1", 9);
         QCOMPARE(field(e.dialog, "RowStr"), QStringLiteral("4"));

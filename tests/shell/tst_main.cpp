@@ -13,8 +13,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -190,6 +192,24 @@ private slots:
         sent.removeAll(QStringLiteral("ReadTimeParams")); // state block reads at activations
         QCOMPARE(sent, (QStringList{"Start", "Stop"}));
         QCOMPARE(rig.messages.log, QStringList{"Question Confirm: Mark delete. Are You Sure?"});
+
+        // The menu bar from the keyboard: F10 opens it at its first menu, and every menu title
+        // shown carries a letter of its own for Alt, with no blanks to pad it.
+        QTest::keyClick(rig.main.get(), Qt::Key_F10);
+        QCOMPARE(rig.main->menuBar()->activeAction()->text(), QStringLiteral("&File"));
+        rig.main->menuBar()->setActiveAction(nullptr);
+        QSet<QChar> letters;
+        for (QAction *menu : rig.main->menuBar()->actions()) {
+            if (!menu->isVisible())
+                continue;
+            const QString title = menu->text();
+            const qsizetype amp = title.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && title == title.trimmed(), qPrintable(title));
+            QVERIFY2(!letters.contains(title[amp + 1].toLower()), qPrintable(title));
+            letters.insert(title[amp + 1].toLower());
+        }
+        // Ctrl+X opens the port dialog: no other entry shows it as its key.
+        QVERIFY(!entry(*rig.main, "LogosView1")->text().contains(QLatin1String("Ctrl+X")));
 
         const auto comeBackFrom = [&](QWidget *other) {
             rig.mark();
