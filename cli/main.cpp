@@ -1,3 +1,4 @@
+#include "DeviceSettings.h"
 #include "Devices.h"
 #include "Stampctl.h"
 
@@ -5,7 +6,8 @@
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const QString settings =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/stampline.dev");
+    // stampline.dev beside stampctl, or, installed, the user's own (shared with the program).
+    const QString settings = DeviceSettings::locate(QCoreApplication::applicationDirPath() +
+                                                    QStringLiteral("/stampline"));
     return ctl::run(QCoreApplication::arguments().mid(1), settings, devices::open);
 }

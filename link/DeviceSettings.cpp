@@ -4,8 +4,11 @@
 #include "Functions.h"
 #include "WireText.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 // The stored key that matches name in any letter case, or name itself.
@@ -31,6 +34,19 @@ QString DeviceSettings::pathFor(const QString &programPath) {
     const QString base =
         info.suffix().isEmpty() ? info.filePath() : info.path() + '/' + info.completeBaseName();
     return base + QStringLiteral(".dev");
+}
+
+QString DeviceSettings::locate(const QString &programPath) {
+    const QString beside = pathFor(programPath);
+    if (QFileInfo(QFileInfo(programPath).absolutePath()).isWritable())
+        return beside;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/stampline");
+    const QString own = folder + QStringLiteral("/stampline.dev");
+    if (!QFileInfo::exists(own) && QDir().mkpath(folder) && QFileInfo(beside).isFile() &&
+        !files::unreadable(beside, files::kSettingsLimit))
+        QFile::copy(beside, own);
+    return own;
 }
 
 DeviceSettings DeviceSettings::load(const QString &path) {

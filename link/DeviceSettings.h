@@ -15,6 +15,11 @@ struct DeviceSettings {
 
     // The settings file beside a program: its path with the extension replaced by ".dev".
     static QString pathFor(const QString &programPath);
+    // Where a program keeps its settings: beside itself (pathFor) when it may write in its own
+    // folder, as a build or a copy run from a folder of one's own does; otherwise, installed, in
+    // the user's configuration folder (stampline/stampline.dev there), which starts as a copy of
+    // the file beside the program when there is one. The program and stampctl share it.
+    static QString locate(const QString &programPath);
     // Missing file or keys give the defaults; values are trimmed.
     static DeviceSettings load(const QString &path);
     // Writes "com" and "Speed" in "PortParams"; returns whether the file was written.

@@ -40,6 +40,15 @@ Hub::Hub(Messages &messages, QString settingsPath, LineFactory lines)
 
 Hub::~Hub() = default;
 
+void Hub::useDevice(const QString &device) {
+    int index = portIndexOf(port.portName);
+    if (index < 0) {
+        index = 0;
+        port.portName = QStringLiteral("Com1");
+    }
+    port.ports.devices[size_t(index)] = device;
+}
+
 void Hub::postMessage(const WindowMessage &message) {
     if (messageReceiver)
         QCoreApplication::postEvent(messageReceiver, new QEvent(message.type()));

@@ -101,6 +101,8 @@ public:
     PortState &portState() { return port; }
     // Why the settings file could not be taken as it is; empty when it could.
     const QString &settingsProblem() const { return settingsTrouble; }
+    // Makes `device` the device of the settings' port (Com1 when it names none) for this run.
+    void useDevice(const QString &device);
 
     // --- Window messages, to the window that receives them (the main window); nothing while
     // none does.

@@ -155,7 +155,11 @@ void TAutoControl::FormActivate() {
         updatePortNotice();
         if (!found) {
             status = 1;
-            h.messages().error(this, QStringLiteral("Device not found"), causes());
+            h.messages().error(
+                this, QStringLiteral("Device not found"),
+                causes() +
+                    QStringLiteral("\n\nTo try the program without a printer, start it on the "
+                                   "built-in virtual printer: stampline --device virtual"));
             close();
             return;
         }
@@ -247,5 +251,8 @@ void TAutoControl::updatePortNotice() {
 }
 
 QString TAutoControl::causes() const {
-    return h.portState().causes.join(QLatin1Char('\n'));
+    // A port the search probed twice (named, then in the scan) is told once.
+    QStringList told = h.portState().causes;
+    told.removeDuplicates();
+    return told.join(QLatin1Char('\n'));
 }

@@ -36,7 +36,7 @@ QStringList unreadable(QWidget *window) {
             if (!label->buddy() && !text.isEmpty() && !Qt::mightBeRichText(text) &&
                 !name.contains(text))
                 problems << what + QStringLiteral(" hides \"%1\"").arg(text);
-        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+        } else if (qobject_cast<QAbstractButton *>(w)) {
             if (name.size() < 2)
                 problems << what + QStringLiteral(" names no action");
         } else if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)) {

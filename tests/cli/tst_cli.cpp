@@ -3,9 +3,11 @@
 // operation are the link tests'; the real serial stack and the trace's bytes are the end-to-end
 // test's.
 
+#include "DeviceSettings.h"
 #include "ScriptedPrinter.h"
 #include "Stampctl.h"
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -50,6 +52,7 @@ private slots:
     void printsWhatThePrinterReplied();
     void readMarkCells();
     void settingsThatSayWhatIsWrong();
+    void settingsOfAnInstalledProgram();
 };
 
 void TestCli::usageErrors() {
@@ -203,6 +206,17 @@ void TestCli::settingsThatSayWhatIsWrong() {
                               "or 57600): 9600 is used\n"),
              r.err.constData());
     QVERIFY(r.err.contains("Com1 (printer) at 9600 baud"));
+}
+
+void TestCli::settingsOfAnInstalledProgram() {
+    // A program in a folder of one's own keeps its settings beside it; one that may not write
+    // there (installed) keeps them in the user's configuration folder.
+    QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(DeviceSettings::locate(dir.filePath(QStringLiteral("stampline"))),
+             dir.filePath(QStringLiteral("stampline.dev")));
+    QCOMPARE(DeviceSettings::locate(QStringLiteral("/no/such/folder/bin/stampctl")),
+             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                 QStringLiteral("/stampline/stampline.dev"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -62,7 +62,7 @@ void TestInstall::installsAndStarts() {
     // The installed program with SETTINGS beside it, until it says its window is shown and its
     // first paint has connected to the printer; what it said on stderr.
     QFile settings(root.filePath(QStringLiteral("bin/stampline.dev")));
-    const auto start = [&](const QByteArray &written) {
+    const auto start = [&](const QByteArray &written, const QStringList &args = {}) {
         if (!settings.open(QIODevice::WriteOnly) || settings.write(written) != written.size())
             return QByteArray("settings not written");
         settings.close();
@@ -72,7 +72,7 @@ void TestInstall::installsAndStarts() {
         env.insert(QStringLiteral("STAMPLINE_REPORT_SHOWN"), QStringLiteral("1"));
         program.setProcessEnvironment(env);
         program.setReadChannel(QProcess::StandardError);
-        program.start(root.filePath(QStringLiteral("bin/stampline")), {});
+        program.start(root.filePath(QStringLiteral("bin/stampline")), args);
         QByteArray said;
         while (!said.contains("stampline: shown") && program.waitForReadyRead(30000))
             said += program.readAllStandardError();
@@ -84,6 +84,10 @@ void TestInstall::installsAndStarts() {
         QStringLiteral("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual:%1\n")
             .arg(root.filePath(QStringLiteral("state.json")))
             .toUtf8());
+    QVERIFY2(said.contains("stampline: shown"), said.constData());
+    // Without a printer, from the command line: the built-in virtual printer for this run.
+    said = start("[PortParams]\nCom=com1\nSpeed=9600\n[PortDevices]\nCOM1=/dev/no-such-port\n",
+                 {"--device", "virtual:" + root.filePath(QStringLiteral("state2.json"))});
     QVERIFY2(said.contains("stampline: shown"), said.constData());
 
     const QString link = root.filePath(QStringLiteral("printer"));

@@ -67,6 +67,11 @@ private slots:
         QTRY_COMPARE(closed.count(), 1);
         QCOMPARE(shown, cancel);
         QCOMPARE(rig.messages.log, QStringList{"Error: Device not found"});
+        // Why, each port once, and how to try the program without a printer.
+        const QString why = rig.messages.details.value(0);
+        QVERIFY2(why.endsWith(QLatin1String("stampline --device virtual")), qPrintable(why));
+        const QStringList lines = why.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), lines.size());
         QVERIFY(!rig.main->isVisible());
         QCOMPARE(rig.main->exitStatus(), 1);
         QCOMPARE(rig.settingsText(), settingsBefore);
