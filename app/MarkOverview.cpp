@@ -1,5 +1,6 @@
 #include "Wiring.h"
 
+#include "FormUi.h"
 #include "KvorMain.h"
 #include "LogoToMarkUnit.h"
 #include "MarkOverview.h"
@@ -12,8 +13,11 @@
 void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor, const CellEditors &editors) {
     Hub &hub = main.hub();
     main.bindEntries({"MarkOverview1"}, [&main, &hub] {
+        // A window of its own beside the main window, not kept above it over its menus.
         auto *overview = new TMarkOverviewForm(hub, &main);
         overview->setAttribute(Qt::WA_DeleteOnClose);
+        overview->setWindowFlag(Qt::Window);
+        placeBeside(overview, &main);
         overview->show();
         overview->activateWindow();
     });

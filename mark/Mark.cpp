@@ -4,6 +4,8 @@
 #include "Hub.h"
 #include "ui_Mark.h"
 
+#include <QResizeEvent>
+
 namespace {
 constexpr int kZoom = MarkShare::kZoom;
 } // namespace
@@ -37,12 +39,25 @@ void TMarkForm::FormActivate() {
 }
 
 // The scroll box and the panel side by side, a dot's width from the edges; the window as tall as
-// the taller of them, its size fixed.
+// the taller of them. The operator may resize it: the scroll box takes what the panel leaves.
 void TMarkForm::fitTo(int scrollBoxHeight) {
-    ui->ScrollBox1->setGeometry(kZoom, kZoom, ui->ScrollBox1->width(), scrollBoxHeight);
-    ui->Panel1->move(ui->ScrollBox1->geometry().right() + 1 + kZoom, 0);
-    setFixedSize(ui->Panel1->geometry().right() + 1 + kZoom,
-                 qMax(kZoom + scrollBoxHeight + kZoom, ui->Panel1->height()));
+    const int panel = ui->Panel1->width();
+    setMinimumSize(panel + 2 * kZoom + 16 * kZoom, ui->Panel1->height());
+    resize(kZoom + ui->ScrollBox1->width() + kZoom + panel + kZoom,
+           qMax(kZoom + scrollBoxHeight + kZoom, ui->Panel1->height()));
+    layOut();
+}
+
+void TMarkForm::resizeEvent(QResizeEvent *event) {
+    ActivatedDialog::resizeEvent(event);
+    layOut();
+}
+
+void TMarkForm::layOut() {
+    const int panel = ui->Panel1->width();
+    ui->ScrollBox1->setGeometry(kZoom, kZoom, qMax(0, width() - panel - 3 * kZoom),
+                                qMax(0, height() - 2 * kZoom));
+    ui->Panel1->move(width() - panel - kZoom, 0);
 }
 
 void TMarkForm::drawMark() {

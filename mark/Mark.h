@@ -29,9 +29,15 @@ signals:
     // "Read" was pressed: this view is the one the main window closes for the new read.
     void readAsked();
 
+protected:
+    // The operator may make the view larger or smaller: the picture's box takes the room, the
+    // panel stays at the right edge.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void drawMark();
     void fitTo(int scrollBoxHeight);
+    void layOut();
 
     Ui::TMarkForm *ui;
     Hub &hub;

@@ -45,10 +45,10 @@ int TOKHelpRightDlg::column() const {
 }
 
 bool TOKHelpRightDlg::eventFilter(QObject *watched, QEvent *event) {
-    // Typing past the limit beeps; the text is not cut.
+    // Typing past the limit beeps, and shows the limit at the field; the text is not cut.
     if (watched == ui->Fragtext && event->type() == QEvent::KeyRelease &&
         ui->Fragtext->text().size() > kMaxText)
-        hub.messages().beep();
+        refuseField(hub.messages(), ui->Fragtext, QStringLiteral("At most 37 characters"));
     return ActivatedDialog::eventFilter(watched, event);
 }
 

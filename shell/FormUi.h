@@ -27,3 +27,17 @@ inline void keepRoomWhenHidden(QWidget *widget) {
     keep.setRetainSizeWhenHidden(true);
     widget->setSizePolicy(keep);
 }
+
+#include <QScreen>
+
+// Places a window beside another: to its right where the screen has room, else below it, else
+// where it is.
+inline void placeBeside(QWidget *window, const QWidget *beside) {
+    const QRect other = beside->frameGeometry();
+    const QRect room = beside->screen() ? beside->screen()->availableGeometry() : QRect();
+    const QSize size = window->sizeHint();
+    if (other.right() + 8 + size.width() <= room.right())
+        window->move(other.right() + 8, other.top());
+    else if (other.bottom() + 8 + size.height() <= room.bottom())
+        window->move(other.left(), other.bottom() + 8);
+}

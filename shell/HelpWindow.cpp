@@ -6,7 +6,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -47,5 +49,11 @@ HelpWindow::HelpWindow(const QString &page, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(view);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(760, 640);
+    // Wide enough for the manual's widest picture, as far as the screen allows.
+    int widest = 0;
+    const QDir images(QFileInfo(page).absolutePath() + QStringLiteral("/images"));
+    for (const QString &name : images.entryList({QStringLiteral("*.png")}, QDir::Files))
+        widest = qMax(widest, QImageReader(images.filePath(name)).size().width());
+    const int room = screen() ? screen()->availableGeometry().width() * 9 / 10 : 1200;
+    resize(qMin(room, qMax(760, widest + 80)), 640);
 }

@@ -53,8 +53,12 @@ TAutoControl::TAutoControl(Hub &hub, QWidget *parent)
     ui->ToolBar1->addWidget(Shape1);
     virtualNotice = new QLabel(tr("Virtual printer: no real printer is attached"), this);
     virtualNotice->setObjectName(QStringLiteral("VirtualNotice"));
-    virtualNotice->setStyleSheet(QStringLiteral("QLabel { color: #a04000; font-weight: bold; }"));
-    ui->StatusBar1->addPermanentWidget(virtualNotice);
+    virtualNotice->setStyleSheet(
+        QStringLiteral("QLabel { color: #a04000; font-weight: bold; padding: 2px 6px; }"));
+    // A line of its own under the picture, wrapped: the status bar's hints keep their room, and a
+    // long notice is read whole.
+    virtualNotice->setWordWrap(true);
+    ui->clientLayout->addWidget(virtualNotice);
     updatePortNotice();
 
     // A menu's hint shows when the mouse rests on its title.

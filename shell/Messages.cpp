@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -13,12 +14,21 @@ QWidget *parentFor(QWidget *over) {
 }
 } // namespace
 
+// A box wide enough for its caption: "Ok" alone would make one so narrow that the title bar
+// shows "...".
+static void keepWide(QMessageBox &box) {
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(320, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void BoxMessages::show(QWidget *over, Severity severity, const QString &caption,
                        const QString &text, const QString &details) {
     QMessageBox box(severity == Severity::Error ? QMessageBox::Critical : QMessageBox::Information,
                     caption, text, QMessageBox::Ok, parentFor(over));
     if (!details.isEmpty())
         box.setInformativeText(details);
+    keepWide(box);
     box.exec();
 }
 
@@ -27,6 +37,7 @@ bool BoxMessages::ask(QWidget *over, const QString &caption, const QString &text
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parentFor(over));
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
+    keepWide(box);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -161,9 +161,16 @@ private slots:
         if (length == 0) // an empty mark leaves the window as designed
             return;
         auto *box = child<QScrollArea>(v.form, "ScrollBox1");
-        QCOMPARE(box->geometry(), QRect(z, z, 640, height * 8 * z + 8 * z)); // long marks scroll
-        QCOMPARE(v.form.height(),
-                 qMax(box->height() + 2 * z, child<QWidget>(v.form, "Panel1")->height()));
+        auto *panel = child<QWidget>(v.form, "Panel1");
+        QCOMPARE(box->geometry().topLeft(), QPoint(z, z));
+        QCOMPARE(box->width(), 640); // long marks scroll
+        QCOMPARE(v.form.height(), qMax(height * 8 * z + 10 * z, panel->height()));
+        QCOMPARE(box->height(), v.form.height() - 2 * z);
+        // The operator may make the view larger: the box takes the room, the panel stays right.
+        v.form.resize(v.form.width() + 200, v.form.height() + 100);
+        QCOMPARE(box->width(), 840);
+        QCOMPARE(box->height(), v.form.height() - 2 * z);
+        QCOMPARE(panel->geometry().right(), v.form.width() - 1 - z);
     }
 
     // The picture drawn dot for dot; the grid drawn over it at once and gone only at the next
