@@ -154,8 +154,17 @@ bool Functions::Connect() {
         PortState &s = state();
         s.causes.clear();
         const int port = portIndexOf(s.portName);
-        if (port >= 0 && !io.OpenPort(port))
+        // The line stays open from one exchange to the next while its port names the same device
+        // and the device is there; it is opened afresh on another port or device, or once the
+        // device went away.
+        const bool keep = port >= 0 && s.handle && !s.handle->gone() &&
+                          s.handle->device == s.ports.device(port);
+        if (keep) {
+            s.handle->beginExchange();
+            s.tell(true);
+        } else if (port >= 0 && !io.OpenPort(port)) {
             return false;
+        }
         // A port name that is none of the four keeps the port already held; with none held there
         // is nothing to talk to.
         if (port < 0 && !s.handle) {
@@ -164,7 +173,8 @@ bool Functions::Connect() {
             return false;
         }
         const int baud = baudIndexOf(s.baudName);
-        if (baud >= 0 && !io.SetLine(baud))
+        const bool sameRate = keep && baud >= 0 && s.handle->baud() == kBaudTable[size_t(baud)];
+        if (baud >= 0 && !sameRate && !io.SetLine(baud))
             return fail(QStringLiteral("the line could not be set to %1 baud").arg(s.baudName));
         io.SetStandardTimeouts();
         io.PurgeInput();

@@ -31,3 +31,7 @@ std::optional<quint8> InProcessLine::read(int) {
     }
     return quint8(pending[next++]);
 }
+
+void InProcessLine::beginExchange() {
+    peer->opened();
+}

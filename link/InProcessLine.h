@@ -11,7 +11,7 @@
 class LinePeer {
 public:
     virtual ~LinePeer() = default;
-    // The host opened the line (every exchange reopens it).
+    // The host opened the line, or began an exchange on the line it keeps open.
     virtual void opened() {}
     // The host set the line rate.
     virtual void setRate(int baud) = 0;
@@ -30,6 +30,7 @@ public:
     bool write(const QByteArray &bytes, int boundMs) override;
     std::optional<quint8> read(int boundMs) override;
     void pause(int) override {}
+    void beginExchange() override;
 
 private:
     std::shared_ptr<LinePeer> peer;

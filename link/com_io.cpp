@@ -47,6 +47,8 @@ bool ComIo::OpenPort(int index) {
     QString why = QStringLiteral("no device is named for this port");
     if (!device.isEmpty())
         s.handle = s.openLine ? s.openLine(device, &why) : SystemLine::open(device, &why);
+    if (s.handle)
+        s.handle->device = device;
     if (!s.handle)
         s.note(s.portLabel(index) + QStringLiteral(": ") + why);
     s.tell(s.handle != nullptr);

@@ -44,6 +44,10 @@ public:
     // The device went away (an adapter unplugged): the line is closed, every read and write on
     // it fails at once, and only opening the device afresh can bring it back.
     virtual bool gone() const { return false; }
+    // An exchange begins on the line, which stays open from one exchange to the next.
+    virtual void beginExchange() {}
+    // The device the line was opened on, as the port table names it.
+    QString device;
 
     int baud() const { return baud_; }
     // A stand-in for a printer (the virtual printer), not a real line.

@@ -2,6 +2,7 @@
 // the printer acknowledges every byte.
 
 #include "Functions.h"
+#include "OwnerLock.h"
 #include "PtyDevice.h"
 #include "SystemLine.h"
 
@@ -21,6 +22,7 @@ class SystemLineTest : public QObject {
     Q_OBJECT
 private slots:
     void echoOverAPty();
+    void lineStaysOpen();
     void unpluggedAndBack();
 };
 
@@ -56,6 +58,42 @@ void SystemLineTest::echoOverAPty() {
     state.portName = QStringLiteral("Com2");
     QVERIFY(!f.Connect());
     QVERIFY(!state.handle);
+}
+
+// The line is opened once and kept from one exchange to the next while its port and device stay;
+// a printer switched off between two exchanges fails the one under way only; another port opens
+// its own line and lets go of the first device.
+void SystemLineTest::lineStaysOpen() {
+    PtyDevice first, second;
+    QVERIFY(first.isOpen() && second.isOpen());
+    PortState state;
+    useDevice(state, first.slavePath());
+    state.ports.devices[1] = second.slavePath();
+    Functions f(state);
+    QVERIFY(f.Connect());
+    state.handle->notice = QStringLiteral("the first opening"); // a line opened again has none
+    const auto kept = [&] { return state.handle->notice == QLatin1String("the first opening"); };
+    QVERIFY(f.SendByte(0x0D) && f.Connect() && f.SendByte(0x17));
+    QVERIFY(kept());
+    QVERIFY(!files::flockHolder(first.slavePath()).isEmpty()); // held while it is in use
+
+    first.play({.silent = true, .replies = {}});
+    state.handle->setTimeouts({0, 0, 30, 100, 100});
+    QVERIFY(!f.SendByte(0x42));
+    first.play({});
+    QVERIFY(f.Connect() && f.SendByte(0x17));
+    QVERIFY(kept());
+
+    // A rate of its own is set on the line kept, without opening it again.
+    state.baudName = QStringLiteral("19200");
+    QVERIFY(f.Connect());
+    QVERIFY(kept());
+    QCOMPARE(state.handle->baud(), 19200);
+
+    state.portName = QStringLiteral("Com2");
+    QVERIFY(f.Connect() && f.SendByte(0x0D));
+    QCOMPARE(state.handle->device, second.slavePath());
+    QVERIFY(files::flockHolder(first.slavePath()).isEmpty()); // free for another program
 }
 
 // An adapter pulled out in the middle of an exchange and plugged in again at the same name.

@@ -32,12 +32,16 @@ struct Rig : FormRig {
     void answerNames(const QByteArray &reply) {
         auto scripted = std::make_shared<ScriptedPrinter>(57600);
         scripted->expect(bytes("01 03")).reply(reply);
+        // The line is opened afresh on the scripted printer for this read, and on the real one
+        // after it.
         const LineFactory real =
             std::exchange(portState().openLine, [scripted](const QString &, QString *) {
                 return std::make_unique<InProcessLine>(scripted);
             });
+        portState().handle.reset();
         readLogoNames();
         portState().openLine = real;
+        portState().handle.reset();
     }
     void unplug() { portState().portName = QStringLiteral("Com2"); }
 };
