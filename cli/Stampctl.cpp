@@ -14,8 +14,8 @@ struct Options {
     std::optional<QString> device, port, baud;
     bool trace = false;
     bool help = false;
-    QString command;
-    QStringList args;
+    // The operations in order, each its command and its arguments ("--" between two).
+    QList<QStringList> operations;
 };
 
 void write(FILE *stream, const QByteArray &bytes) {
@@ -31,7 +31,7 @@ QString noteLines(const Operation &op) {
 QString generalUsage() {
     QString text = QStringLiteral(
         "usage: stampctl [--device PATH] [--port ComN] [--baud RATE] [--trace] OPERATION "
-        "[ARG...]\n"
+        "[ARG...] [-- OPERATION [ARG...]]...\n"
         "  --device PATH  PATH is the device of the chosen port for this run\n"
         "  --port ComN    Com1..Com4 (default: \"Com\" of stampline.dev beside stampctl, com1)\n"
         "  --baud RATE    1200, 2400, 4800, 9600, 19200, 38400 or 57600 (default: \"Speed\", "
@@ -39,7 +39,9 @@ QString generalUsage() {
         "  --trace        every byte on stderr, \"> 1B\" sent and \"< 1B\" received, each\n"
         "                 operation's bytes after a line \"# OperationName\"\n"
         "Texts are UTF-8 and go out in the printer's code page. Values are printed one a line.\n"
-        "Exit status: 0 done, 1 the operation failed, 2 usage error.\n"
+        "Operations separated by \"--\" run one after the other over one opening of the port;\n"
+        "all are checked first, each prints as it is done, and the first that fails ends the run.\n"
+        "Exit status: 0 done, 1 an operation failed, 2 usage error.\n"
         "Operations:\n");
     for (const Operation &op : operations())
         text += QStringLiteral("  ") + usageLine(op) + QLatin1Char('\n') + noteLines(op);
@@ -106,8 +108,16 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
     }
     if (i >= arguments.size())
         return QStringLiteral("no operation given");
-    o.command = arguments[i];
-    o.args = arguments.mid(i + 1);
+    o.operations.append(QStringList());
+    for (; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--"))
+            o.operations.append(QStringList());
+        else
+            o.operations.last().append(arguments[i]);
+    }
+    for (const QStringList &operation : o.operations)
+        if (operation.isEmpty())
+            return QStringLiteral("no operation given between two \"--\"");
     return std::nullopt;
 }
 
@@ -127,18 +137,26 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         console.out(generalUsage().toUtf8());
         return Success;
     }
-    const Operation *op = findOperation(o.command);
-    if (!op)
-        return usageError(console, QStringLiteral("unknown operation \"%1\"").arg(o.command),
-                          generalUsage());
-
     PortState port;
     Functions f(port);
-    Call call(f);
-    if (const auto reason = bindArguments(*op, o.args, call))
-        return usageError(console, *reason,
-                          QStringLiteral("usage: stampctl [options] ") + usageLine(*op) +
-                              QLatin1Char('\n') + noteLines(*op));
+    // Every operation and its arguments are checked before the first one sends anything.
+    struct Step {
+        const Operation *op;
+        std::unique_ptr<Call> call;
+    };
+    std::vector<Step> steps;
+    for (const QStringList &words : o.operations) {
+        const Operation *op = findOperation(words[0]);
+        if (!op)
+            return usageError(console, QStringLiteral("unknown operation \"%1\"").arg(words[0]),
+                              generalUsage());
+        auto call = std::make_unique<Call>(f);
+        if (const auto reason = bindArguments(*op, words.mid(1), *call))
+            return usageError(console, *reason,
+                              QStringLiteral("usage: stampctl [options] ") + usageLine(*op) +
+                                  QLatin1Char('\n') + noteLines(*op));
+        steps.push_back({op, std::move(call)});
+    }
 
     const DeviceSettings settings = DeviceSettings::load(settingsPath);
     if (!settings.problem.isEmpty())
@@ -169,23 +187,35 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         };
     }
 
-    if (!op->run(call)) {
-        QString message = call.failure.isEmpty()
-                              ? QString::fromLatin1(op->name) + QStringLiteral(" failed")
-                              : call.failure;
-        // The cause in one line: the last thing that went wrong.
-        if (call.failure.isEmpty() && !port.causes.isEmpty()) {
-            message += QStringLiteral(": ") + port.causes.last();
-            if (port.causes.last().endsWith(QLatin1String("the printer did not answer")))
-                message += QStringLiteral("; try find-device");
+    // One opening of the port for all of them; each prints as it is done, and the first that
+    // fails ends the run, saying which it was when there are several.
+    for (size_t n = 0; n < steps.size(); ++n) {
+        const Operation &op = *steps[n].op;
+        Call &call = *steps[n].call;
+        if (!op.run(call)) {
+            QString message = call.failure.isEmpty()
+                                  ? QString::fromLatin1(op.name) + QStringLiteral(" failed")
+                                  : call.failure;
+            // The cause in one line: the last thing that went wrong.
+            if (call.failure.isEmpty() && !port.causes.isEmpty()) {
+                message += QStringLiteral(": ") + port.causes.last();
+                if (port.causes.last().endsWith(QLatin1String("the printer did not answer")))
+                    message += QStringLiteral("; try find-device");
+            }
+            if (steps.size() > 1)
+                message = QStringLiteral("operation %1 of %2 (%3): ")
+                              .arg(n + 1)
+                              .arg(steps.size())
+                              .arg(o.operations[qsizetype(n)].join(QLatin1Char(' '))) +
+                          message;
+            console.err((QStringLiteral("stampctl: ") + message + QLatin1Char('\n')).toUtf8());
+            return Failed;
         }
-        console.err((QStringLiteral("stampctl: ") + message + QLatin1Char('\n')).toUtf8());
-        return Failed;
+        for (const QString &line : call.out)
+            console.out((line + QLatin1Char('\n')).toUtf8());
+        for (const QString &line : call.notes)
+            console.err((QStringLiteral("stampctl: ") + line + QLatin1Char('\n')).toUtf8());
     }
-    for (const QString &line : call.out)
-        console.out((line + QLatin1Char('\n')).toUtf8());
-    for (const QString &line : call.notes)
-        console.err((QStringLiteral("stampctl: ") + line + QLatin1Char('\n')).toUtf8());
     return Success;
 }
 

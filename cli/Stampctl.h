@@ -1,6 +1,7 @@
 #pragma once
 // stampctl: every printer operation from the command line.
 //   stampctl [--device PATH] [--port ComN] [--baud RATE] [--trace] OPERATION [ARG...]
+//            [-- OPERATION [ARG...]]...
 // Exit status 0 on success, 1 when the operation failed (one line on stderr), 2 on a usage error.
 
 #include "com_io.h"

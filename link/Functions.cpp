@@ -142,6 +142,17 @@ std::optional<quint8> Functions::ReceiveByte() {
     });
 }
 
+std::optional<quint8> Functions::firstReplyByte() {
+    const int bound =
+        100 + (state().handle ? int(state().handle->timeouts().readTotalTimeoutConstant +
+                                    state().handle->timeouts().readTotalTimeoutMultiplier)
+                              : 0);
+    const auto byte = io.ReadByteWithin(bound);
+    if (!byte)
+        fail(QStringLiteral("the printer's reply stopped short"));
+    return byte;
+}
+
 std::optional<quint8> Functions::reply() {
     const auto byte = io.ReadByte();
     if (!byte)
@@ -157,8 +168,8 @@ bool Functions::Connect() {
         // The line stays open from one exchange to the next while its port names the same device
         // and the device is there; it is opened afresh on another port or device, or once the
         // device went away.
-        const bool keep = port >= 0 && s.handle && !s.handle->gone() &&
-                          s.handle->device == s.ports.device(port);
+        const bool keep =
+            port >= 0 && s.handle && !s.handle->gone() && s.handle->device == s.ports.device(port);
         if (keep) {
             s.handle->beginExchange();
             s.tell(true);
@@ -556,8 +567,13 @@ bool Functions::ReadHydroStatus(QByteArray &text) {
             return false;
         if (!send({0x12, '*', 'L', 'l'}))
             return false;
-        Pause(100);
-        return readText(38, text);
+        // The reply's first byte is waited for as long as the printer may take (its 100 ms and a
+        // byte's read time-out), not a fixed 100 ms before the read.
+        const auto first = firstReplyByte();
+        if (!first)
+            return false;
+        text.append(char(*first));
+        return readText(37, text);
     });
 }
 
@@ -567,8 +583,7 @@ bool Functions::ReadLogoNamesList(LogoNames &names) {
         names.records.clear();
         if (!command({0x01, 0x03}))
             return false;
-        Pause(100);
-        const auto count = reply();
+        const auto count = firstReplyByte();
         if (!count)
             return false;
         names.count = *count;

@@ -153,6 +153,9 @@ private:
     // sent (a CR inside it would end the command and the printer would run the rest).
     bool sendable(std::initializer_list<QByteArray> texts);
     std::optional<quint8> reply(); // one byte of a reply; a missing one is a failure
+    // The first byte of a reply the printer prepares for up to 100 ms: waited for that long and
+    // a byte's read time-out more.
+    std::optional<quint8> firstReplyByte();
     bool probe(const CarryOn &carryOn);
     bool send(std::initializer_list<quint8> bytes);
     bool send(const QByteArray &bytes);

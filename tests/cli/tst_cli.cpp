@@ -53,6 +53,7 @@ private slots:
     void readMarkCells();
     void settingsThatSayWhatIsWrong();
     void settingsOfAnInstalledProgram();
+    void severalOperationsOverOneOpening();
 };
 
 void TestCli::usageErrors() {
@@ -206,6 +207,33 @@ void TestCli::settingsThatSayWhatIsWrong() {
                               "or 57600): 9600 is used\n"),
              r.err.constData());
     QVERIFY(r.err.contains("Com1 (printer) at 9600 baud"));
+}
+
+void TestCli::severalOperationsOverOneOpening() {
+    // All checked first: a usage error in the last sends nothing at all.
+    Run r = run({"read-param", "C", "--", "read-param", "DD"});
+    QCOMPARE(r.exit, int(ctl::Usage));
+    QVERIFY(printer->hostBytes().isEmpty());
+
+    // Each prints as it is done, over one opening of the port.
+    printer->expect(bytes("0C 43 05")).reply(bytes("32")).expectRaw(bytes("12"));
+    printer->expect(bytes("0C 44 05")).reply(bytes("14")).expectRaw(bytes("12"));
+    printer->expect(bytes("0C 09")).reply(bytes("81")).expectRaw(bytes("12"));
+    r = run({"read-param", "C", "--", "read-param", "D", "--", "read-byte-status"});
+    QVERIFY2(r.exit == ctl::Success && printer->done(), r.err.constData());
+    QCOMPARE(r.out, QByteArray("50\n20\n129\n"));
+    QCOMPARE(printer->opens(), 3); // one exchange each, the line opened once (tst_systemline)
+
+    // The first that fails ends the run and is named; what came before it is printed.
+    init();
+    printer->expect(bytes("0C 43 05")).reply(bytes("32")).expectRaw(bytes("12"));
+    printer->silentFrom(4);
+    r = run({"read-param", "C", "--", "read-param", "D", "--", "read-byte-status"});
+    QCOMPARE(r.exit, int(ctl::Failed));
+    QCOMPARE(r.out, QByteArray("50\n"));
+    QVERIFY2(r.err.startsWith("stampctl: operation 2 of 3 (read-param D): ReadParam failed: "),
+             r.err.constData());
+    QCOMPARE(printer->hostBytes(), bytes("0C 43 05 12 0C"));
 }
 
 void TestCli::settingsOfAnInstalledProgram() {
