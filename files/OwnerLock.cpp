@@ -51,15 +51,15 @@ std::unique_ptr<OwnerLock> OwnerLock::onFile(const QString &path, QString *why) 
         }
         // The lock file may have been removed by its last owner between our opening and our
         // lock: then the lock is on a file nobody else sees, and it is taken again.
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 &&
             held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
             const QByteArray owner = QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
                                      QCoreApplication::applicationName().toUtf8() + '\n';
             // The owner's name in the file is for a person only: nothing depends on it.
-            if (::ftruncate(fd, 0) == 0)
-                [[maybe_unused]] const auto written =
-                    ::write(fd, owner.constData(), size_t(owner.size()));
+            if (::ftruncate(fd, 0) == 0) [[maybe_unused]]
+                const auto written = ::write(fd, owner.constData(), size_t(owner.size()));
             lock->descriptor = fd;
             lock->lockPath = lockPath;
             return lock;
@@ -145,8 +145,9 @@ QString flockHolder(const QString &path) {
         QFile command(QStringLiteral("/proc/%1/cmdline").arg(QString::fromLatin1(pid)));
         const QByteArray started =
             command.open(QIODevice::ReadOnly) ? command.readAll().split('\0').value(0) : "";
-        const QString program = started.isEmpty() ? QStringLiteral("?")
-                                                  : QFileInfo(QFile::decodeName(started)).fileName();
+        const QString program = started.isEmpty()
+                                    ? QStringLiteral("?")
+                                    : QFileInfo(QFile::decodeName(started)).fileName();
         return QStringLiteral("%1, pid %2").arg(program, QString::fromLatin1(pid));
     }
 #else

@@ -19,8 +19,12 @@ void require(bool condition) {
 QByteArray shaped(const uint8_t *data, size_t size) {
     const QList<QByteArray> values =
         QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');
-    const char *const keys[] = {"[PortParams]\nCom=", "\nSpeed=", "\n[PortDevices]\nCOM1=",
-                                "\nCOM2=", "\nCOM3=", "\nCOM4="};
+    const char *const keys[] = {"[PortParams]\nCom=",
+                                "\nSpeed=",
+                                "\n[PortDevices]\nCOM1=",
+                                "\nCOM2=",
+                                "\nCOM3=",
+                                "\nCOM4="};
     QByteArray file;
     for (qsizetype i = 0; i < 6; ++i)
         file += keys[i] + values.value(i);
@@ -31,8 +35,8 @@ QByteArray shaped(const uint8_t *data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const QString path = scratchFile("settings.dev");
     const bool raw = size >= 1 && (data[0] == '[' || data[0] == ';');
-    const QByteArray file =
-        raw ? QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)) : shaped(data, size);
+    const QByteArray file = raw ? QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))
+                                : shaped(data, size);
     if (!writeInput(path, reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size())))
         return 0;
     const DeviceSettings first = DeviceSettings::load(path);

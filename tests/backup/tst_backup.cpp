@@ -146,7 +146,8 @@ void TestBackup::refusedFilesWriteNothing_data() {
     row("counter in cell 0,0", "script", "Q00N00000001E00000500S0001P0001", "\"00\" names no cell");
     row("three-digit fragment", "script", "Q345N00000001E00000500S0001P0001",
         "is not a script of special functions");
-    row("a million digits", "script", "Q12N" + QString(1000000, QLatin1Char('9')) + "E00000500S0001P0001",
+    row("a million digits", "script",
+        "Q12N" + QString(1000000, QLatin1Char('9')) + "E00000500S0001P0001",
         "script \"Q12N999999999999999999999999999999999999…\" is not a script");
     row("font count of another printer", "fontCount", 8,
         "the printer has 7 fonts; the backup was made on one with 8");

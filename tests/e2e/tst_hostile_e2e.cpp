@@ -4,10 +4,10 @@
 // the test waits for within a bound, so a program that blocks fails the test instead of hanging.
 
 #include "OwnerLock.h"
-#include "VirtualPrinter.h"
 #include "PtyDevice.h"
 #include "ScriptedPrinter.h"
 #include "StampctlRun.h"
+#include "VirtualPrinter.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -94,9 +94,10 @@ private slots:
     void textsCannotRunCommands() {
         PtyDevice device;
         QVERIFY2(device.isOpen(), qPrintable(device.error()));
-        for (const QStringList &args :
-             {QStringList{"write-text-fragment", "1", "2", "A\r\x0bM"},
-              QStringList{"write-counter-fragment", "1", "1", "1\r\x18" "48PWNED"}}) {
+        for (const QStringList &args : {QStringList{"write-text-fragment", "1", "2", "A\r\x0bM"},
+                                        QStringList{"write-counter-fragment", "1", "1",
+                                                    "1\r\x18"
+                                                    "48PWNED"}}) {
             device.play({});
             const StampctlRun r = runStampctl(kStampctl, device.slavePath(), args);
             QCOMPARE(r.exitCode, 2);
@@ -148,9 +149,9 @@ private slots:
         for (const auto &row : rows) {
             const QString before = kindOf(row.path);
             const StampctlRun r = ctl(row.args);
-            QVERIFY2(r.exitCode == row.exit && r.err.contains(row.reason),
-                     qPrintable(row.args.join(' ') + QStringLiteral(": %1 ").arg(r.exitCode) +
-                                r.err));
+            QVERIFY2(
+                r.exitCode == row.exit && r.err.contains(row.reason),
+                qPrintable(row.args.join(' ') + QStringLiteral(": %1 ").arg(r.exitCode) + r.err));
             QCOMPARE(kindOf(row.path), before);
             QVERIFY(!QFileInfo::exists(row.path + ".damaged"));
         }
@@ -165,7 +166,8 @@ private slots:
              {QStringList{"--device", "virtual:" + node, "start"},
               QStringList{"--device", "virtual:" + file("b.state"), "backup", node}}) {
             const StampctlRun r = ctl(args);
-            QVERIFY2(r.exitCode == 1 && r.err.contains((node + " is a device").toUtf8()), r.err.constData());
+            QVERIFY2(r.exitCode == 1 && r.err.contains((node + " is a device").toUtf8()),
+                     r.err.constData());
             QVERIFY(QFileInfo(node).exists() && !QFileInfo(node).isFile());
         }
     }
@@ -215,8 +217,9 @@ private slots:
         const QString before = kindOf(state);
         StampctlRun r = ctl({"--device", "virtual:" + state, "mark-delete"});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains((state + " is in use by another program (" + ownName() + ")").toUtf8()),
-                 r.err.constData());
+        QVERIFY2(
+            r.err.contains((state + " is in use by another program (" + ownName() + ")").toUtf8()),
+            r.err.constData());
         QCOMPARE(kindOf(state), before);
 
         PtyDevice device(file(QStringLiteral("ttyUSB0")));
@@ -227,7 +230,9 @@ private slots:
         device.play({});
         r = runStampctl(kStampctl, device.slavePath(), {"start"}); // the device's other name
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains((QStringLiteral("the device is in use by another program (") + ownName() + ")").toUtf8()),
+        QVERIFY2(r.err.contains(
+                     (QStringLiteral("the device is in use by another program (") + ownName() + ")")
+                         .toUtf8()),
                  r.err.constData());
         QVERIFY(device.received().isEmpty());
     }
@@ -259,7 +264,8 @@ private slots:
         const QString target = QFileInfo(link).symLinkTarget();
         const StampctlRun second = runWithin(kVprinter, {"--link", link});
         QCOMPARE(second.exitCode, 1);
-        QVERIFY2(second.err.contains((link + " is in use by another program (stampline-vprinter").toUtf8()),
+        QVERIFY2(second.err.contains(
+                     (link + " is in use by another program (stampline-vprinter").toUtf8()),
                  second.err.constData());
         QCOMPARE(QFileInfo(link).symLinkTarget(), target);
         QCOMPARE(runStampctl(kStampctl, link, {"start"}).exitCode, 0);

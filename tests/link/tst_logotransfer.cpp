@@ -215,7 +215,10 @@ void LogoTransferTest::lostAcknowledgementIsCheckedByReadingBack() {
          "another logo"},
         {"empty", bytes("00 00") + nameWithChecksum("        "), LogoWrite::Failed,
          "read back, the slot is empty"},
-        {"silent", {}, LogoWrite::Failed, "the slot could not be read back: what it holds is unknown"},
+        {"silent",
+         {},
+         LogoWrite::Failed,
+         "the slot could not be read back: what it holds is unknown"},
     };
     for (const auto &row : rows) {
         PrinterRig rig;
