@@ -6,36 +6,14 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 namespace printer {
 
 namespace {
-
-// A second of silence from the host ends its exchange.
-constexpr qint64 kExchangeGapUs = 1'000'000;
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-qint64 monotonicUs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
-}
 
 struct RateCode {
     int baud;
@@ -66,7 +44,9 @@ QString systemError(const char *what) {
 
 } // namespace
 
-PtyServer::PtyServer(VirtualPrinter &p, bool paced) : printer(p), pace(paced) {}
+PtyServer::PtyServer(VirtualPrinter &p, bool paced) : printer(p), pump(p, paced) {
+    pump.hostRate = [this] { return hostRate(); };
+}
 
 PtyServer::~PtyServer() {
     removeLink();
@@ -142,106 +122,11 @@ int PtyServer::hostRate() const {
     return baudOf(cfgetospeed(&t));
 }
 
-qint64 PtyServer::byteTimeUs() const {
-    return pace ? 10'000'000 / qMax(1, printer.lineRate()) : 0;
-}
-
-void PtyServer::takeHostBytes(qint64 nowUs) {
-    // Paced, the bytes are taken on a schedule of one line time each, anchored when they came.
-    while (!fromHost.empty() && nowUs >= nextInUs) {
-        const quint8 byte = fromHost.front();
-        fromHost.pop_front();
-        // The printer has the byte when it is due (nextInUs) and answers at once: what it sends
-        // then is at the host one line time later, however late this loop woke.
-        if (toHost.isEmpty())
-            nextOutUs = qMax(nextOutUs, nextInUs + byteTimeUs());
-        // The host's rate is that of the line as it stands when the byte arrives.
-        if (hostRate() == printer.lineRate())
-            toHost += printer.feed(byte);
-        else
-            printer.lose(byte);
-        nextInUs += byteTimeUs();
-        lastHostUs = nowUs;
-        exchangeOpen = true;
-    }
-}
-
-void PtyServer::sendPrinterBytes(qint64 nowUs) {
-    if (toHost.isEmpty() || nowUs < nextOutUs)
-        return;
-    qsizetype chunk = toHost.size();
-    if (pace) // every byte that is due by now, and no more
-        chunk = qMin<qsizetype>(chunk, (nowUs - nextOutUs) / byteTimeUs() + 1);
-    const ssize_t n = ::write(master, toHost.constData(), size_t(chunk));
-    if (n <= 0)
-        return; // the pty is full: wait for POLLOUT
-    toHost.remove(0, n);
-    nextOutUs += byteTimeUs() * n;
-}
-
 int PtyServer::serve() {
-    if (::pipe(signalPipe) != 0)
-        return 1;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-#ifdef __linux__
-    // Paced bytes are due every few hundred microseconds: wake for them without the default
-    // 50 us of timer slack.
-    if (pace)
-        prctl(PR_SET_TIMERSLACK, 1UL);
-#endif
-
-    int status = 0;
-    for (;;) {
-        const qint64 now = monotonicUs();
-        takeHostBytes(now);
-        sendPrinterBytes(now);
-        if (exchangeOpen && fromHost.empty() && now - lastHostUs >= kExchangeGapUs) {
-            toHost += printer.endExchange();
-            exchangeOpen = false;
-        }
-
-        // Sleep until a byte arrives, the pty has room, a paced byte is due, or the gap ends.
-        qint64 waitUs = exchangeOpen ? lastHostUs + kExchangeGapUs - now : -1;
-        auto sooner = [&](qint64 us) { waitUs = waitUs < 0 ? us : qMin(waitUs, us); };
-        if (!fromHost.empty())
-            sooner(qMax<qint64>(0, nextInUs - now));
-        if (!toHost.isEmpty() && nextOutUs > now)
-            sooner(nextOutUs - now);
-        pollfd fds[2] = {{master, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
-        if (!toHost.isEmpty() && nextOutUs <= now)
-            fds[0].events |= POLLOUT;
-        // To the microsecond: a paced byte is due a fraction of a millisecond ahead.
-        const timespec timeout{time_t(waitUs / 1'000'000), long(waitUs % 1'000'000) * 1000};
-        if (::ppoll(fds, 2, waitUs < 0 ? nullptr : &timeout, nullptr) < 0) {
-            if (errno == EINTR)
-                continue;
-            status = 1;
-            break;
-        }
-        if (fds[1].revents & POLLIN)
-            break; // SIGTERM or SIGINT
-        if (fds[0].revents & POLLIN) {
-            char buffer[4096];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            // A byte that begins to come now has fully arrived one line time later.
-            if (n > 0 && fromHost.empty())
-                nextInUs = qMax(nextInUs, monotonicUs() + byteTimeUs());
-            for (ssize_t i = 0; i < n; ++i)
-                fromHost.push_back(quint8(buffer[i]));
-        }
-        if (fds[0].revents & (POLLERR | POLLNVAL)) {
-            status = 1;
-            break;
-        }
-    }
-    printer.endExchange();
+    // The server holds the slave open, so the host's closing the line never ends the stream.
+    const BytePump::End end = pump.serve(master);
     removeLink();
-    return status;
+    return end == BytePump::End::Stopped ? 0 : 1;
 }
 
 } // namespace printer

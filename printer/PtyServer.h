@@ -2,11 +2,10 @@
 // Serves a virtual printer on a pseudo-terminal, so a host reaches it through its system serial
 // port code. POSIX only; nothing outside printer/ depends on it.
 
+#include "BytePump.h"
 #include "VirtualPrinter.h"
 
-#include <QByteArray>
 #include <QString>
-#include <deque>
 #include <memory>
 
 namespace files {
@@ -32,27 +31,19 @@ public:
     int serve();
 
     QString slavePath() const { return slave; }
+    const Lateness &lateness() const { return pump.lateness(); }
 
 private:
     int hostRate() const; // the rate the host last set on the line
-    void takeHostBytes(qint64 nowUs);
-    void sendPrinterBytes(qint64 nowUs);
-    qint64 byteTimeUs() const;
     void removeLink();
 
     VirtualPrinter &printer;
-    bool pace;
+    BytePump pump;
     int master = -1;
     int slaveFd = -1; // kept open so the line never hangs up between the host's opens
     QString slave;
     QString link;
     std::unique_ptr<files::OwnerLock> linkOwner;
-    std::deque<quint8> fromHost;
-    QByteArray toHost;
-    qint64 nextInUs = 0;  // paced: when the next host byte may be taken
-    qint64 nextOutUs = 0; // paced: when the next printer byte may leave
-    qint64 lastHostUs = 0;
-    bool exchangeOpen = false;
 };
 
 } // namespace printer

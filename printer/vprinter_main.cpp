@@ -1,21 +1,28 @@
-// stampline-vprinter: the virtual printer on a pseudo-terminal.
-//   stampline-vprinter --link PATH [--baud RATE] [--state FILE] [--pace] [--log]
+// stampline-vprinter: the virtual printer on a pseudo-terminal or a raw TCP socket.
+//   stampline-vprinter (--link PATH | --tcp PORT) [--baud RATE] [--state FILE] [--pace] [--log]
+//                      [--lateness FILE]
 #include "PtyServer.h"
+#include "TcpServer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("stampline-vprinter"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Serves the virtual marking printer on a pseudo-terminal."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Serves the virtual marking printer on a pseudo-terminal or a raw TCP socket."));
     parser.addHelpOption();
     const QCommandLineOption linkOption(QStringLiteral("link"),
                                         QStringLiteral("Make PATH a link to the line."),
                                         QStringLiteral("PATH"));
+    const QCommandLineOption tcpOption(
+        QStringLiteral("tcp"),
+        QStringLiteral("Serve the line on TCP at 127.0.0.1:PORT (0: a free port)."),
+        QStringLiteral("PORT"));
     const QCommandLineOption baudOption(QStringLiteral("baud"),
                                         QStringLiteral("The printer's line rate (57600)."),
                                         QStringLiteral("RATE"), QStringLiteral("57600"));
@@ -26,13 +33,18 @@ int main(int argc, char *argv[]) {
                                         QStringLiteral("Every byte takes its line time."));
     const QCommandLineOption logOption(
         QStringLiteral("log"), QStringLiteral("Print the name of every command as it arrives."));
-    parser.addOptions({linkOption, baudOption, stateOption, paceOption, logOption});
+    const QCommandLineOption latenessOption(
+        QStringLiteral("lateness"),
+        QStringLiteral("At the end, write to FILE how late the paced bytes were."),
+        QStringLiteral("FILE"));
+    parser.addOptions(
+        {linkOption, tcpOption, baudOption, stateOption, paceOption, logOption, latenessOption});
 
     // Every usage error ends with status 2 (the parser's own handling would end with 1).
     const auto usage = [](const QString &problem) {
         std::fprintf(stderr,
-                     "stampline-vprinter: %s\nusage: stampline-vprinter --link PATH "
-                     "[--baud RATE] [--state FILE] [--pace] [--log]\n",
+                     "stampline-vprinter: %s\nusage: stampline-vprinter (--link PATH | --tcp PORT) "
+                     "[--baud RATE] [--state FILE] [--pace] [--log] [--lateness FILE]\n",
                      qPrintable(problem));
         return 2;
     };
@@ -44,13 +56,21 @@ int main(int argc, char *argv[]) {
     }
     if (!parser.positionalArguments().isEmpty())
         return usage(QStringLiteral("unexpected argument ") + parser.positionalArguments()[0]);
-    if (!parser.isSet(linkOption) || parser.value(linkOption).isEmpty())
+    const bool onTcp = parser.isSet(tcpOption);
+    if (onTcp == parser.isSet(linkOption))
+        return usage(QStringLiteral("exactly one of --link PATH and --tcp PORT is required"));
+    if (!onTcp && parser.value(linkOption).isEmpty())
         return usage(QStringLiteral("--link PATH is required"));
     bool ok = false;
+    const uint port = parser.value(tcpOption).toUInt(&ok);
+    if (onTcp && (!ok || port > 65535))
+        return usage(QStringLiteral("--tcp must be a port number from 0 to 65535"));
     const int baud = parser.value(baudOption).toInt(&ok);
     const QList<int> rates = {1200, 2400, 4800, 9600, 19200, 38400, 57600};
     if (!ok || !rates.contains(baud))
         return usage(QStringLiteral("--baud must be one of 1200 2400 4800 9600 19200 38400 57600"));
+    if (parser.isSet(latenessOption) && parser.value(latenessOption).isEmpty())
+        return usage(QStringLiteral("--lateness needs a file name"));
 
     printer::VirtualPrinter printer;
     printer.setLineRate(baud);
@@ -66,18 +86,41 @@ int main(int argc, char *argv[]) {
             std::printf("command %s\n", qPrintable(name));
             std::fflush(stdout);
         };
-    printer::PtyServer server(printer, parser.isSet(paceOption));
-    if (!server.open(parser.value(linkOption), &error)) {
-        std::fprintf(stderr, "stampline-vprinter: %s\n", qPrintable(error));
-        return 1;
+
+    const bool pace = parser.isSet(paceOption);
+    std::unique_ptr<printer::PtyServer> pty;
+    std::unique_ptr<printer::TcpServer> tcp;
+    QString ready;
+    if (onTcp) {
+        tcp = std::make_unique<printer::TcpServer>(printer, pace);
+        if (!tcp->listen(quint16(port), &error)) {
+            std::fprintf(stderr, "stampline-vprinter: %s\n", qPrintable(error));
+            return 1;
+        }
+        ready = QStringLiteral("tcp:127.0.0.1:%1").arg(tcp->port());
+    } else {
+        pty = std::make_unique<printer::PtyServer>(printer, pace);
+        if (!pty->open(parser.value(linkOption), &error)) {
+            std::fprintf(stderr, "stampline-vprinter: %s\n", qPrintable(error));
+            return 1;
+        }
+        ready = parser.value(linkOption);
     }
-    std::printf("ready %s\n", qPrintable(parser.value(linkOption)));
+    std::printf("ready %s\n", qPrintable(ready));
     std::fflush(stdout);
-    const int status = server.serve();
+    int status = tcp ? tcp->serve() : pty->serve();
+
     if (!printer.save(&error)) {
         std::fprintf(stderr, "stampline-vprinter: cannot save %s: %s\n",
                      qPrintable(printer.stateFile()), qPrintable(error));
-        return 1;
+        status = 1;
+    }
+    const QString latenessFile = parser.value(latenessOption);
+    const printer::Lateness &lateness = tcp ? tcp->lateness() : pty->lateness();
+    if (!latenessFile.isEmpty() && !lateness.write(latenessFile, &error)) {
+        std::fprintf(stderr, "stampline-vprinter: cannot write %s: %s\n", qPrintable(latenessFile),
+                     qPrintable(error));
+        status = 1;
     }
     return status;
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,7 @@ class TstVprinterE2e : public QObject {
 private slots:
     void sameAnswersAsInProcessPrinter();
     void logoAndTextKeptAcrossRestart();
+    void servedOnTcp();
     void usageAndSystemErrors();
 
 private:
@@ -135,6 +137,61 @@ void TstVprinterE2e::logoAndTextKeptAcrossRestart() {
     QCOMPARE(ok(link, {"read-fragment", "4", "8"}).value(0), QStringLiteral("kept"));
 }
 
+namespace {
+// The bytes the socket receives until `count` have come (or 10 s pass).
+QByteArray receive(QTcpSocket &socket, int count) {
+    QByteArray bytes;
+    while (bytes.size() < count && (socket.bytesAvailable() > 0 || socket.waitForReadyRead(10000)))
+        bytes += socket.read(count - bytes.size());
+    return bytes;
+}
+} // namespace
+
+void TstVprinterE2e::servedOnTcp() {
+    // A serial device server's stand-in: "ready tcp:127.0.0.1:PORT" once it listens, the chosen
+    // port when asked for port 0.
+    QProcess process;
+    process.start(kBin + QStringLiteral("/stampline-vprinter"), {"--tcp", "0", "--pace"});
+    QByteArray out;
+    while (!out.contains('\n') && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
+    QVERIFY2(out.startsWith("ready tcp:127.0.0.1:") && out.endsWith('\n'), out.constData());
+    bool ok = false;
+    const quint16 port = quint16(out.trimmed().split(':').last().toUInt(&ok));
+    QVERIFY(ok && port > 0);
+
+    QTcpSocket line;
+    line.connectToHost(QStringLiteral("127.0.0.1"), port);
+    QVERIFY(line.waitForConnected(10000));
+    line.write(QByteArray(1, 0x0D));
+    QCOMPARE(receive(line, 1), QByteArray(1, 0x0D)); // the printer echoes every byte
+    // The state block: the echo, then its count (14) and its 14 bytes.
+    line.write(QByteArray(1, 0x08));
+    const QByteArray block = receive(line, 16);
+    QCOMPARE(block.size(), 16);
+    QCOMPARE(block.left(2), QByteArray::fromHex("080E"));
+
+    // One line: a second connection while one is served is closed at once.
+    QTcpSocket second;
+    second.connectToHost(QStringLiteral("127.0.0.1"), port);
+    QVERIFY(second.waitForConnected(10000));
+    QVERIFY(second.state() == QAbstractSocket::UnconnectedState ||
+            second.waitForDisconnected(10000));
+
+    // A closed connection ends its exchange; the next one is served.
+    line.disconnectFromHost();
+    QTcpSocket next;
+    next.connectToHost(QStringLiteral("127.0.0.1"), port);
+    QVERIFY(next.waitForConnected(10000));
+    next.write(QByteArray(1, 0x0D));
+    QCOMPARE(receive(next, 1), QByteArray(1, 0x0D));
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+}
+
 void TstVprinterE2e::usageAndSystemErrors() {
     // Every usage error exits 2; a system error exits 1 and names the path it is about.
     const auto run = [](const QStringList &args) {
@@ -145,7 +202,9 @@ void TstVprinterE2e::usageAndSystemErrors() {
     };
     for (const QStringList &args :
          {QStringList{"--fast"}, QStringList{}, QStringList{"--link"},
-          QStringList{"--link", "x", "--baud", "300"}, QStringList{"--link", "x", "extra"}}) {
+          QStringList{"--link", "x", "--baud", "300"}, QStringList{"--link", "x", "extra"},
+          QStringList{"--link", "x", "--tcp", "0"}, QStringList{"--tcp", "port"},
+          QStringList{"--tcp", "65536"}}) {
         const auto [status, err] = run(args);
         QVERIFY2(status == 2, qPrintable(args.join(' ') + ": " + err));
         QVERIFY2(err.contains("usage: stampline-vprinter"), qPrintable(err));
