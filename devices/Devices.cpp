@@ -2,7 +2,6 @@
 
 #include "InProcessLine.h"
 #include "PrinterRegistry.h"
-#include "SystemLine.h"
 
 namespace devices {
 namespace {
@@ -38,7 +37,7 @@ bool isVirtual(const QString &device) {
 
 std::unique_ptr<SerialLine> open(const QString &device, QString *why) {
     if (!isVirtual(device))
-        return SystemLine::open(device, why);
+        return openSystemLine(device, why);
     QString notice;
     const QString stateFile = device.mid(int(qstrlen("virtual:")));
     auto printer = printer::sharedPrinter(device, stateFile, &notice, why);

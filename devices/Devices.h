@@ -1,7 +1,8 @@
 #pragma once
-// The devices a port can name: a system serial port, or the built-in virtual printer behind the
-// names "virtual" and "virtual:FILE" (keeping its state in FILE). Each program installs this as
-// its ports' line factory; the printer link itself knows only system serial ports.
+// The devices a port can name: a system serial port, a serial device server on the network
+// ("tcp:HOST:PORT"), or the built-in virtual printer behind the names "virtual" and
+// "virtual:FILE" (keeping its state in FILE). Each program installs this as its ports' line
+// factory; the printer link itself knows only system serial ports and device servers.
 
 #include "com_io.h"
 

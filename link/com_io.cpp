@@ -1,6 +1,7 @@
 #include "com_io.h"
 
 #include "SystemLine.h"
+#include "TcpLine.h"
 
 #include <QSettings>
 #include <QThread>
@@ -30,6 +31,12 @@ PortTable PortTable::fromSettings(QSettings &settings) {
     return table;
 }
 
+std::unique_ptr<SerialLine> openSystemLine(const QString &device, QString *why) {
+    if (TcpLine::names(device))
+        return TcpLine::open(device, why);
+    return SystemLine::open(device, why);
+}
+
 QString PortTable::device(int index) const {
     return index >= 0 && index < 4 ? devices[size_t(index)] : QString();
 }
@@ -46,7 +53,7 @@ bool ComIo::OpenPort(int index) {
     const QString device = s.ports.device(index);
     QString why = QStringLiteral("no device is named for this port");
     if (!device.isEmpty())
-        s.handle = s.openLine ? s.openLine(device, &why) : SystemLine::open(device, &why);
+        s.handle = s.openLine ? s.openLine(device, &why) : openSystemLine(device, &why);
     if (s.handle)
         s.handle->device = device;
     if (!s.handle)

@@ -75,6 +75,10 @@ private:
 // Opens a line to the device; nullptr when it cannot, with the reason in `why` (when given).
 using LineFactory = std::function<std::unique_ptr<SerialLine>(const QString &device, QString *why)>;
 
+// The line the system gives a device: a serial port, or a serial device server's raw TCP socket
+// for "tcp:HOST:PORT"; nullptr with the reason in `why`.
+std::unique_ptr<SerialLine> openSystemLine(const QString &device, QString *why = nullptr);
+
 // Port index 0..3 ("Com1".."Com4") to the device name the system opens.
 struct PortTable {
     std::array<QString, 4> devices = defaults();
