@@ -13,7 +13,10 @@ namespace backup {
 
 namespace {
 
-const QString kFormat = QStringLiteral("stampline-printer-backup");
+QString formatOf(FileKind kind) {
+    return kind == FileKind::Job ? QStringLiteral("stampline-job")
+                                 : QStringLiteral("stampline-printer-backup");
+}
 
 constexpr CellKind kKinds[] = {CellKind::Text,      CellKind::Graphic,  CellKind::CounterDown,
                                CellKind::CounterUp, CellKind::TimeDate, CellKind::PostDate,
@@ -265,7 +268,7 @@ QStringList dotRows(const Logo &logo) {
     return rows;
 }
 
-QByteArray toJson(const Backup &b) {
+QByteArray toJson(const Backup &b, FileKind kind, const Parts &parts) {
     QJsonArray cells;
     for (const Cell &c : b.cells) {
         QJsonObject o{{"row", c.row}, {"column", c.column}, {"kind", cellWord(c.kind)}};
@@ -289,39 +292,58 @@ QByteArray toJson(const Backup &b) {
     QJsonObject parameters;
     for (size_t i = 0; i < kPrintParameters.size(); ++i)
         parameters.insert(QString(QLatin1Char(kPrintParameters[i].letter)), b.parameters[i]);
-    const QJsonObject root{
-        {"format", kFormat},
+    QJsonObject root{
+        {"format", formatOf(kind)},
         {"version", kFormatVersion},
         {"program", b.programVersion},
         {"made", b.made.toUTC().toString(Qt::ISODate)},
         {"fontCount", b.fontCount},
         {"cells", cells},
         {"logos", logos},
-        {"parameters", parameters},
-        {"autoRunPeriod", b.autoRunPeriod},
         {"postDateDays", b.postDays},
-        {"script", b.script},
     };
+    if (parts.parameters)
+        root.insert(QStringLiteral("parameters"), parameters);
+    if (parts.autoRun)
+        root.insert(QStringLiteral("autoRunPeriod"), b.autoRunPeriod);
+    if (parts.script)
+        root.insert(QStringLiteral("script"), b.script);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-Parsed parseBackup(const QByteArray &json) {
+Parsed parseBackup(const QByteArray &json, FileKind kind) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return {std::nullopt, QStringLiteral("the file is not JSON: %1 at byte %2")
-                                  .arg(parseError.errorString())
-                                  .arg(parseError.offset)};
-    if (!doc.isObject() || doc.object().value(QStringLiteral("format")).toString() != kFormat)
-        return {std::nullopt, QStringLiteral("the file is not a printer backup")};
+        return {std::nullopt,
+                QStringLiteral("the file is not JSON: %1 at byte %2")
+                    .arg(parseError.errorString())
+                    .arg(parseError.offset),
+                {}};
+    if (!doc.isObject() ||
+        doc.object().value(QStringLiteral("format")).toString() != formatOf(kind))
+        return {std::nullopt,
+                kind == FileKind::Job ? QStringLiteral("the file is not a job")
+                                      : QStringLiteral("the file is not a printer "
+                                                       "backup"),
+                {}};
     const QJsonObject root = doc.object();
+    // A job may leave out what the changeover does not change; a backup holds everything.
+    Parts parts;
+    if (kind == FileKind::Job) {
+        parts.parameters = root.contains(QStringLiteral("parameters"));
+        parts.autoRun = root.contains(QStringLiteral("autoRunPeriod"));
+        parts.script = root.contains(QStringLiteral("script"));
+    }
     Reader r;
     const int version = r.number(root, {}, "version");
     if (!r.failed() && version != kFormatVersion)
-        return {std::nullopt, QStringLiteral("the file is of version %1; this program reads "
-                                             "version %2")
-                                  .arg(version)
-                                  .arg(kFormatVersion)};
+        return {std::nullopt,
+                QStringLiteral("the file is of version %1; this program reads "
+                               "version %2")
+                    .arg(version)
+                    .arg(kFormatVersion),
+                {}};
     Backup b;
     b.programVersion = r.text(root, {}, "program");
     b.made = QDateTime::fromString(r.text(root, {}, "made"), Qt::ISODate);
@@ -332,29 +354,33 @@ Parsed parseBackup(const QByteArray &json) {
     const QJsonArray logos = r.array(root, {}, "logos");
     for (int i = 0; i < logos.size() && !r.failed(); ++i)
         b.logos.push_back(readLogo(r, logos[i], i));
-    const QJsonObject parameters =
-        r.object(r.field(root, {}, "parameters"), QStringLiteral("\"parameters\""));
-    for (size_t i = 0; i < kPrintParameters.size() && !r.failed(); ++i) {
-        const QByteArray key(1, kPrintParameters[i].letter);
-        b.parameters[i] = r.number(parameters, QStringLiteral("parameters: "), key.constData());
+    if (parts.parameters) {
+        const QJsonObject parameters =
+            r.object(r.field(root, {}, "parameters"), QStringLiteral("\"parameters\""));
+        for (size_t i = 0; i < kPrintParameters.size() && !r.failed(); ++i) {
+            const QByteArray key(1, kPrintParameters[i].letter);
+            b.parameters[i] = r.number(parameters, QStringLiteral("parameters: "), key.constData());
+        }
     }
-    b.autoRunPeriod = r.number(root, {}, "autoRunPeriod");
+    if (parts.autoRun)
+        b.autoRunPeriod = r.number(root, {}, "autoRunPeriod");
     b.postDays = r.number(root, {}, "postDateDays");
-    b.script = r.text(root, {}, "script");
+    if (parts.script)
+        b.script = r.text(root, {}, "script");
     if (r.failed())
-        return {std::nullopt, r.error};
+        return {std::nullopt, r.error, parts};
     if (!b.made.isValid())
-        return {std::nullopt, QStringLiteral("\"made\" is not a date and time")};
+        return {std::nullopt, QStringLiteral("\"made\" is not a date and time"), parts};
     if (auto e = validate(b))
-        return {std::nullopt, *e};
-    return {std::move(b), {}};
+        return {std::nullopt, *e, parts};
+    return {std::move(b), {}, parts};
 }
 
 Parsed loadBackup(const QString &path) {
     QString error;
     const auto bytes = files::readRegular(path, files::kDataLimit, &error);
     if (!bytes)
-        return {std::nullopt, error};
+        return {std::nullopt, error, {}};
     return parseBackup(*bytes);
 }
 

@@ -62,13 +62,26 @@ std::optional<QString> validate(const Backup &b);
 // The program's own version, as the files it writes carry it.
 QString programVersion();
 
-QByteArray toJson(const Backup &b);
+// A file holds a whole printer (a backup) or what a changeover changes (a job, which may leave
+// out the parameters, the auto-run period and the script). Both are read and checked by the same
+// code; each is refused where the other is expected.
+enum class FileKind { Backup, Job };
+// The parts a file holds beside the cells and logos; a backup holds them all.
+struct Parts {
+    bool parameters = true;
+    bool autoRun = true;
+    bool script = true;
+    bool operator==(const Parts &) const = default;
+};
+
+QByteArray toJson(const Backup &b, FileKind kind = FileKind::Backup, const Parts &parts = {});
 // The backup a file's bytes hold, or why they hold none.
 struct Parsed {
     std::optional<Backup> backup;
     QString error;
+    Parts parts; // what the file held
 };
-Parsed parseBackup(const QByteArray &json);
+Parsed parseBackup(const QByteArray &json, FileKind kind = FileKind::Backup);
 // The file at `path`, read and parsed; a file that cannot be read says so as its error.
 Parsed loadBackup(const QString &path);
 // Writes the file whole or not at all; the reason when it could not.

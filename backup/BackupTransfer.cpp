@@ -192,9 +192,10 @@ QString summary(const Outcome &o) {
 
 } // namespace
 
-Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
+Outcome backUp(Functions &f, Backup &out, const Progress &progress, const Scope &scope) {
     // The state block, 32 cells, the names list, 13 parameters and the script; then the logos.
-    Steps s(f, progress, 1 + kCells + 1 + int(kPrintParameters.size()) + 1);
+    const int parameterSteps = scope.parameters ? int(kPrintParameters.size()) : 0;
+    Steps s(f, progress, 1 + kCells + 1 + parameterSteps + 1);
     Backup b;
     b.programVersion = programVersion();
     b.made = QDateTime::currentDateTimeUtc();
@@ -232,10 +233,19 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
                [&] { return s.attempts(kAttempts, [&] { return f.ReadLogoNamesList(names); }); }))
         return s.outcome;
     std::vector<int> listed;
-    for (int i = 0; LogoNumberAt(names, i) >= 0; ++i)
-        listed.push_back(LogoNumberAt(names, i));
-    if (!findUnlisted(s, names, listed))
-        return s.outcome;
+    if (scope.allLogos) {
+        for (int i = 0; LogoNumberAt(names, i) >= 0; ++i)
+            listed.push_back(LogoNumberAt(names, i));
+        if (!findUnlisted(s, names, listed))
+            return s.outcome;
+    } else {
+        listed = scope.alsoLogos;
+        for (const Cell &c : b.cells)
+            if (c.kind == CellKind::Graphic)
+                listed.push_back(c.logo);
+        std::sort(listed.begin(), listed.end());
+        listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+    }
     s.outcome.total += int(listed.size());
     for (size_t i = 0; i < listed.size(); ++i)
         if (!s.run(QStringLiteral("logo %1").arg(listed[i]), [&] {
@@ -248,7 +258,10 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
                 Logo l;
                 l.slot = listed[i];
                 // A name whose checksum failed comes back empty; the list still has it.
-                l.name = fromWire(name.isEmpty() ? LogoNameAt(names, int(i)) : name);
+                int inList = 0;
+                while (LogoNumberAt(names, inList) >= 0 && LogoNumberAt(names, inList) != l.slot)
+                    ++inList;
+                l.name = fromWire(name.isEmpty() ? LogoNameAt(names, inList) : name);
                 while (l.name.endsWith(QLatin1Char(' ')))
                     l.name.chop(1);
                 l.B = image.bytesPerColumn;
@@ -258,7 +271,7 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
                 return true;
             }))
             return s.outcome;
-    for (size_t i = 0; i < kPrintParameters.size(); ++i)
+    for (size_t i = 0; i < size_t(parameterSteps); ++i)
         if (!s.run(parameterStep(i), [&] {
                 quint8 value = 0;
                 const quint8 code = quint8(kPrintParameters[i].letter);
@@ -286,9 +299,12 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress) {
     return s.outcome;
 }
 
-Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
+Outcome restore(Functions &f, const Backup &b, const Progress &progress, const Scope &scope) {
     // The logos, the cells, the parameters, the period, the day count and the script.
-    Steps s(f, progress, kCells + int(b.logos.size()) + int(kPrintParameters.size()) + 3);
+    const int parameterSteps = scope.parameters ? int(kPrintParameters.size()) : 0;
+    Steps s(f, progress,
+            kCells + int(b.logos.size()) + parameterSteps + 1 + int(scope.autoRun) +
+                int(scope.script));
     const auto refuse = [&](const QString &why) {
         Outcome o = refusal(why);
         o.total = s.outcome.total;
@@ -324,22 +340,24 @@ Outcome restore(Functions &f, const Backup &b, const Progress &progress) {
         if (!s.run(cellName((c.row - 1) * kMarkColumns + c.column - 1),
                    [&] { return writeCell(f, c, b); }))
             return s.outcome;
-    for (size_t i = 0; i < kPrintParameters.size(); ++i)
+    for (size_t i = 0; i < size_t(parameterSteps); ++i)
         if (!s.run(parameterStep(i), [&] {
                 return stepParameter(s, quint8(kPrintParameters[i].letter), b.parameters[i]);
             }))
             return s.outcome;
-    if (!s.run(QStringLiteral("the auto-run period"),
-               [&] { return f.SetAutoRunPeriod(QByteArray::number(b.autoRunPeriod)); }))
+    if (scope.autoRun && !s.run(QStringLiteral("the auto-run period"), [&] {
+            return f.SetAutoRunPeriod(QByteArray::number(b.autoRunPeriod));
+        }))
         return s.outcome;
     if (!s.run(QStringLiteral("the post-date day count"), [&] {
             return f.SetPostDays(QByteArray::number(b.postDays).rightJustified(4, '0'));
         }))
         return s.outcome;
-    s.run(QStringLiteral("the script"), [&] {
-        return f.WriteSpecFunc(items->group, items->initial, items->finish, items->step,
-                               items->discrete, items->fragment);
-    });
+    if (scope.script)
+        s.run(QStringLiteral("the script"), [&] {
+            return f.WriteSpecFunc(items->group, items->initial, items->finish, items->step,
+                                   items->discrete, items->fragment);
+        });
     return s.outcome;
 }
 

@@ -30,16 +30,28 @@ struct Outcome {
     bool ok() const { return end == End::Done; }
 };
 
+// What of a printer a transfer takes: the whole printer (a backup), or a part of it (a job).
+struct Scope {
+    bool allLogos = true;       // false: only the logos that the cells place, and these:
+    std::vector<int> alsoLogos; // slots read beside those the cells place
+    bool parameters = true;     // the thirteen print parameters
+    bool autoRun = true;        // the auto-run period (a read has it from the state block anyway)
+    bool script = true;         // the script (a read always takes it: the cells depend on it)
+};
+
 // Reads the state block, the 32 cells (ten tries each, as the editors), the names list, every
 // logo it lists, the thirteen parameters and the script; the backup is then checked as a file
-// would be, so that what cannot be restored is not reported as backed up.
-Outcome backUp(Functions &f, Backup &out, const Progress &progress = {});
+// would be, so that what cannot be restored is not reported as backed up. A narrower scope reads
+// only the logos the cells place and leaves the parameters out when asked.
+Outcome backUp(Functions &f, Backup &out, const Progress &progress = {}, const Scope &scope = {});
 
 // Checks the backup and the printer's font count first and writes nothing when either is wrong;
 // then writes the logos, the cells (with their fonts, counters with their direction, post-dates
 // with the day count), steps each parameter from the printer's value to the stored one, and
-// writes the auto-run period, the post-date day count and the script.
-Outcome restore(Functions &f, const Backup &b, const Progress &progress = {});
+// writes the auto-run period, the post-date day count and the script; of them what the scope
+// holds (the logos are those of the backup, whatever the scope).
+Outcome restore(Functions &f, const Backup &b, const Progress &progress = {},
+                const Scope &scope = {});
 
 // The outcome of a restore that wrote nothing, for the reason given.
 Outcome refusal(const QString &why);

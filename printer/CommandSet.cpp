@@ -381,6 +381,8 @@ ByteTask CommandSet::writeTextFragment() {
     QByteArray value;
     co_await cellAddress(row, column);
     co_await text(value);
+    if (std::exchange(faults.dropTextWrite, false))
+        co_return;
     if (row && column) {
         putFragment(state, row, column, Fragment::Kind::Text, value);
         touched();

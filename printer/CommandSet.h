@@ -23,6 +23,7 @@ enum class OversizeMark {
 struct ReplyFaults {
     bool badNameChecksum = false;             // next ReadLogo
     std::optional<OversizeMark> oversizeMark; // next ReadMarkImage
+    bool dropTextWrite = false;               // next WriteTextFragment: echoed, not kept
 };
 
 class CommandSet {

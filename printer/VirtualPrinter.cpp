@@ -117,6 +117,10 @@ void VirtualPrinter::cutLine(int count) {
 void VirtualPrinter::shortReply(int keep) {
     line->cutNextReply(qMax(0, keep));
 }
+void VirtualPrinter::dropTextWrite() {
+    replyFaults.dropTextWrite = true;
+}
+
 void VirtualPrinter::badNameChecksum() {
     replyFaults.badNameChecksum = true;
 }

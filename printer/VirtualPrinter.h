@@ -66,6 +66,7 @@ public:
     void cutLine(int count);   // the next `count` host bytes are lost
     void shortReply(int keep); // the next reply stops after `keep` bytes
     void badNameChecksum();    // the next ReadLogo sends a wrong name checksum
+    void dropTextWrite();      // the next WriteTextFragment is echoed whole but not kept
     void oversizeMark(OversizeMark kind); // the next ReadMarkImage does not fit the host's store
     void clearFaults();
 
