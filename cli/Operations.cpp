@@ -4,6 +4,7 @@
 #include "FileAccess.h"
 #include "FragmentKind.h"
 #include "Functions.h"
+#include "Job.h"
 #include "LogoImage.h"
 #include "MarkCells.h"
 #include "MarkImage.h"
@@ -329,6 +330,37 @@ bool restoreFrom(Call &c) {
     return true;
 }
 
+// "parameters,auto-run,script" (any of them, or "all") into the parts a job keeps.
+std::optional<backup::Parts> partsNamed(const QString &words) {
+    backup::Parts parts{false, false, false};
+    for (const QString &word : words.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (word == QLatin1String("all"))
+            parts = {};
+        else if (word == QLatin1String("parameters"))
+            parts.parameters = true;
+        else if (word == QLatin1String("auto-run"))
+            parts.autoRun = true;
+        else if (word == QLatin1String("script"))
+            parts.script = true;
+        else
+            return std::nullopt;
+    }
+    return parts;
+}
+
+// The printer's job into FILE: its cells, the logos they place, and the parts named.
+bool saveJobTo(Call &c) {
+    const auto parts = partsNamed(c.has(1) ? c.text(1) : QString());
+    backup::Job job;
+    const backup::Outcome outcome = backup::takeJob(c.f, job, *parts);
+    if (!outcome.ok())
+        return c.fail(backup::describeBackUp(outcome).replace(QStringLiteral("Back-up"),
+                                                              QStringLiteral("Reading the job")));
+    if (auto wrong = backup::saveJob(c.text(0), job))
+        return c.fail(*wrong);
+    return true;
+}
+
 bool findDevice(Call &c) {
     if (!c.f.FindDevice())
         return false;
@@ -481,6 +513,19 @@ std::vector<Operation> makeTable() {
          0,
          "writes a backup FILE into the printer; a damaged file writes nothing",
          restoreFrom},
+        {"SaveJob",
+         {{"FILE", ArgKind::File}, {"WITH", ArgKind::Text}},
+         1,
+         "the printer's job into FILE (JSON): the cells and the logos they place; WITH adds "
+         "parameters, auto-run, script (separated by commas) or all",
+         saveJobTo,
+         [](const Call &c) -> std::optional<QString> {
+             if (c.has(1) && !partsNamed(c.text(1)))
+                 return QStringLiteral("WITH must name parameters, auto-run, script or all, "
+                                       "separated by commas, not \"%1\"")
+                     .arg(c.text(1));
+             return std::nullopt;
+         }},
     };
 }
 

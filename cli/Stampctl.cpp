@@ -2,6 +2,7 @@
 
 #include "DeviceSettings.h"
 #include "Functions.h"
+#include "LineCommands.h"
 #include "Operations.h"
 
 #include <cstdio>
@@ -11,7 +12,7 @@ namespace ctl {
 namespace {
 
 struct Options {
-    std::optional<QString> device, port, baud;
+    std::optional<QString> device, port, baud, printer;
     bool trace = false;
     bool help = false;
     // The operations in order, each its command and its arguments ("--" between two).
@@ -30,9 +31,11 @@ QString noteLines(const Operation &op) {
 
 QString generalUsage() {
     QString text = QStringLiteral(
-        "usage: stampctl [--device PATH] [--port ComN] [--baud RATE] [--trace] OPERATION "
-        "[ARG...] [-- OPERATION [ARG...]]...\n"
-        "  --device PATH  PATH is the device of the chosen port for this run\n"
+        "usage: stampctl [--device PATH] [--port ComN] [--printer NAME] [--baud RATE] [--trace] "
+        "OPERATION [ARG...] [-- OPERATION [ARG...]]...\n"
+        "  --device PATH  PATH is the device of the chosen port for this run (a serial port,\n"
+        "                 tcp:HOST:PORT for a serial device server, virtual or virtual:FILE)\n"
+        "  --printer NAME the printer of that name of the line (section [Line] of the settings)\n"
         "  --port ComN    Com1..Com4 (default: \"Com\" of stampline.dev beside stampctl, com1)\n"
         "  --baud RATE    1200, 2400, 4800, 9600, 19200, 38400 or 57600 (default: \"Speed\", "
         "9600)\n"
@@ -45,6 +48,7 @@ QString generalUsage() {
         "Operations:\n");
     for (const Operation &op : operations())
         text += QStringLiteral("  ") + usageLine(op) + QLatin1Char('\n') + noteLines(op);
+    text += QStringLiteral("Line commands, each alone on the command line:\n  ") + lineUsage();
     return text;
 }
 
@@ -77,11 +81,15 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
             o.help = true;
             return std::nullopt;
         } else if (a == QLatin1String("--device") || a == QLatin1String("--port") ||
-                   a == QLatin1String("--baud")) {
+                   a == QLatin1String("--baud") || a == QLatin1String("--printer")) {
             if (i + 1 >= arguments.size())
                 return a + QStringLiteral(" needs a value");
             const QString value = arguments[++i];
-            if (a == QLatin1String("--device")) {
+            if (a == QLatin1String("--printer")) {
+                if (value.trimmed().isEmpty())
+                    return QStringLiteral("--printer needs a printer's name");
+                o.printer = value.trimmed();
+            } else if (a == QLatin1String("--device")) {
                 if (value.isEmpty())
                     return QStringLiteral("--device needs a device name");
                 o.device = value;
@@ -118,6 +126,16 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
     for (const QStringList &operation : o.operations)
         if (operation.isEmpty())
             return QStringLiteral("no operation given between two \"--\"");
+    if (o.printer && (o.device || o.port))
+        return QStringLiteral("--printer names its own device and port: give it without --device "
+                              "and --port");
+    for (const QStringList &operation : o.operations) {
+        if (isLineCommand(operation) && o.operations.size() > 1)
+            return QStringLiteral("%1 runs alone, not with other operations").arg(operation[0]);
+        if (isLineCommand(operation) && o.trace)
+            return QStringLiteral("--trace follows one printer; %1 talks to several at once")
+                .arg(operation[0]);
+    }
     return std::nullopt;
 }
 
@@ -137,6 +155,31 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         console.out(generalUsage().toUtf8());
         return Success;
     }
+    const DeviceSettings settings = DeviceSettings::load(settingsPath);
+    if (!settings.problem.isEmpty())
+        console.err((QStringLiteral("stampctl: ") + settings.problem + QLatin1Char('\n')).toUtf8());
+    const line::LineSettings theLine = line::LineSettings::load(settingsPath, settings);
+    for (const QString &problem : theLine.problems)
+        console.err((QStringLiteral("stampctl: ") + problem + QLatin1Char('\n')).toUtf8());
+    std::optional<line::Printer> chosen;
+    if (o.printer) {
+        const line::Printer *named = theLine.find(*o.printer);
+        if (!named) {
+            QStringList names;
+            for (const line::Printer &p : theLine.printers)
+                names << p.name;
+            return usageError(console,
+                              QStringLiteral("the line has no printer \"%1\" (it has: %2)")
+                                  .arg(*o.printer, names.join(QStringLiteral(", "))),
+                              generalUsage());
+        }
+        chosen = *named;
+        if (o.baud)
+            chosen->speed = *o.baud;
+    }
+    if (isLineCommand(o.operations[0]))
+        return runLineCommand(o.operations[0], theLine, chosen, lines, console);
+
     PortState port;
     Functions f(port);
     // Every operation and its arguments are checked before the first one sends anything.
@@ -158,13 +201,12 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         steps.push_back({op, std::move(call)});
     }
 
-    const DeviceSettings settings = DeviceSettings::load(settingsPath);
-    if (!settings.problem.isEmpty())
-        console.err((QStringLiteral("stampctl: ") + settings.problem + QLatin1Char('\n')).toUtf8());
     port.portName = o.port.value_or(settings.portName);
     port.baudName = o.baud.value_or(settings.baudName);
     port.ports = settings.ports;
     port.openLine = std::move(lines);
+    if (chosen)
+        line::aimAt(port, *chosen);
     if (o.device) {
         const int index = portIndexOf(port.portName);
         if (index < 0)

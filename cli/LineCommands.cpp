@@ -1,0 +1,126 @@
+#include "LineCommands.h"
+
+#include "Job.h"
+#include "LineRun.h"
+
+namespace ctl {
+
+namespace {
+
+void say(const Console &console, const QString &line, bool toOut = true) {
+    (toOut ? console.out : console.err)((line + QLatin1Char('\n')).toUtf8());
+}
+
+int usage(const Console &console, const QString &reason) {
+    say(console, QStringLiteral("stampctl: ") + reason, false);
+    say(console, QStringLiteral("usage: stampctl [--printer NAME] ") + lineUsage().trimmed(),
+        false);
+    return Usage;
+}
+
+// The printers a command names: --all, --printers A,B, or the one --printer chose, or the only
+// one of the line; nullopt (with the reason) when they cannot be told.
+std::optional<std::vector<line::Printer>> chosenPrinters(const QStringList &options,
+                                                         const line::LineSettings &line,
+                                                         const std::optional<line::Printer> &chosen,
+                                                         QString &why) {
+    if (options == QStringList{QStringLiteral("--all")})
+        return line.printers;
+    if (options.size() == 2 && options[0] == QLatin1String("--printers")) {
+        std::vector<line::Printer> named;
+        for (const QString &name : options[1].split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const line::Printer *p = line.find(name.trimmed());
+            if (!p) {
+                why = QStringLiteral("the line has no printer \"%1\"").arg(name.trimmed());
+                return std::nullopt;
+            }
+            if (std::none_of(named.begin(), named.end(),
+                             [&](const line::Printer &q) { return q.name == p->name; }))
+                named.push_back(*p);
+        }
+        if (named.empty())
+            why = QStringLiteral("--printers needs the names of printers, separated by commas");
+        return named.empty() ? std::nullopt : std::optional(named);
+    }
+    if (!options.isEmpty()) {
+        why = QStringLiteral("unexpected %1; name the printers with --printers A,B or --all")
+                  .arg(options.join(QLatin1Char(' ')));
+        return std::nullopt;
+    }
+    if (chosen)
+        return std::vector<line::Printer>{*chosen};
+    if (line.printers.size() == 1)
+        return line.printers;
+    why = line.printers.empty()
+              ? QStringLiteral("the line has no printers")
+              : QStringLiteral("the line has %1 printers: name them with --printers A,B or --all")
+                    .arg(line.printers.size());
+    return std::nullopt;
+}
+
+} // namespace
+
+QString lineUsage() {
+    return QStringLiteral(
+        "line\n"
+        "      prints \"NAME DEVICE: STATE\" for each printer of the line, all looked at at once\n"
+        "  apply JOB [--printers A,B | --all]\n"
+        "      writes the job into the printers at once, reads each back and compares; prints\n"
+        "      \"NAME: verified\" or what went wrong; exit 0 only when every printer verified\n"
+        "  verify JOB [--printers A,B | --all]\n"
+        "      compares the printers with the job, writing nothing; prints \"NAME: matches\" or\n"
+        "      each difference as \"NAME: cell 2,5: ...\"; exit 0 only when all match\n");
+}
+
+bool isLineCommand(const QStringList &words) {
+    return !words.isEmpty() &&
+           (words[0] == QLatin1String("line") || words[0] == QLatin1String("apply") ||
+            words[0] == QLatin1String("verify"));
+}
+
+int runLineCommand(const QStringList &words, const line::LineSettings &line,
+                   const std::optional<line::Printer> &chosen, const LineFactory &lines,
+                   const Console &console) {
+    if (words[0] == QLatin1String("line")) {
+        if (words.size() > 1)
+            return usage(console, QStringLiteral("line takes no arguments"));
+        const std::vector<line::Printer> printers =
+            chosen ? std::vector<line::Printer>{*chosen} : line.printers;
+        const std::vector<line::Look> looks = line::lookAt(printers, lines);
+        for (size_t i = 0; i < looks.size(); ++i)
+            say(console, QStringLiteral("%1 %2: %3")
+                             .arg(printers[i].name, printers[i].device, looks[i].describe()));
+        return Success;
+    }
+    if (words.size() < 2)
+        return usage(console, QStringLiteral("%1 needs a job file").arg(words[0]));
+    QString why;
+    const auto printers = chosenPrinters(words.mid(2), line, chosen, why);
+    if (!printers)
+        return usage(console, why);
+    // A job that fails its checks changes no printer.
+    const backup::ParsedJob parsed = backup::loadJob(words[1]);
+    if (!parsed.job) {
+        say(console,
+            QStringLiteral("stampctl: %1: %2; no printer was changed").arg(words[1], parsed.error),
+            false);
+        return Failed;
+    }
+    const bool applying = words[0] == QLatin1String("apply");
+    const std::vector<line::PrinterResult> results =
+        applying ? line::applyJob(*printers, *parsed.job, lines)
+                 : line::verifyJob(*printers, *parsed.job, lines);
+    bool allGood = true;
+    for (const line::PrinterResult &r : results) {
+        allGood = allGood && r.end == line::PrinterResult::End::Verified;
+        if (!applying && r.end == line::PrinterResult::End::Different) {
+            for (const QString &d : r.differences)
+                say(console, r.printer + QStringLiteral(": ") + d);
+        } else {
+            say(console, r.printer + QStringLiteral(": ") + r.describe());
+        }
+    }
+    return allGood ? Success : Failed;
+}
+
+} // namespace ctl

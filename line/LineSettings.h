@@ -1,0 +1,36 @@
+#pragma once
+// The printers of a line, from the settings file: section "Line", a settings array "Printers"
+// (Printers\size=2, Printers\1\Name=North, Printers\1\Device=tcp:10.0.0.5:4001,
+// Printers\1\Speed=57600, ...), as outside scripts write it. Without the section the line is the
+// one printer of the port settings, so a single-port file keeps working unchanged.
+
+#include "DeviceSettings.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace line {
+
+struct Printer {
+    QString name;
+    QString device;
+    QString speed; // the line rate's name, as "Speed" of the port settings writes it
+};
+
+struct LineSettings {
+    std::vector<Printer> printers;
+    bool ofOne = true;    // no section "Line": the printer of the port settings
+    QStringList problems; // entries left out and why, one a line
+
+    // The printer of that name (letter case ignored), or nullptr.
+    const Printer *find(const QString &name) const;
+
+    // Reads the file; `port` is what the same file says of the port (DeviceSettings::load).
+    static LineSettings load(const QString &path, const DeviceSettings &port);
+};
+
+// Makes the port state talk to the printer: its device on the first port, at its rate.
+void aimAt(PortState &state, const Printer &printer);
+
+} // namespace line
