@@ -26,12 +26,26 @@ std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineF
             PortState state;
             aimAt(state, printers[i]);
             state.openLine = lines;
+            state.sharesLine = true; // other users of the printer in the program take turns
             Functions f(state);
             work(f, i, results[i]);
+            f.giveTurn(); // closes the line here, on the thread that opened it
         });
     for (std::thread &t : threads)
         t.join();
     return results;
+}
+
+// Holds the printer's turn for a whole transfer, waiting while another user of the printer in the
+// program has it; false when the wait was cancelled.
+bool holdTurn(Functions &f, const Watch &watch, PrinterResult &result) {
+    while (!f.takeTurn(100))
+        if (watch.cancel && watch.cancel->load()) {
+            result.outcome.end = backup::Outcome::End::Cancelled;
+            result.outcome.step = QStringLiteral("the start, waiting for the printer");
+            return false;
+        }
+    return true;
 }
 
 backup::Progress progressOf(const Watch &watch, size_t printer) {
@@ -99,6 +113,8 @@ QString statusWords(quint8 s) {
 }
 
 QString Look::describe() const {
+    if (busy)
+        return QStringLiteral("busy: ") + why;
     if (!connected)
         return QStringLiteral("not connected: ") + why;
     QString text = QStringLiteral("connected");
@@ -114,6 +130,12 @@ QString Look::describe() const {
 
 std::vector<Look> lookAt(const std::vector<Printer> &printers, const LineFactory &lines) {
     return eachAtOnce<Look>(printers, lines, [](Functions &f, size_t, Look &look) {
+        // A printer busy with another exchange is not polled: its last look stands.
+        if (!f.takeTurn(0)) {
+            look.busy = true;
+            look.why = QStringLiteral("another exchange with the printer is under way");
+            return;
+        }
         quint8 status = 0;
         if (!f.ReadByteStatus(status)) {
             look.why = f.state().causes.isEmpty() ? QStringLiteral("the printer did not answer")
@@ -134,6 +156,8 @@ std::vector<PrinterResult> applyJob(const std::vector<Printer> &printers, const 
                                      [&](Functions &f, size_t i, PrinterResult &result) {
                                          const backup::Progress progress = progressOf(watch, i);
                                          result.applying = true;
+                                         if (!holdTurn(f, watch, result))
+                                             return;
                                          result.outcome = backup::applyJob(f, job, progress);
                                          result.wrote = result.outcome.ok();
                                          if (result.wrote)
@@ -145,7 +169,8 @@ std::vector<PrinterResult> verifyJob(const std::vector<Printer> &printers, const
                                      const LineFactory &lines, const Watch &watch) {
     return eachAtOnce<PrinterResult>(printers, lines,
                                      [&](Functions &f, size_t i, PrinterResult &result) {
-                                         compare(f, job, progressOf(watch, i), result);
+                                         if (holdTurn(f, watch, result))
+                                             compare(f, job, progressOf(watch, i), result);
                                      });
 }
 

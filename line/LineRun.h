@@ -41,11 +41,12 @@ struct Watch {
 // How a printer is: connected or not (and why not), its auto-run period and its status byte.
 struct Look {
     QString printer;
+    bool busy = false; // not looked at: another exchange with it was under way
     bool connected = false;
-    QString why;            // not connected: the cause
+    QString why;            // not connected (or busy): the cause
     int autoRunPeriod = -1; // 0: auto-run off; -1: not read
     std::optional<quint8> status;
-    // "connected, auto-run off, status 5E: …" or "not connected: …"
+    // "connected, auto-run off, status 5E: …", "not connected: …" or "busy: …"
     QString describe() const;
 };
 // The status byte in words: "fase green, process green, high voltage unit ok and on, head cover

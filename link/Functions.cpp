@@ -1,5 +1,7 @@
 #include "Functions.h"
 
+#include "Turns.h"
+
 #include "WireText.h"
 
 namespace {
@@ -76,9 +78,7 @@ void Functions::noteEcho(quint8 byte, std::optional<quint8> echo) {
 
 QString Functions::where() const {
     const PortState &s = io.state();
-    const int port = portIndexOf(s.portName);
-    const QString label = port >= 0 ? s.portLabel(port) : QStringLiteral("the port held");
-    return s.handle ? label + QStringLiteral(" at %1 baud").arg(s.handle->baud()) : label;
+    return s.handle ? s.label() + QStringLiteral(" at %1 baud").arg(s.handle->baud()) : s.label();
 }
 
 bool Functions::fail(const QString &what) {
@@ -97,6 +97,42 @@ bool Functions::sendable(std::initializer_list<QByteArray> texts) {
             return false;
         }
     return true;
+}
+
+void Functions::refuseBusyPrinter(const char *name) {
+    state().note(
+        QStringLiteral("%1 was not started: another exchange with the printer is under way")
+            .arg(QLatin1String(name)));
+}
+
+bool Functions::takeTurn(int waitMs) {
+    PortState &s = state();
+    if (s.turn)
+        return true;
+    const QString device = s.deviceInForce();
+    if (device.isEmpty())
+        return true; // nothing to share: the exchange fails on its own
+    std::shared_ptr<turns::Turn> turn = turns::of(device);
+    if (!turn->take(waitMs))
+        return false;
+    s.turn = std::move(turn);
+    return true;
+}
+
+void Functions::giveTurn() {
+    PortState &s = state();
+    if (!s.turn)
+        return;
+    s.handle.reset(); // the next user opens the printer afresh, from its own thread
+    s.turn->give();
+    s.turn.reset();
+}
+
+void Functions::shareLine(bool on) {
+    PortState &s = state();
+    s.sharesLine = on;
+    if (on && s.running == 0 && !s.turn)
+        s.handle.reset();
 }
 
 void Functions::refuseInterleaved(const char *name) {
@@ -165,20 +201,22 @@ bool Functions::Connect() {
         PortState &s = state();
         s.causes.clear();
         const int port = portIndexOf(s.portName);
-        // The line stays open from one exchange to the next while its port names the same device
-        // and the device is there; it is opened afresh on another port or device, or once the
-        // device went away.
-        const bool keep =
-            port >= 0 && s.handle && !s.handle->gone() && s.handle->device == s.ports.device(port);
+        // A printer chosen by name, or one of the four ports.
+        const bool named = !s.printerDevice.isEmpty() || port >= 0;
+        const QString device = s.deviceInForce();
+        // The line stays open from one exchange to the next while it is the same device and the
+        // device is there; it is opened afresh on another port or device, or once the device
+        // went away.
+        const bool keep = named && s.handle && !s.handle->gone() && s.handle->device == device;
         if (keep) {
             s.handle->beginExchange();
             s.tell(true);
-        } else if (port >= 0 && !io.OpenPort(port)) {
+        } else if (named && !io.OpenDevice(device, s.label())) {
             return false;
         }
         // A port name that is none of the four keeps the port already held; with none held there
         // is nothing to talk to.
-        if (port < 0 && !s.handle) {
+        if (!named && !s.handle) {
             s.note(QStringLiteral("the port \"%1\" is none of Com1..Com4, and no port is open")
                        .arg(s.portName));
             return false;
@@ -237,6 +275,10 @@ bool Functions::FindDevice(const CarryOn &carryOn) {
     return watched(__func__, [&] {
         PortState &s = state();
         s.causes.clear();
+        // A printer chosen by name is looked for on its own device only.
+        if (!s.printerDevice.isEmpty())
+            return io.OpenDevice(s.printerDevice, s.label()) && SetProbeTimeouts() &&
+                   probe(carryOn);
         const int named = portIndexOf(s.portName);
         const bool namedUnusable = named >= 0 && !io.OpenPort(named);
         if (!namedUnusable && SetProbeTimeouts() && probe(carryOn))

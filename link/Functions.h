@@ -115,12 +115,27 @@ public:
     // There is no delete command: a blank column of 4 bytes under an empty name.
     bool DeleteLogo(int number, LogoImage &image);
 
+    // --- Taking turns with other users of the printer within the program (PortState::sharesLine).
+    // Takes the printer's turn for several operations at once, waiting at most `waitMs` (-1: as
+    // long as it takes); false when another holds it still. giveTurn closes the line and lets
+    // the next user in.
+    bool takeTurn(int waitMs);
+    void giveTurn();
+    // Shares the line from now on (each exchange takes its turn and closes the line after it), or
+    // keeps it open again; a line kept open until now is closed at once when nothing runs.
+    void shareLine(bool on);
+
 private:
     // Runs one operation. While somebody watches, the outermost operation is recorded under its
     // name and told to the watcher; otherwise it costs one test of the watcher.
     template <class Body> auto watched(const char *name, Body body) {
         if (state().eventsLetThrough > 0) {
             refuseInterleaved(name);
+            return decltype(body())();
+        }
+        const Turn turn(*this);
+        if (!turn.taken) {
+            refuseBusyPrinter(name);
             return decltype(body())();
         }
         const Running running(state());
@@ -142,7 +157,23 @@ private:
         Running &operator=(const Running &) = delete;
         PortState &s;
     };
+    // On a shared line, an outermost operation holds the printer's turn while it runs.
+    struct Turn {
+        explicit Turn(Functions &functions)
+            : f(functions), mine(f.state().sharesLine && !f.state().turn),
+              taken(!mine || f.takeTurn(f.state().turnWaitMs)) {}
+        ~Turn() {
+            if (mine && taken)
+                f.giveTurn();
+        }
+        Turn(const Turn &) = delete;
+        Turn &operator=(const Turn &) = delete;
+        Functions &f;
+        const bool mine;
+        const bool taken;
+    };
     void refuseInterleaved(const char *name);
+    void refuseBusyPrinter(const char *name);
     void begin(const char *name);
     void end(bool ok);
     void noteEcho(quint8 byte, std::optional<quint8> echo);

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QMutex>
+#include <QNetworkProxy>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -100,6 +101,8 @@ std::unique_ptr<TcpLine> TcpLine::open(const QString &device, QString *why) {
     }
     auto line = std::make_unique<TcpLine>();
     line->ownership = std::move(owner);
+    // A device server on the plant network is reached directly, never through a proxy.
+    line->socket.setProxy(QNetworkProxy::NoProxy);
     line->socket.connectToHost(at->host, at->port);
     if (!line->socket.waitForConnected(kConnectMs)) {
         if (why)

@@ -1,7 +1,9 @@
 #include "com_io.h"
 
+#include "Functions.h"
 #include "SystemLine.h"
 #include "TcpLine.h"
+#include "Turns.h"
 
 #include <QSettings>
 #include <QThread>
@@ -45,19 +47,43 @@ QString PortState::portLabel(int index) const {
     return QStringLiteral("Com%1 (%2)").arg(index + 1).arg(ports.device(index));
 }
 
+PortState::PortState() = default;
+
+PortState::~PortState() {
+    handle.reset();
+    if (turn)
+        turn->give();
+}
+
+QString PortState::deviceInForce() const {
+    if (!printerDevice.isEmpty())
+        return printerDevice;
+    return ports.device(portIndexOf(portName));
+}
+
+QString PortState::label() const {
+    if (!printerDevice.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(printerName, printerDevice);
+    const int port = portIndexOf(portName);
+    return port >= 0 ? portLabel(port) : QStringLiteral("the port held");
+}
+
 bool ComIo::OpenPort(int index) {
+    return OpenDevice(s.ports.device(index), s.portLabel(index));
+}
+
+bool ComIo::OpenDevice(const QString &device, const QString &label) {
     // The port is opened unshared: the old handle goes first, its owner lock only after the new
     // line has taken the lock again.
     const std::shared_ptr<const void> kept = s.handle ? s.handle->ownership : nullptr;
     s.handle.reset();
-    const QString device = s.ports.device(index);
     QString why = QStringLiteral("no device is named for this port");
     if (!device.isEmpty())
         s.handle = s.openLine ? s.openLine(device, &why) : openSystemLine(device, &why);
     if (s.handle)
         s.handle->device = device;
     if (!s.handle)
-        s.note(s.portLabel(index) + QStringLiteral(": ") + why);
+        s.note(label + QStringLiteral(": ") + why);
     s.tell(s.handle != nullptr);
     return s.handle != nullptr;
 }

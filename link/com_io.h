@@ -13,6 +13,9 @@
 #include <optional>
 
 class QSettings;
+namespace turns {
+class Turn;
+}
 
 // The port's time-outs in milliseconds, in the shape the printer's documentation uses:
 // a read of n bytes gives up after readTotalMultiplier * n + readTotalConstant.
@@ -94,6 +97,11 @@ inline constexpr std::array<int, 7> kBaudTable{1200, 2400, 4800, 9600, 19200, 38
 // The port state: one record, owned by the main window (or by stampctl), shared by every
 // exchange.
 struct PortState {
+    PortState();
+    ~PortState(); // gives back the printer's turn when it still holds it
+    PortState(const PortState &) = delete;
+    PortState &operator=(const PortState &) = delete;
+
     std::unique_ptr<SerialLine> handle;
     CommTimeouts savedTimeouts{};
     CommTimeouts probeTimeouts{};
@@ -101,6 +109,10 @@ struct PortState {
     QString baudName = QStringLiteral("9600");
 
     PortTable ports;
+    // A printer of the line chosen by its name: its device takes the place of the port's in every
+    // exchange (empty: the port's device).
+    QString printerName;
+    QString printerDevice;
     LineFactory openLine;                              // empty: system serial ports only
     std::function<void(bool sent, quint8 byte)> trace; // every byte on the wire
     // Told of every printer operation; nullptr: nobody watches and nothing is recorded.
@@ -125,8 +137,21 @@ struct PortState {
     std::function<void()> idle;
     bool busy() const { return running > 0 || eventsLetThrough > 0; }
 
+    // One exchange at a time per printer, whoever in the program asks. While `sharesLine` is
+    // set, an outermost operation (or a turn taken around several, Functions::takeTurn) first
+    // takes the device's turn, waiting for it at most `turnWaitMs` (0: only a free one; -1: as
+    // long as it takes), and closes its line when it ends, so that another thread of the program
+    // may open the printer next. Unset, the line stays open from one exchange to the next.
+    bool sharesLine = false;
+    int turnWaitMs = 2000;
+    std::shared_ptr<turns::Turn> turn; // the device's turn while this state holds it, else null
+
     // "Com1 (/dev/ttyS0)": the port and its device, for the causes.
     QString portLabel(int index) const;
+    // The device the exchanges go to: the chosen printer's, or the port's (empty: none).
+    QString deviceInForce() const;
+    // "North (tcp:10.0.0.5:4001)" for a chosen printer, the port's label, or "the port held".
+    QString label() const;
     void tell(bool good) const {
         if (lineState)
             lineState(good);
@@ -151,6 +176,8 @@ public:
     explicit ComIo(PortState &state) : s(state) {}
 
     bool OpenPort(int index);
+    // Opens the device, `label` naming it in the causes when it does not open.
+    bool OpenDevice(const QString &device, const QString &label);
     bool SetLine(int baudIndex);
     bool SetStandardTimeouts();
     void PurgeInput();

@@ -3,7 +3,9 @@
 // its own thread) and verified, and faults on some printers that leave the others alone.
 
 #include "Devices.h"
+#include "Functions.h"
 #include "Job.h"
+#include "LineRun.h"
 #include "LineSettings.h"
 #include "PrinterRegistry.h"
 #include "Stampctl.h"
@@ -12,6 +14,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -52,6 +56,7 @@ private slots:
     void jobSavedAppliedAndVerified();
     void faultsOnSomePrintersLeaveTheOthers();
     void jobsThatAreRefused();
+    void oneExchangeAtATimePerPrinter();
 };
 
 void TestLine::initTestCase() {
@@ -266,6 +271,65 @@ void TestLine::jobsThatAreRefused() {
                                    "A,B or --all\n"));
     QCOMPARE(run({"verify", jobFile, "--printers", "North,Nowhere"}).exit, 2);
     QCOMPARE(run({"line", "--", "read-byte-status"}).exit, 2);
+}
+
+void TestLine::oneExchangeAtATimePerPrinter() {
+    // The main window's printer while the line window is open: its exchanges take turns with the
+    // line's, and one that finds the printer busy is refused before it sends anything.
+    const line::Printer north{QStringLiteral("North"), device(QStringLiteral("North")),
+                              QStringLiteral("57600")};
+    const line::Printer west{QStringLiteral("West"), device(QStringLiteral("West")),
+                             QStringLiteral("57600")};
+    PortState main;
+    line::aimAt(main, north);
+    main.openLine = devices::open;
+    Functions f(main);
+    f.shareLine(true);
+    main.turnWaitMs = 0;
+
+    // While the main window's exchange runs, the poll leaves North alone and looks at West.
+    QVERIFY(f.takeTurn(0));
+    quint8 status = 0;
+    QVERIFY(f.ReadByteStatus(status));
+    std::vector<line::Look> looks = line::lookAt({north, west}, devices::open);
+    QVERIFY(looks[0].busy);
+    QCOMPARE(looks[0].describe(),
+             QStringLiteral("busy: another exchange with the printer is under way"));
+    QVERIFY(looks[1].connected);
+    f.giveTurn();
+    QVERIFY(!main.handle); // the line is closed for the next user
+    looks = line::lookAt({north}, devices::open);
+    QVERIFY(looks[0].connected);
+
+    // A job applied to North holds its turn from the first write to the last read-back: the main
+    // window's exchange in between is refused, and after it the job still verifies.
+    const QString jobFile = dir.filePath(QStringLiteral("turns.json"));
+    QCOMPARE(run({"--printer", "Source", "save-job", jobFile}).exit, 0);
+    const backup::ParsedJob job = backup::loadJob(jobFile);
+    QVERIFY(job.job);
+    std::promise<void> started, goOn;
+    std::shared_future<void> mayGoOn = goOn.get_future().share();
+    std::atomic<bool> first{true};
+    line::Watch watch;
+    watch.progress = [&](size_t, int, int) {
+        if (first.exchange(false)) {
+            started.set_value();
+            mayGoOn.wait();
+        }
+    };
+    std::vector<line::PrinterResult> results;
+    std::thread applying(
+        [&] { results = line::applyJob({north}, *job.job, devices::open, watch); });
+    started.get_future().wait();
+    const bool refused = !f.ReadByteStatus(status);
+    const QString cause = main.causes.value(main.causes.size() - 1);
+    goOn.set_value();
+    applying.join();
+    QVERIFY(refused);
+    QCOMPARE(cause, QStringLiteral("ReadByteStatus was not started: another exchange with the "
+                                   "printer is under way"));
+    QCOMPARE(results[0].describe(), QStringLiteral("verified"));
+    QVERIFY(f.ReadByteStatus(status));
 }
 
 QTEST_GUILESS_MAIN(TestLine)
