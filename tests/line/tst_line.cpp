@@ -7,6 +7,7 @@
 #include "Job.h"
 #include "LineRun.h"
 #include "LineSettings.h"
+#include "Poller.h"
 #include "PrinterRegistry.h"
 #include "Stampctl.h"
 
@@ -57,6 +58,7 @@ private slots:
     void faultsOnSomePrintersLeaveTheOthers();
     void jobsThatAreRefused();
     void oneExchangeAtATimePerPrinter();
+    void keptFreshInTheBackground();
 };
 
 void TestLine::initTestCase() {
@@ -330,6 +332,35 @@ void TestLine::oneExchangeAtATimePerPrinter() {
                                    "printer is under way"));
     QCOMPARE(results[0].describe(), QStringLiteral("verified"));
     QVERIFY(f.ReadByteStatus(status));
+}
+
+void TestLine::keptFreshInTheBackground() {
+    // A round at once, another when asked, none between; stopping does not wait out the interval.
+    const line::Printer north{QStringLiteral("North"), device(QStringLiteral("North")),
+                              QStringLiteral("57600")};
+    const line::Printer nowhere{QStringLiteral("Nowhere"), QStringLiteral("/nonexistent/tty"),
+                                QStringLiteral("57600")};
+    std::mutex mutex;
+    std::vector<std::vector<line::Look>> rounds;
+    {
+        line::Poller poller(
+            {north, nowhere}, devices::open,
+            [&](const std::vector<line::Look> &looks) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                rounds.push_back(looks);
+            },
+            std::chrono::hours(1));
+        QTRY_COMPARE(poller.rounds(), 1);
+        poller.pollNow();
+        QTRY_COMPARE(poller.rounds(), 2);
+        QCOMPARE(poller.rounds(), 2);
+    }
+    QCOMPARE(rounds.size(), size_t(2));
+    QVERIFY(rounds[1][0].connected && rounds[1][0].status);
+    QVERIFY(!rounds[1][1].connected);
+    QVERIFY2(rounds[1][1].describe().startsWith(
+                 "not connected: Com1 (/nonexistent/tty): no such device"),
+             qPrintable(rounds[1][1].describe()));
 }
 
 QTEST_GUILESS_MAIN(TestLine)

@@ -1,0 +1,47 @@
+#pragma once
+// Keeps the printers of a line fresh in the background: every interval, on a thread of its own
+// (never the GUI's), each printer is looked at (its own thread a round), a printer busy with
+// another exchange is skipped for that round, and the looks are handed to `fresh` on the poll
+// thread. Nothing runs between rounds; stopping wakes the wait at once.
+
+#include "LineRun.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace line {
+
+class Poller {
+public:
+    using Fresh = std::function<void(const std::vector<Look> &)>;
+    Poller(std::vector<Printer> printers, LineFactory lines, Fresh fresh,
+           std::chrono::milliseconds interval = std::chrono::seconds(5));
+    ~Poller(); // stops, and waits for a round under way to end
+    Poller(const Poller &) = delete;
+    Poller &operator=(const Poller &) = delete;
+
+    // The next round waits this long after the last; a shorter wait starts at once.
+    void setInterval(std::chrono::milliseconds interval);
+    // A round now, then the interval again.
+    void pollNow();
+    // The rounds done so far.
+    int rounds() const;
+
+private:
+    void run();
+
+    const std::vector<Printer> printers;
+    const LineFactory lines;
+    const Fresh fresh;
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    std::chrono::milliseconds every;
+    bool stopping = false;
+    bool now = false;
+    int done = 0;
+    std::thread worker; // last: it starts once everything above is made
+};
+
+} // namespace line
