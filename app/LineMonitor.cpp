@@ -2,6 +2,7 @@
 
 #include "KvorMain.h"
 #include "LineMonitor.h"
+#include "LineWindow.h"
 
 // The line monitor, docked under the main window at its first opening and kept with its rows;
 // it listens to the printer's operations only while it is open.
@@ -13,5 +14,18 @@ void wireLineMonitor(TAutoControl &main) {
             main.addDockWidget(Qt::BottomDockWidgetArea, monitor);
         }
         monitor->open();
+    });
+}
+
+// The line window, docked beside the main window at its first opening; it keeps its rows fresh
+// only while it is open.
+void wireLineWindow(TAutoControl &main) {
+    main.bindEntries({"Line1"}, [&main] {
+        auto *window = main.findChild<TLineWindow *>();
+        if (!window) {
+            window = new TLineWindow(main.hub(), &main);
+            main.addDockWidget(Qt::RightDockWidgetArea, window);
+        }
+        window->open();
     });
 }

@@ -96,5 +96,6 @@ void wireWindows(TAutoControl &main) {
     wireLogoPlacement(main);
     wireMarkOverview(main, *textEditor, editors);
     wireLineMonitor(main);
+    wireLineWindow(main);
     wireBackup(main);
 }

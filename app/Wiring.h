@@ -19,4 +19,5 @@ void wireLogoReadWrite(TAutoControl &main);
 void wireLogoPlacement(TAutoControl &main);
 void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor, const CellEditors &editors);
 void wireLineMonitor(TAutoControl &main);
+void wireLineWindow(TAutoControl &main);
 void wireBackup(TAutoControl &main);

@@ -5,9 +5,18 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <optional>
 
 namespace line {
+
+namespace {
+// Whether the section "Line" names printers (a section with only the poll interval or the job
+// folder leaves the line the port's printer).
+bool hasPrinters(QSettings &settings) {
+    return settings.contains(QStringLiteral("Line/Printers/size"));
+}
+} // namespace
 
 const Printer *LineSettings::find(const QString &name) const {
     for (const Printer &p : printers)
@@ -27,8 +36,19 @@ LineSettings LineSettings::load(const QString &path, const DeviceSettings &port)
     std::optional<QSettings> settings;
     if (readable)
         settings.emplace(path, QSettings::IniFormat);
-    if (!settings || settings->status() != QSettings::NoError ||
-        !settings->childGroups().contains(QStringLiteral("Line"))) {
+    line.jobFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/stampline/jobs");
+    if (settings && settings->status() == QSettings::NoError) {
+        bool ok = false;
+        const int seconds = settings->value(QStringLiteral("Line/PollSeconds")).toInt(&ok);
+        if (ok && seconds >= 1 && seconds <= 3600)
+            line.pollSeconds = seconds;
+        const QString folder =
+            settings->value(QStringLiteral("Line/JobFolder")).toString().trimmed();
+        if (!folder.isEmpty())
+            line.jobFolder = folder;
+    }
+    if (!settings || settings->status() != QSettings::NoError || !hasPrinters(*settings)) {
         if (!ofPort.device.isEmpty())
             line.printers.push_back(ofPort);
         return line;
@@ -61,6 +81,17 @@ LineSettings LineSettings::load(const QString &path, const DeviceSettings &port)
     settings->endArray();
     settings->endGroup();
     return line;
+}
+
+bool LineSettings::savePollSeconds(const QString &path, int seconds) {
+    // Only a regular file (or none yet) is read and written as the settings.
+    if (files::unwritable(path) ||
+        (QFileInfo::exists(path) && files::unreadable(path, files::kSettingsLimit)))
+        return false;
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Line/PollSeconds"), seconds);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 void aimAt(PortState &state, const Printer &printer) {

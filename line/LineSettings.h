@@ -22,12 +22,20 @@ struct LineSettings {
     std::vector<Printer> printers;
     bool ofOne = true;    // no section "Line": the printer of the port settings
     QStringList problems; // entries left out and why, one a line
+    // "Line/PollSeconds": how often the line window looks at every printer, 1 to 3600.
+    int pollSeconds = kDefaultPollSeconds;
+    // "Line/JobFolder": the job library; by default "stampline/jobs" in the user's data folder.
+    QString jobFolder;
+
+    static constexpr int kDefaultPollSeconds = 5;
 
     // The printer of that name (letter case ignored), or nullptr.
     const Printer *find(const QString &name) const;
 
     // Reads the file; `port` is what the same file says of the port (DeviceSettings::load).
     static LineSettings load(const QString &path, const DeviceSettings &port);
+    // Writes "Line/PollSeconds"; false when the file is no regular file or was not written.
+    static bool savePollSeconds(const QString &path, int seconds);
 };
 
 // Makes the port state talk to the printer: its device on the first port, at its rate.

@@ -9,10 +9,11 @@ ConnectionIndicator::ConnectionIndicator(QWidget *parent) : QWidget(parent) {
     tell(true);
 }
 
-void ConnectionIndicator::tell(bool good) {
+void ConnectionIndicator::tell(bool good, const QString &printer) {
     colour = good ? QColor(0, 128, 0) : QColor(192, 0, 0);
-    setAccessibleDescription(good ? QStringLiteral("the printer answers")
-                                  : QStringLiteral("no answer from the printer"));
+    const QString which = printer.isEmpty() ? QStringLiteral("the printer") : printer;
+    setAccessibleDescription(good ? which + QStringLiteral(" answers")
+                                  : QStringLiteral("no answer from ") + which);
     setToolTip(accessibleDescription());
     update();
 }

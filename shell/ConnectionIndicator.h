@@ -9,7 +9,9 @@
 class ConnectionIndicator : public QWidget {
 public:
     explicit ConnectionIndicator(QWidget *parent);
-    void tell(bool good);
+    // Green when the printer answers, red when not; `printer` names the printer the windows
+    // work on (empty: the port's).
+    void tell(bool good, const QString &printer = {});
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -49,6 +49,14 @@ void Hub::useDevice(const QString &device) {
     port.ports.devices[size_t(index)] = device;
 }
 
+bool Hub::choosePrinter(const QString &name, const QString &device, const QString &speed) {
+    port.printerName = name;
+    port.printerDevice = device;
+    port.baudName = speed;
+    forgetLogoNames(); // another printer, other logos
+    return functions.Connect();
+}
+
 void Hub::postMessage(const WindowMessage &message) {
     if (messageReceiver)
         QCoreApplication::postEvent(messageReceiver, new QEvent(message.type()));
@@ -143,6 +151,8 @@ bool Hub::readLogoNames() {
 }
 
 bool Hub::choosePort(const QString &portName, const QString &baudName) {
+    port.printerName.clear();
+    port.printerDevice.clear();
     port.portName = portName;
     port.baudName = baudName;
     DeviceSettings::savePortParams(settingsFile, portName, baudName);

@@ -150,8 +150,16 @@ public:
     QString portName() const { return port.portName; }
     QString baudName() const { return port.baudName; }
     const QString &settingsPath() const { return settingsFile; }
-    // Returns whether the connect succeeded.
+    // Returns whether the connect succeeded. The windows work on the port's printer again.
     bool choosePort(const QString &portName, const QString &baudName);
+    // Makes a printer of the line the one the windows work on (its device and rate in place of
+    // the port's), for this run; returns whether the connect succeeded.
+    bool choosePrinter(const QString &name, const QString &device, const QString &speed);
+    // The printer the windows work on, as the title bar names it: the line's printer chosen, or
+    // empty for the port's.
+    QString printerName() const { return port.printerName; }
+    // Opens the devices of the ports and the line's printers, from any thread.
+    const LineFactory &lines() const { return port.openLine; }
 
     // --- What the windows hand each other.
     int storageMode() const { return storage; } // 0 read, 1 restore, 2 store

@@ -37,8 +37,9 @@ TAutoControl::TAutoControl(Hub &hub, QWidget *parent)
     h.setMessageReceiver(this);
     // Green for a port that opens or a printer that answers, red for the opposite.
     h.portState().lineState = [this](bool good) {
-        Shape1->tell(good);
+        Shape1->tell(good, h.printerName());
         updatePortNotice();
+        showPrinter();
     };
     isOwnActivation(this); // starts following the active window
 
@@ -60,6 +61,7 @@ TAutoControl::TAutoControl(Hub &hub, QWidget *parent)
     virtualNotice->setWordWrap(true);
     ui->clientLayout->addWidget(virtualNotice);
     updatePortNotice();
+    baseTitle = windowTitle();
 
     // A menu's hint shows when the mouse rests on its title.
     for (QMenu *menu : findChildren<QMenu *>())
@@ -74,6 +76,12 @@ TAutoControl::TAutoControl(Hub &hub, QWidget *parent)
     wireEntries();
     disableUnboundEntries();
     updateEntries();
+}
+
+void TAutoControl::showPrinter() {
+    // The title bar names a printer of the line that the windows work on.
+    const QString printer = h.printerName();
+    setWindowTitle(printer.isEmpty() ? baseTitle : baseTitle + QStringLiteral(" — ") + printer);
 }
 
 TAutoControl::~TAutoControl() {
@@ -226,10 +234,17 @@ void TAutoControl::Selectport1Click() {
 void TAutoControl::selectPort(const QString &name) {
     PortState &port = h.portState();
     const QString oldPort = port.portName, oldBaud = port.baudName;
+    const QString oldPrinter = port.printerName, oldDevice = port.printerDevice;
     port.portName = name;
+    // A port chosen: the windows work on its printer again, not on a printer of the line.
+    port.printerName.clear();
+    port.printerDevice.clear();
     if (!h.fn().Connect()) {
         port.portName = oldPort;
         port.baudName = oldBaud;
+        port.printerName = oldPrinter;
+        port.printerDevice = oldDevice;
+        showPrinter();
         updatePortNotice();
         h.messages().error(this, QStringLiteral("Port Initialization Error"), causes());
         return;

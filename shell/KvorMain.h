@@ -76,6 +76,7 @@ private:
     bool findPrinter();
     void FormClose();
     void updatePortNotice();
+    void showPrinter();     // the title bar names the printer of the line chosen
     QString causes() const; // why the last search or exchange failed, a line each
     void fitToContents();
 
@@ -83,6 +84,7 @@ private:
     Ui::TAutoControl *ui;
     ConnectionIndicator *Shape1 = nullptr;
     QLabel *virtualNotice = nullptr;
+    QString baseTitle; // the window's own title, before a printer of the line is named
     bool started = false;
     bool firstActivation = false; // set once the printer search has run
     bool firstPaint = true;
