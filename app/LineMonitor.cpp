@@ -17,14 +17,14 @@ void wireLineMonitor(TAutoControl &main) {
     });
 }
 
-// The line window, docked beside the main window at its first opening; it keeps its rows fresh
+// The line window, docked under the main window at its first opening; it keeps its rows fresh
 // only while it is open.
 void wireLineWindow(TAutoControl &main) {
     main.bindEntries({"Line1"}, [&main] {
         auto *window = main.findChild<TLineWindow *>();
         if (!window) {
             window = new TLineWindow(main.hub(), &main);
-            main.addDockWidget(Qt::RightDockWidgetArea, window);
+            main.addDockWidget(Qt::BottomDockWidgetArea, window);
         }
         window->open();
     });

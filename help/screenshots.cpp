@@ -30,6 +30,7 @@ void takeLogoReadwritePictures(TAutoControl &main, const QDir &out);
 void takeLogoPlacementPictures(TAutoControl &main, const QDir &out);
 void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
 void takeMonitorPictures(TAutoControl &main, const QDir &out);
+void takeLineWindowPictures(TAutoControl &main, const QDir &out);
 void takePrinterMenuPictures(TAutoControl &main, const QDir &out);
 
 namespace {
@@ -100,6 +101,7 @@ int main(int argc, char *argv[]) {
     takeLogoPlacementPictures(main, out);
     takeLogoEditorPictures(main, out);
     takeMonitorPictures(main, out);
+    takeLineWindowPictures(main, out);
     takePrinterMenuPictures(main, out);
     return 0;
 }

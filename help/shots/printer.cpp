@@ -1,8 +1,11 @@
 // The manual's pictures of the Printer menu: the line monitor docked under the main window after
-// a few exchanges with the virtual printer, one of them failed, and the menu itself.
+// a few exchanges with the virtual printer, one of them failed, the line window beside it with
+// three printers (one not there) compared with a job, and the menu itself.
 
+#include "Job.h"
 #include "KvorMain.h"
 #include "LineMonitor.h"
+#include "LineWindow.h"
 #include "PrinterRegistry.h"
 #include "Windows.h"
 
@@ -10,6 +13,10 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 void takeMonitorPictures(TAutoControl &main, const QDir &out) {
@@ -32,6 +39,58 @@ void takeMonitorPictures(TAutoControl &main, const QDir &out) {
     main.grab().save(out.filePath(QStringLiteral("line-monitor.png")));
     if (auto *monitor = main.findChild<TLineMonitor *>())
         monitor->close();
+    main.resize(before);
+}
+
+namespace {
+// Lets the program run for a while: the background poll and the job report through events.
+void runFor(int ms) {
+    QEventLoop wait;
+    QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+} // namespace
+
+void takeLineWindowPictures(TAutoControl &main, const QDir &out) {
+    QTemporaryDir work;
+    {
+        QSettings settings(main.hub().settingsPath(), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Line/JobFolder"), work.filePath(QStringLiteral("jobs")));
+        settings.beginGroup(QStringLiteral("Line"));
+        settings.beginWriteArray(QStringLiteral("Printers"));
+        const QStringList names{"Main", "North", "South"};
+        const QStringList devices{"virtual", "virtual:" + work.filePath("north.json"),
+                                  "tcp:127.0.0.1:1"};
+        for (int i = 0; i < 3; ++i) {
+            settings.setArrayIndex(i);
+            settings.setValue(QStringLiteral("Name"), names[i]);
+            settings.setValue(QStringLiteral("Device"), devices[i]);
+            settings.setValue(QStringLiteral("Speed"), 57600);
+        }
+        settings.endArray();
+        settings.endGroup();
+    }
+    // A job from the main window's printer, which North does not hold yet.
+    main.hub().fn().WriteTextFragment(2, 4, "LOT 42");
+    backup::Job job;
+    backup::takeJob(main.hub().fn(), job, {false, false, false});
+    QDir().mkpath(work.filePath(QStringLiteral("jobs")));
+    backup::saveJob(work.filePath(QStringLiteral("jobs/changeover.json")), job);
+
+    main.findChild<QAction *>(QStringLiteral("Line1"))->trigger();
+    auto *window = main.findChild<TLineWindow *>();
+    runFor(1500); // the first look at every printer
+    auto *table = window->findChild<QTableWidget *>(QStringLiteral("Printers"));
+    for (int row = 0; row < 2; ++row)
+        table->item(row, TLineWindow::Name)->setCheckState(Qt::Checked);
+    window->findChild<QPushButton *>(QStringLiteral("BtVerify"))->click();
+    for (int i = 0; i < 50 && window->jobRunning(); ++i)
+        runFor(100);
+    const QSize before = main.size();
+    main.resize(1280, 600);
+    runFor(200);
+    main.grab().save(out.filePath(QStringLiteral("line-window.png")));
+    window->close();
     main.resize(before);
 }
 
