@@ -4,6 +4,7 @@
 // printer keeps).
 
 #include "BackupFile.h"
+#include "Job.h"
 #include "WireText.h"
 
 #include <cstdint>
@@ -14,16 +15,9 @@ void require(bool condition) {
     if (!condition)
         std::abort();
 }
-} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const backup::Parsed parsed =
-        backup::parseBackup(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
-    if (!parsed.backup) {
-        require(!parsed.error.isEmpty());
-        return 0;
-    }
-    const backup::Backup &b = *parsed.backup;
+// A taken file's every text is one the printer can be sent.
+void requireSendable(const backup::Backup &b) {
     require(!backup::validate(b));
     for (const backup::Cell &c : b.cells)
         require(!wireTextFault(c.text));
@@ -31,9 +25,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         require(!wireTextFault(l.name) && l.B * l.C <= LogoImage::kDataBytes);
     const auto script = parseScript(b.script.toLatin1());
     require(script && !specFuncFault(*script));
+}
+} // namespace
 
-    const QByteArray written = backup::toJson(b);
-    const backup::Parsed again = backup::parseBackup(written);
-    require(again.backup && backup::toJson(*again.backup) == written);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const backup::Parsed parsed = backup::parseBackup(bytes);
+    if (parsed.backup) {
+        requireSendable(*parsed.backup);
+        const QByteArray written = backup::toJson(*parsed.backup);
+        const backup::Parsed again = backup::parseBackup(written);
+        require(again.backup && backup::toJson(*again.backup) == written);
+    } else {
+        require(!parsed.error.isEmpty());
+    }
+
+    // The same bytes as a job: the parts it holds survive the round trip too.
+    const backup::ParsedJob job = backup::parseJob(bytes);
+    if (!job.job) {
+        require(!job.error.isEmpty());
+        return 0;
+    }
+    require(!parsed.backup); // a file is a backup or a job, never both
+    requireSendable(job.job->content);
+    require(!backup::validate(*job.job));
+    const QByteArray written =
+        backup::toJson(job.job->content, backup::FileKind::Job, job.job->parts);
+    const backup::ParsedJob again = backup::parseJob(written);
+    require(again.job && again.job->parts == job.job->parts &&
+            backup::toJson(again.job->content, backup::FileKind::Job, again.job->parts) == written);
     return 0;
 }
