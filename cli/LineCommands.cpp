@@ -1,7 +1,10 @@
 #include "LineCommands.h"
 
 #include "Job.h"
+#include "LineRecord.h"
 #include "LineRun.h"
+
+#include <QFileInfo>
 
 namespace ctl {
 
@@ -87,9 +90,13 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
         const std::vector<line::Printer> printers =
             chosen ? std::vector<line::Printer>{*chosen} : line.printers;
         const std::vector<line::Look> looks = line::lookAt(printers, lines);
-        for (size_t i = 0; i < looks.size(); ++i)
-            say(console, QStringLiteral("%1 %2: %3")
-                             .arg(printers[i].name, printers[i].device, looks[i].describe()));
+        const line::LineRecord record(line.jobFolder);
+        for (size_t i = 0; i < looks.size(); ++i) {
+            const QString last = record.of(printers[i].name).describe();
+            say(console, QStringLiteral("%1 %2: %3%4")
+                             .arg(printers[i].name, printers[i].device, looks[i].describe(),
+                                  last.isEmpty() ? QString() : QStringLiteral("; ") + last));
+        }
         return Success;
     }
     if (words.size() < 2)
@@ -110,6 +117,7 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
     const std::vector<line::PrinterResult> results =
         applying ? line::applyJob(*printers, *parsed.job, lines)
                  : line::verifyJob(*printers, *parsed.job, lines);
+    line::LineRecord(line.jobFolder).note(QFileInfo(words[1]).completeBaseName(), results);
     bool allGood = true;
     for (const line::PrinterResult &r : results) {
         allGood = allGood && r.end == line::PrinterResult::End::Verified;

@@ -132,6 +132,10 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
     for (const QStringList &operation : o.operations) {
         if (isLineCommand(operation) && o.operations.size() > 1)
             return QStringLiteral("%1 runs alone, not with other operations").arg(operation[0]);
+        if (isLineCommand(operation) && (o.device || o.port))
+            return QStringLiteral("%1 takes its printers from the line of the settings, not from "
+                                  "--device or --port")
+                .arg(operation[0]);
         if (isLineCommand(operation) && o.trace)
             return QStringLiteral("--trace follows one printer; %1 talks to several at once")
                 .arg(operation[0]);

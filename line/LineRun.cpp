@@ -2,7 +2,7 @@
 
 #include "StateBlock.h"
 
-#include <thread>
+#include <QThread>
 
 namespace line {
 
@@ -18,10 +18,11 @@ template <typename Result, typename Work>
 std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineFactory &lines,
                                const Work &work) {
     std::vector<Result> results(printers.size());
-    std::vector<std::thread> threads;
+    // Qt's threads: a serial port or a socket opened on one needs its event dispatcher.
+    std::vector<std::unique_ptr<QThread>> threads;
     threads.reserve(printers.size());
-    for (size_t i = 0; i < printers.size(); ++i)
-        threads.emplace_back([&, i] {
+    for (size_t i = 0; i < printers.size(); ++i) {
+        threads.emplace_back(QThread::create([&, i] {
             results[i].printer = printers[i].name;
             PortState state;
             aimAt(state, printers[i]);
@@ -30,9 +31,11 @@ std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineF
             Functions f(state);
             work(f, i, results[i]);
             f.giveTurn(); // closes the line here, on the thread that opened it
-        });
-    for (std::thread &t : threads)
-        t.join();
+        }));
+        threads.back()->start();
+    }
+    for (const auto &thread : threads)
+        thread->wait();
     return results;
 }
 
@@ -70,6 +73,22 @@ void compare(Functions &f, const backup::Job &job, const backup::Progress &progr
 }
 
 } // namespace
+
+QString PrinterResult::word() const {
+    switch (end) {
+    case End::Verified:
+        return applying ? QStringLiteral("verified") : QStringLiteral("matches");
+    case End::Different:
+        return applying ? QStringLiteral("written but different") : QStringLiteral("differs");
+    case End::Failed:
+        break;
+    }
+    if (outcome.end == backup::Outcome::End::Cancelled)
+        return QStringLiteral("cancelled");
+    if (outcome.end == backup::Outcome::End::Refused)
+        return QStringLiteral("refused");
+    return QStringLiteral("failed");
+}
 
 QString PrinterResult::describe() const {
     switch (end) {

@@ -26,6 +26,9 @@ struct PrinterResult {
     bool wrote = false;      // the job was written whole
     backup::Outcome outcome; // the write (applying), or the read-back where it failed
     QStringList differences; // where the printer differs, when it was read back
+    // What came of it in a word or two: "verified", "matches", "written but different",
+    // "differs", "failed", "refused", "cancelled".
+    QString word() const;
     // One line for the operator: "verified", "matches", "written but different: …",
     // "failed at logo 12: the printer did not answer (5 of 40 steps written)".
     QString describe() const;

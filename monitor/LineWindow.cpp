@@ -2,10 +2,12 @@
 
 #include "Hub.h"
 #include "Job.h"
+#include "LineRecord.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -14,7 +16,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTime>
 #include <QVBoxLayout>
 
 namespace {
@@ -51,21 +52,12 @@ void setCell(QTableWidget *table, int row, int column, const QString &text,
     item->setToolTip(tip.isEmpty() ? text : tip);
 }
 
-// What came of a job on one printer, in a word or two.
-QString outcomeWord(const line::PrinterResult &r) {
-    switch (r.end) {
-    case line::PrinterResult::End::Verified:
-        return r.applying ? QStringLiteral("verified") : QStringLiteral("matches");
-    case line::PrinterResult::End::Different:
-        return r.applying ? QStringLiteral("written but different") : QStringLiteral("differs");
-    case line::PrinterResult::End::Failed:
-        break;
-    }
-    if (r.outcome.end == backup::Outcome::End::Cancelled)
-        return QStringLiteral("cancelled");
-    if (r.outcome.end == backup::Outcome::End::Refused)
-        return QStringLiteral("refused");
-    return QStringLiteral("failed");
+// A time of today by the clock, an earlier one with its day.
+QString shortTime(const QDateTime &t) {
+    const QDateTime local = t.toLocalTime();
+    return local.date() == QDate::currentDate()
+               ? local.toString(QStringLiteral("HH:mm:ss"))
+               : local.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
 } // namespace
@@ -179,6 +171,7 @@ void TLineWindow::open() {
     if (!jobRunning()) {
         settings =
             line::LineSettings::load(hub.settingsPath(), DeviceSettings::load(hub.settingsPath()));
+        const line::LineRecord record(settings.jobFolder);
         table->setRowCount(int(settings.printers.size()));
         for (int row = 0; row < table->rowCount(); ++row) {
             const line::Printer &p = settings.printers[size_t(row)];
@@ -189,6 +182,13 @@ void TLineWindow::open() {
             setCell(table, row, Device, p.device, p.device + QStringLiteral(" at ") + p.speed);
             for (int column = Connection; column < ColumnCount; ++column)
                 setCell(table, row, column, QString());
+            // What it last received, in this run or an earlier one (or through stampctl).
+            const line::Record last = record.of(p.name);
+            if (!last.job.isEmpty())
+                setCell(table, row, Job, last.job + QStringLiteral(": ") + last.outcome,
+                        last.describe());
+            if (last.verified.isValid())
+                setCell(table, row, Verified, shortTime(last.verified));
         }
         problems->setText(settings.problems.join(QLatin1Char('\n')));
         problems->setVisible(!settings.problems.isEmpty());
@@ -435,7 +435,7 @@ void TLineWindow::finished(bool applying, const QString &job, const std::vector<
     for (size_t i = 0; i < results.size(); ++i) {
         const line::PrinterResult &r = results[i];
         const int row = int(rows[i]);
-        setCell(table, row, Job, job + QStringLiteral(": ") + outcomeWord(r), r.describe());
+        setCell(table, row, Job, job + QStringLiteral(": ") + r.word(), r.describe());
         if (r.end == line::PrinterResult::End::Verified) {
             ++good;
             setCell(table, row, Verified,
@@ -443,6 +443,7 @@ void TLineWindow::finished(bool applying, const QString &job, const std::vector<
         }
         lines << r.printer + QStringLiteral(": ") + r.describe();
     }
+    line::LineRecord(settings.jobFolder).note(job, results);
     updateButtons();
     if (!isVisible())
         hub.fn().shareLine(false);

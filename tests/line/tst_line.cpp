@@ -69,6 +69,7 @@ void TestLine::initTestCase() {
     file.setValue(QStringLiteral("PortParams/Com"), QStringLiteral("com1"));
     file.setValue(QStringLiteral("PortParams/Speed"), QStringLiteral("57600"));
     file.setValue(QStringLiteral("PortDevices/COM1"), device(QStringLiteral("Source")));
+    file.setValue(QStringLiteral("Line/JobFolder"), dir.filePath(QStringLiteral("jobs")));
     file.beginGroup(QStringLiteral("Line"));
     file.beginWriteArray(QStringLiteral("Printers"));
     const QStringList names{"Source", "North", "South", "East", "West"};
@@ -196,6 +197,12 @@ void TestLine::jobSavedAppliedAndVerified() {
     const Run after = run({"verify", jobFile, "--printers", "North,South,Source"});
     QCOMPARE(after.lines(), QStringList({"North: matches", "South: matches", "Source: matches"}));
     QCOMPARE(after.exit, 0);
+    // What each printer last received, kept for the line's state.
+    const QStringList looked = run({"line"}).lines();
+    QVERIFY2(looked[1].contains(QRegularExpression("; last job changeover: matches at "
+                                                   "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")),
+             qPrintable(looked[1]));
+    QVERIFY(!looked[3].contains("last job")); // East has had none
 
     // A change on one printer afterwards: found, as the operator reads it.
     QCOMPARE(run({"--printer", "South", "write-text-fragment", "1", "2", "LOT 41", "--",
@@ -273,6 +280,10 @@ void TestLine::jobsThatAreRefused() {
                                    "A,B or --all\n"));
     QCOMPARE(run({"verify", jobFile, "--printers", "North,Nowhere"}).exit, 2);
     QCOMPARE(run({"line", "--", "read-byte-status"}).exit, 2);
+    const Run aimed = run({"--device", "/dev/ttyS0", "line"});
+    QCOMPARE(aimed.exit, 2);
+    QVERIFY(
+        aimed.err.startsWith("stampctl: line takes its printers from the line of the settings"));
 }
 
 void TestLine::oneExchangeAtATimePerPrinter() {
