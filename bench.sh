@@ -56,9 +56,9 @@ mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
 status=0
 : >"$out/results.txt"
-# In the order of the table: the link and the operator's jobs, drawing and memory, the program's
-# start, the idle program.
-for b in bench_link bench_markview bench_band bench_start bench_idle; do
+# In the order of the table: the link and the operator's jobs, the printers of a line, drawing and
+# memory, the program's start, the idle program.
+for b in bench_link bench_line bench_markview bench_band bench_start bench_idle; do
   echo "Running $b ..." >&2
   if ! "$bin/$b" >"$out/$b.txt" 2>"$out/$b.err"; then
     echo "$b failed; see $out/$b.err" >&2

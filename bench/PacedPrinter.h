@@ -37,6 +37,8 @@ public:
 
     bool ready() const { return served; }
     QString link() const { return linkPath; }
+    // The stand-in's process id while it runs (0 once it has ended), for its CPU time in /proc.
+    qint64 pid() const { return process.processId(); }
     // SIGTERM, and the stand-in's report once it has ended.
     StandInLateness stop();
 
