@@ -3,6 +3,8 @@
 #include "StateBlock.h"
 
 #include <QThread>
+#include <condition_variable>
+#include <mutex>
 
 namespace line {
 
@@ -18,21 +20,35 @@ template <typename Result, typename Work>
 std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineFactory &lines,
                                const Work &work) {
     std::vector<Result> results(printers.size());
+    // Each thread says when its result is in (QThread::wait alone is a wait that the thread
+    // sanitizer cannot see).
+    std::mutex mutex;
+    std::condition_variable ended;
+    size_t running = printers.size();
     // Qt's threads: a serial port or a socket opened on one needs its event dispatcher.
     std::vector<std::unique_ptr<QThread>> threads;
     threads.reserve(printers.size());
     for (size_t i = 0; i < printers.size(); ++i) {
         threads.emplace_back(QThread::create([&, i] {
-            results[i].printer = printers[i].name;
-            PortState state;
-            aimAt(state, printers[i]);
-            state.openLine = lines;
-            state.sharesLine = true; // other users of the printer in the program take turns
-            Functions f(state);
-            work(f, i, results[i]);
-            f.giveTurn(); // closes the line here, on the thread that opened it
+            {
+                results[i].printer = printers[i].name;
+                PortState state;
+                aimAt(state, printers[i]);
+                state.openLine = lines;
+                state.sharesLine = true; // other users of the printer in the program take turns
+                Functions f(state);
+                work(f, i, results[i]);
+                f.giveTurn(); // closes the line here, on the thread that opened it
+            }
+            const std::lock_guard<std::mutex> lock(mutex);
+            --running;
+            ended.notify_all();
         }));
         threads.back()->start();
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ended.wait(lock, [&] { return running == 0; });
     }
     for (const auto &thread : threads)
         thread->wait();
@@ -147,6 +163,20 @@ QString Look::describe() const {
     return text;
 }
 
+void readLook(Functions &f, Look &look) {
+    quint8 status = 0;
+    if (!f.ReadByteStatus(status)) {
+        look.why = f.state().causes.isEmpty() ? QStringLiteral("the printer did not answer")
+                                              : f.state().causes.last();
+        return;
+    }
+    look.connected = true;
+    look.status = status;
+    StateBlock block;
+    if (f.ReadTimeParams(block) && block.received >= 14)
+        look.autoRunPeriod = block.autoRunPeriod();
+}
+
 std::vector<Look> lookAt(const std::vector<Printer> &printers, const LineFactory &lines) {
     return eachAtOnce<Look>(printers, lines, [](Functions &f, size_t, Look &look) {
         // A printer busy with another exchange is not polled: its last look stands.
@@ -155,17 +185,7 @@ std::vector<Look> lookAt(const std::vector<Printer> &printers, const LineFactory
             look.why = QStringLiteral("another exchange with the printer is under way");
             return;
         }
-        quint8 status = 0;
-        if (!f.ReadByteStatus(status)) {
-            look.why = f.state().causes.isEmpty() ? QStringLiteral("the printer did not answer")
-                                                  : f.state().causes.last();
-            return;
-        }
-        look.connected = true;
-        look.status = status;
-        StateBlock block;
-        if (f.ReadTimeParams(block) && block.received >= 14)
-            look.autoRunPeriod = block.autoRunPeriod();
+        readLook(f, look);
     });
 }
 

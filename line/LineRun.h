@@ -55,6 +55,8 @@ struct Look {
 // The status byte in words: "fase green, process green, high voltage unit ok and on, head cover
 // closed, not printing".
 QString statusWords(quint8 status);
+// Reads the status byte and the state block of the printer whose turn `f` holds.
+void readLook(Functions &f, Look &look);
 // Every printer looked at, all at once.
 std::vector<Look> lookAt(const std::vector<Printer> &printers, const LineFactory &lines);
 

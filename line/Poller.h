@@ -1,17 +1,22 @@
 #pragma once
-// Keeps the printers of a line fresh in the background: every interval, on a thread of its own
-// (never the GUI's), each printer is looked at (its own thread a round), a printer busy with
-// another exchange is skipped for that round, and the looks are handed to `fresh` on the poll
-// thread. Nothing runs between rounds; stopping wakes the wait at once.
+// Keeps the printers of a line fresh in the background: every interval each printer is looked at
+// by a thread of its own (never the GUI's), all at once; a printer busy with another exchange is
+// skipped for that round, and the looks are handed to `fresh` on the poll's thread. Between its
+// looks each printer's line stays open, kept for the next look, until another user of the
+// printer in the program takes its turn: then it is closed, and opened again at the next look.
+// Nothing runs between rounds; stopping wakes the wait at once.
 
 #include "LineRun.h"
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 namespace line {
+
+class PrinterWatch;
 
 class Poller {
 public:
@@ -32,8 +37,7 @@ public:
 private:
     void run();
 
-    const std::vector<Printer> printers;
-    const LineFactory lines;
+    std::vector<std::shared_ptr<PrinterWatch>> watches;
     const Fresh fresh;
     mutable std::mutex mutex;
     std::condition_variable wake;

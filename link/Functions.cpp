@@ -105,7 +105,7 @@ void Functions::refuseBusyPrinter(const char *name) {
             .arg(QLatin1String(name)));
 }
 
-bool Functions::takeTurn(int waitMs) {
+bool Functions::takeTurn(int waitMs, const turns::Keeper *self) {
     PortState &s = state();
     if (s.turn)
         return true;
@@ -113,7 +113,7 @@ bool Functions::takeTurn(int waitMs) {
     if (device.isEmpty())
         return true; // nothing to share: the exchange fails on its own
     std::shared_ptr<turns::Turn> turn = turns::of(device);
-    if (!turn->take(waitMs))
+    if (!turn->take(waitMs, self))
         return false;
     s.turn = std::move(turn);
     return true;
@@ -126,6 +126,23 @@ void Functions::giveTurn() {
     s.handle.reset(); // the next user opens the printer afresh, from its own thread
     s.turn->give();
     s.turn.reset();
+}
+
+void Functions::keepLine(const std::shared_ptr<turns::Keeper> &keeper) {
+    PortState &s = state();
+    if (!s.turn)
+        return;
+    s.turn->give(s.handle ? keeper : nullptr);
+    s.turn.reset();
+}
+
+void Functions::closeKeptLine(const turns::Keeper *keeper) {
+    PortState &s = state();
+    if (!s.handle)
+        return;
+    const QString device = s.handle->device;
+    s.handle.reset();
+    turns::of(device)->forget(keeper);
 }
 
 void Functions::shareLine(bool on) {

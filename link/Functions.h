@@ -119,8 +119,13 @@ public:
     // Takes the printer's turn for several operations at once, waiting at most `waitMs` (-1: as
     // long as it takes); false when another holds it still. giveTurn closes the line and lets
     // the next user in.
-    bool takeTurn(int waitMs);
+    bool takeTurn(int waitMs, const turns::Keeper *self = nullptr);
     void giveTurn();
+    // Gives the turn back but keeps the line open, until another user of the printer takes the
+    // turn and has `keeper` let go of it (the keeper then calls closeKeptLine on its thread).
+    void keepLine(const std::shared_ptr<turns::Keeper> &keeper);
+    // Closes a line kept open and tells the printer's turn that nobody keeps it now.
+    void closeKeptLine(const turns::Keeper *keeper);
     // Shares the line from now on (each exchange takes its turn and closes the line after it), or
     // keeps it open again; a line kept open until now is closed at once when nothing runs.
     void shareLine(bool on);

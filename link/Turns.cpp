@@ -21,35 +21,48 @@ QString keyOf(const QString &device) {
 
 } // namespace
 
-bool Turn::take(int waitMs) {
-    std::unique_lock<std::mutex> lock(mutex);
-    const auto free = [this] { return !held; };
-    if (waitMs < 0)
-        freed.wait(lock, free);
-    else if (!freed.wait_for(lock, std::chrono::milliseconds(waitMs), free))
-        return false;
-    held = true;
+bool Turn::take(int waitMs, const Keeper *self) {
+    std::shared_ptr<Keeper> kept;
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        const auto free = [this] { return !held; };
+        if (waitMs < 0)
+            freed.wait(lock, free);
+        else if (!freed.wait_for(lock, std::chrono::milliseconds(waitMs), free))
+            return false;
+        held = true;
+        kept = keeper.lock();
+        keeper.reset();
+    }
+    if (kept && kept.get() != self)
+        kept->letGo(); // outside the lock: the keeper may be giving up on its own meanwhile
     return true;
 }
 
-void Turn::give() {
+void Turn::give(const std::shared_ptr<Keeper> &keeping) {
     {
         const std::lock_guard<std::mutex> lock(mutex);
         held = false;
+        keeper = keeping;
     }
     freed.notify_one();
 }
 
+void Turn::forget(const Keeper *gone) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (keeper.lock().get() == gone)
+        keeper.reset();
+}
+
 std::shared_ptr<Turn> of(const QString &device) {
+    // Kept for the life of the program, the few devices it names: a turn remembers who keeps
+    // its line open while nobody holds it.
     static std::mutex mutex;
-    static std::map<QString, std::weak_ptr<Turn>> turns;
+    static std::map<QString, std::shared_ptr<Turn>> turns;
     const std::lock_guard<std::mutex> locker(mutex);
-    std::weak_ptr<Turn> &entry = turns[keyOf(device)];
-    std::shared_ptr<Turn> turn = entry.lock();
-    if (!turn) {
+    std::shared_ptr<Turn> &turn = turns[keyOf(device)];
+    if (!turn)
         turn = std::make_shared<Turn>();
-        entry = turn;
-    }
     return turn;
 }
 

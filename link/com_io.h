@@ -14,8 +14,9 @@
 
 class QSettings;
 namespace turns {
+class Keeper;
 class Turn;
-}
+} // namespace turns
 
 // The port's time-outs in milliseconds, in the shape the printer's documentation uses:
 // a read of n bytes gives up after readTotalMultiplier * n + readTotalConstant.

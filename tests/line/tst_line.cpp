@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <future>
+#include <map>
 #include <thread>
 
 namespace {
@@ -59,6 +60,7 @@ private slots:
     void jobsThatAreRefused();
     void oneExchangeAtATimePerPrinter();
     void keptFreshInTheBackground();
+    void neverTwoLinesToOnePrinter();
 };
 
 void TestLine::initTestCase() {
@@ -372,6 +374,106 @@ void TestLine::keptFreshInTheBackground() {
     QVERIFY2(rounds[1][1].describe().startsWith(
                  "not connected: Com1 (/nonexistent/tty): no such device"),
              qPrintable(rounds[1][1].describe()));
+}
+
+namespace {
+// Lines that count how many are open to each device at once, and the most there ever were.
+struct LineCount {
+    std::mutex mutex;
+    std::map<QString, int> open, most;
+};
+
+class CountedLine : public SerialLine {
+public:
+    CountedLine(std::unique_ptr<SerialLine> line, std::shared_ptr<LineCount> count)
+        : inner(std::move(line)), counts(std::move(count)) {
+        key = inner->device;
+        const std::lock_guard<std::mutex> lock(counts->mutex);
+        int &now = ++counts->open[key];
+        counts->most[key] = std::max(counts->most[key], now);
+    }
+    ~CountedLine() override {
+        const std::lock_guard<std::mutex> lock(counts->mutex);
+        --counts->open[key];
+    }
+    bool setLine(int baud) override {
+        baud_ = baud;
+        return inner->setLine(baud);
+    }
+    void purgeInput() override { inner->purgeInput(); }
+    bool write(const QByteArray &bytes, int boundMs) override {
+        return inner->write(bytes, boundMs);
+    }
+    std::optional<quint8> read(int boundMs) override { return inner->read(boundMs); }
+    void pause(int ms) override { inner->pause(ms); }
+    bool gone() const override { return inner->gone(); }
+    void beginExchange() override { inner->beginExchange(); }
+
+private:
+    std::unique_ptr<SerialLine> inner;
+    std::shared_ptr<LineCount> counts;
+    QString key;
+};
+
+LineFactory counted(const std::shared_ptr<LineCount> &counts) {
+    return [counts](const QString &device, QString *why) -> std::unique_ptr<SerialLine> {
+        auto line = devices::open(device, why);
+        if (!line)
+            return nullptr;
+        line->device = device;
+        return std::make_unique<CountedLine>(std::move(line), counts);
+    };
+}
+} // namespace
+
+void TestLine::neverTwoLinesToOnePrinter() {
+    // The poll keeps its lines open between its looks; the main window's exchanges and a job
+    // applied to the same printer have it let go first: never two lines to one printer at once.
+    const line::Printer north{QStringLiteral("North"), device(QStringLiteral("North")),
+                              QStringLiteral("57600")};
+    const line::Printer west{QStringLiteral("West"), device(QStringLiteral("West")),
+                             QStringLiteral("57600")};
+    auto counts = std::make_shared<LineCount>();
+    std::mutex mutex;
+    std::vector<std::vector<line::Look>> rounds;
+    line::Poller poller(
+        {north, west}, counted(counts),
+        [&](const std::vector<line::Look> &looks) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            rounds.push_back(looks);
+        },
+        std::chrono::hours(1));
+    QTRY_COMPARE(poller.rounds(), 1);
+    {
+        const std::lock_guard<std::mutex> lock(counts->mutex);
+        QCOMPARE(counts->open[north.device], 1); // kept open for the next look
+    }
+
+    PortState main;
+    line::aimAt(main, north);
+    main.openLine = counted(counts);
+    Functions f(main);
+    f.shareLine(true);
+    quint8 status = 0;
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(f.ReadByteStatus(status));
+        poller.pollNow();
+        QTRY_COMPARE(poller.rounds(), 2 + i);
+    }
+    const QString jobFile = dir.filePath(QStringLiteral("counted.json"));
+    QCOMPARE(run({"--printer", "Source", "save-job", jobFile}).exit, 0);
+    const auto results =
+        line::applyJob({north}, *backup::loadJob(jobFile).job, counted(counts), line::Watch{});
+    QCOMPARE(results[0].describe(), QStringLiteral("verified"));
+    poller.pollNow();
+    QTRY_COMPARE(poller.rounds(), 5);
+
+    const std::lock_guard<std::mutex> lock(mutex);
+    for (const auto &looks : rounds)
+        QVERIFY(looks[0].connected && looks[1].connected);
+    const std::lock_guard<std::mutex> counted(counts->mutex);
+    QCOMPARE(counts->most[north.device], 1);
+    QCOMPARE(counts->most[west.device], 1);
 }
 
 QTEST_GUILESS_MAIN(TestLine)
