@@ -21,6 +21,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -355,9 +356,11 @@ Parts partsOfALook(const line::Printer &printer) {
             work();
         return (bench::processCpuMs() - cpu0) / kPartRuns;
     };
+    // A Qt thread, as the line's own are: a serial port opened on it needs its event dispatcher.
     const auto onThread = [](const std::function<void()> &work) {
-        std::thread t(work);
-        t.join();
+        std::unique_ptr<QThread> t(QThread::create(work));
+        t->start();
+        t->wait();
     };
     const std::vector<line::Printer> one = {printer};
     p.lookMs = perRun([&] {
