@@ -70,6 +70,7 @@ TLineWindow::TLineWindow(Hub &h, QWidget *parent) : QDockWidget(parent), hub(h) 
     auto *layout = new QVBoxLayout(contents);
     layout->setContentsMargins(4, 4, 4, 4);
 
+    // Keys beside the main window's menus (Alt+F, T, G, M, C, P, R, H): J, A, O, V, S, E, U, I, Y.
     auto *jobRow = new QHBoxLayout;
     auto *jobLabel = new QLabel(QStringLiteral("&Job:"), contents);
     jobs = new QComboBox(contents);
@@ -80,7 +81,7 @@ TLineWindow::TLineWindow(Hub &h, QWidget *parent) : QDockWidget(parent), hub(h) 
     jobLabel->setBuddy(jobs);
     all = button("BtAll", QStringLiteral("&All"), QStringLiteral("Check every printer, or none"),
                  contents);
-    apply = button("BtApply", QStringLiteral("A&pply Job"),
+    apply = button("BtApply", QStringLiteral("Apply J&ob"),
                    QStringLiteral("Write the job into the checked printers at once, then read "
                                   "each back and compare"),
                    contents);
@@ -102,10 +103,10 @@ TLineWindow::TLineWindow(Hub &h, QWidget *parent) : QDockWidget(parent), hub(h) 
                      QStringLiteral("The main window's printer's cells and the logos they place "
                                     "into a job of the library"),
                      contents);
-    withParameters = checkBox("WithParameters", QStringLiteral("with pa&rameters"), contents);
+    withParameters = checkBox("WithParameters", QStringLiteral("with param&eters"), contents);
     withAutoRun = checkBox("WithAutoRun", QStringLiteral("with a&uto-run period"), contents);
-    withScript = checkBox("WithScript", QStringLiteral("with scrip&t"), contents);
-    auto *intervalLabel = new QLabel(QStringLiteral("&Refresh every"), contents);
+    withScript = checkBox("WithScript", QStringLiteral("with scr&ipt"), contents);
+    auto *intervalLabel = new QLabel(QStringLiteral("Refresh ever&y"), contents);
     interval = new QSpinBox(contents);
     interval->setObjectName(QStringLiteral("Interval"));
     interval->setRange(1, 3600);
