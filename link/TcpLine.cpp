@@ -105,14 +105,22 @@ std::unique_ptr<TcpLine> TcpLine::open(const QString &device, QString *why) {
     line->socket.setProxy(QNetworkProxy::NoProxy);
     line->socket.connectToHost(at->host, at->port);
     if (!line->socket.waitForConnected(kConnectMs)) {
-        if (why)
-            *why = line->socket.error() == QAbstractSocket::SocketTimeoutError
-                       ? QStringLiteral("%1:%2 did not answer within %3 s; is the device server "
-                                        "on and reachable?")
-                             .arg(at->host)
-                             .arg(at->port)
-                             .arg(kConnectMs / 1000)
-                       : reasonOf(line->socket, *at);
+        if (why) {
+            const bool timedOut = line->socket.error() == QAbstractSocket::SocketTimeoutError;
+            if (timedOut && line->socket.state() == QAbstractSocket::HostLookupState)
+                *why = QStringLiteral("the host \"%1\" could not be looked up within %2 s; name "
+                                      "the device server by its address")
+                           .arg(at->host)
+                           .arg(kConnectMs / 1000);
+            else if (timedOut)
+                *why = QStringLiteral("%1:%2 did not answer within %3 s; is the device server "
+                                      "on and reachable?")
+                           .arg(at->host)
+                           .arg(at->port)
+                           .arg(kConnectMs / 1000);
+            else
+                *why = reasonOf(line->socket, *at);
+        }
         return nullptr;
     }
     // Every echoed byte leaves at once, never held back to be sent with the next.
