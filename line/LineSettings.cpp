@@ -95,9 +95,7 @@ bool LineSettings::savePollSeconds(const QString &path, int seconds) {
 }
 
 void aimAt(PortState &state, const Printer &printer) {
-    state.ports.devices[0] = printer.device;
-    state.portName = QStringLiteral("Com1");
-    state.baudName = printer.speed;
+    state.usePrinter(printer.name, printer.device, printer.speed);
 }
 
 } // namespace line

@@ -38,7 +38,8 @@ struct LineSettings {
     static bool savePollSeconds(const QString &path, int seconds);
 };
 
-// Makes the port state talk to the printer: its device on the first port, at its rate.
+// Makes the port state talk to the printer, by its name: its device in place of the port's, at
+// its rate; the causes name it ("North (tcp:10.0.0.5:4001)").
 void aimAt(PortState &state, const Printer &printer);
 
 } // namespace line

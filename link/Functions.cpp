@@ -99,12 +99,6 @@ bool Functions::sendable(std::initializer_list<QByteArray> texts) {
     return true;
 }
 
-void Functions::refuseBusyPrinter(const char *name) {
-    state().note(
-        QStringLiteral("%1 was not started: another exchange with the printer is under way")
-            .arg(QLatin1String(name)));
-}
-
 bool Functions::takeTurn(int waitMs, const turns::Keeper *self) {
     PortState &s = state();
     if (s.turn)
@@ -152,10 +146,10 @@ void Functions::shareLine(bool on) {
         s.handle.reset();
 }
 
-void Functions::refuseInterleaved(const char *name) {
+void Functions::refuse(const char *name, const char *why) {
     // Not into the record of the exchange under way: that one is not what failed.
-    state().causes << QStringLiteral("%1 was not started: another exchange is under way")
-                          .arg(QLatin1String(name));
+    state().causes
+        << QStringLiteral("%1 was not started: %2").arg(QLatin1String(name), QLatin1String(why));
 }
 
 bool Functions::SendByte(quint8 byte) {

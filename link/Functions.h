@@ -135,12 +135,12 @@ private:
     // name and told to the watcher; otherwise it costs one test of the watcher.
     template <class Body> auto watched(const char *name, Body body) {
         if (state().eventsLetThrough > 0) {
-            refuseInterleaved(name);
+            refuse(name, "another exchange is under way");
             return decltype(body())();
         }
         const Turn turn(*this);
         if (!turn.taken) {
-            refuseBusyPrinter(name);
+            refuse(name, "another exchange with the printer is under way");
             return decltype(body())();
         }
         const Running running(state());
@@ -177,8 +177,8 @@ private:
         const bool mine;
         const bool taken;
     };
-    void refuseInterleaved(const char *name);
-    void refuseBusyPrinter(const char *name);
+    // The operation is refused before it sends anything, saying why.
+    void refuse(const char *name, const char *why);
     void begin(const char *name);
     void end(bool ok);
     void noteEcho(quint8 byte, std::optional<quint8> echo);

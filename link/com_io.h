@@ -153,6 +153,13 @@ struct PortState {
     QString deviceInForce() const;
     // "North (tcp:10.0.0.5:4001)" for a chosen printer, the port's label, or "the port held".
     QString label() const;
+    // Talks to a printer chosen by its name from now on: its device in place of the port's, at
+    // its rate.
+    void usePrinter(const QString &name, const QString &device, const QString &speed) {
+        printerName = name;
+        printerDevice = device;
+        baudName = speed;
+    }
     void tell(bool good) const {
         if (lineState)
             lineState(good);

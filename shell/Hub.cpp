@@ -50,9 +50,7 @@ void Hub::useDevice(const QString &device) {
 }
 
 bool Hub::choosePrinter(const QString &name, const QString &device, const QString &speed) {
-    port.printerName = name;
-    port.printerDevice = device;
-    port.baudName = speed;
+    port.usePrinter(name, device, speed);
     forgetLogoNames(); // another printer, other logos
     return functions.Connect();
 }

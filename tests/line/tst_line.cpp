@@ -372,7 +372,7 @@ void TestLine::keptFreshInTheBackground() {
     QVERIFY(rounds[1][0].connected && rounds[1][0].status);
     QVERIFY(!rounds[1][1].connected);
     QVERIFY2(rounds[1][1].describe().startsWith(
-                 "not connected: Com1 (/nonexistent/tty): no such device"),
+                 "not connected: Nowhere (/nonexistent/tty): no such device"),
              qPrintable(rounds[1][1].describe()));
 }
 

@@ -99,9 +99,7 @@ void TestLineWindow::printersJobsAndTheMainWindowsPrinter() {
     // North changed afterwards: found by a verify, and not mended by a write that is dropped.
     {
         PortState other;
-        other.printerName = QStringLiteral("North");
-        other.printerDevice = north;
-        other.baudName = QStringLiteral("57600");
+        line::aimAt(other, {QStringLiteral("North"), north, QStringLiteral("57600")});
         other.openLine = rig.hub->lines();
         other.sharesLine = true;
         Functions f(other);
