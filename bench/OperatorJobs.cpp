@@ -1,5 +1,7 @@
 #include "OperatorJobs.h"
 
+#include "MarkOperations.h"
+
 #include "BackupFile.h"
 #include "BackupTransfer.h"
 #include "BenchReport.h"
@@ -25,10 +27,7 @@ namespace bench {
 namespace {
 
 constexpr int kLogos = 20;
-constexpr int kFirstLogoSlot = 100;
-constexpr int kLogoBytes = 4;     // a full logo: 4 bytes a column (32 dots high)
-constexpr int kLogoColumns = 125; // and 125 columns: the 500 bytes of a logo frame
-constexpr int kLogoPauseMs = 9;   // the printer's pause before each of the logo's B and C
+constexpr int kLogoPauseMs = 9; // the printer's pause before each of the logo's B and C
 // Parameters the full printer holds away from its first state, and by how many steps.
 constexpr struct {
     char letter;
@@ -159,40 +158,17 @@ bool stampctl(const QString &program, const QStringList &arguments, QString *fai
 bool makePrinters(Printers &p, const QString &program, int baud) {
     p.full = p.dir.filePath(QStringLiteral("full.state"));
     p.first = p.dir.filePath(QStringLiteral("first.state"));
-    QStringList ops;
-    const auto op = [&ops](const QStringList &words) {
-        if (!ops.isEmpty())
-            ops << QStringLiteral("--");
-        ops << words;
-    };
-    for (int i = 0; i < kLogos; ++i) {
-        QImage picture(kLogoColumns, 8 * kLogoBytes, QImage::Format_Mono);
-        picture.fill(0);
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                if ((x * 7 + y * 3 + i) % 5 < 2)
-                    picture.setPixel(x, y, 1);
-        const QString file = p.dir.filePath(QStringLiteral("logo%1.bmp").arg(i));
-        if (!picture.save(file, "BMP")) {
-            p.failure = QStringLiteral("the logo picture %1 could not be written").arg(file);
-            return false;
-        }
-        op({QStringLiteral("write-logo"), QString::number(kFirstLogoSlot + i), file,
-            QStringLiteral("LOGO%1").arg(i, 2, 10, QLatin1Char('0'))});
-    }
-    for (int row = 1; row <= kMarkRows; ++row)
-        for (int column = 1; column <= kMarkColumns; ++column) {
-            const QString r = QString::number(row), c = QString::number(column);
-            if (row == 4 && column % 2 == 0)
-                op({QStringLiteral("place-logo"), QString::number(kFirstLogoSlot + column), r, c});
-            else
-                op({QStringLiteral("write-text-fragment"), r, c,
-                    QStringLiteral("LOT %1%2 BEST BEFORE").arg(row).arg(column) +
-                        QString(column * 2, QLatin1Char('0' + row))});
-        }
+    // The four logos placed are slots 102, 104, 106 and 108.
+    auto made = markOperations(
+        QDir(p.dir.path()), kLogos, QStringLiteral("LOGO"),
+        [](int column) { return kFirstLogoSlot + column; }, &p.failure);
+    if (!made)
+        return false;
+    QStringList &ops = *made;
     for (const auto &raised : kRaised)
         for (int i = 0; i < raised.steps; ++i)
-            op({QStringLiteral("increase-param"), QString(QLatin1Char(raised.letter))});
+            addOperation(ops,
+                         {QStringLiteral("increase-param"), QString(QLatin1Char(raised.letter))});
     const auto device = [baud](const QString &state) {
         return QStringList{QStringLiteral("--device"), QStringLiteral("virtual:") + state,
                            QStringLiteral("--port"),   QStringLiteral("Com1"),

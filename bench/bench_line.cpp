@@ -13,6 +13,7 @@
 #include "Functions.h"
 #include "Job.h"
 #include "LineRun.h"
+#include "MarkOperations.h"
 #include "PacedPrinter.h"
 #include "Poller.h"
 
@@ -35,9 +36,6 @@ namespace {
 
 constexpr int kBaud = 57600;
 constexpr int kJobLogos = 4;
-constexpr int kFirstLogoSlot = 100;
-constexpr int kLogoBytes = 4;     // a full logo: 4 bytes a column (32 dots high)
-constexpr int kLogoColumns = 125; // and 125 columns
 constexpr int kLinePrinters = 8;
 constexpr int kPolledPrinters = 20;
 constexpr int kPollSeconds = 20;
@@ -179,44 +177,18 @@ bool stampctl(const QStringList &arguments, QString *failure) {
 // The job, made with stampctl's own operations on the built-in virtual printer: four full logos
 // written and placed in four cells, text in the other 28, then taken with save-job.
 std::optional<backup::Job> makeJob(QTemporaryDir &dir, QString *failure) {
-    QStringList ops;
-    const auto op = [&ops](const QStringList &words) {
-        if (!ops.isEmpty())
-            ops << QStringLiteral("--");
-        ops << words;
-    };
-    for (int i = 0; i < kJobLogos; ++i) {
-        QImage picture(kLogoColumns, 8 * kLogoBytes, QImage::Format_Mono);
-        picture.fill(0);
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                if ((x * 7 + y * 3 + i) % 5 < 2)
-                    picture.setPixel(x, y, 1);
-        const QString file = dir.filePath(QStringLiteral("logo%1.bmp").arg(i));
-        if (!picture.save(file, "BMP")) {
-            *failure = QStringLiteral("the logo picture %1 could not be written").arg(file);
-            return std::nullopt;
-        }
-        op({QStringLiteral("write-logo"), QString::number(kFirstLogoSlot + i), file,
-            QStringLiteral("JOB%1").arg(i)});
-    }
-    for (int row = 1; row <= kMarkRows; ++row)
-        for (int column = 1; column <= kMarkColumns; ++column) {
-            const QString r = QString::number(row), c = QString::number(column);
-            if (row == 4 && column % 2 == 0)
-                op({QStringLiteral("place-logo"), QString::number(kFirstLogoSlot + column / 2 - 1),
-                    r, c});
-            else
-                op({QStringLiteral("write-text-fragment"), r, c,
-                    QStringLiteral("LOT %1%2 BEST BEFORE").arg(row).arg(column) +
-                        QString(column * 2, QLatin1Char('0' + row))});
-        }
+    // The four logos placed are the job's own, slots 100 to 103.
+    const auto ops = bench::markOperations(
+        QDir(dir.path()), kJobLogos, QStringLiteral("JOB"),
+        [](int column) { return bench::kFirstLogoSlot + column / 2 - 1; }, failure);
+    if (!ops)
+        return std::nullopt;
     const QStringList device = {QStringLiteral("--device"),
                                 QStringLiteral("virtual:") +
                                     dir.filePath(QStringLiteral("job.state")),
                                 QStringLiteral("--baud"), QString::number(kBaud)};
     const QString path = dir.filePath(QStringLiteral("job.json"));
-    if (!stampctl(device + ops, failure) ||
+    if (!stampctl(device + *ops, failure) ||
         !stampctl(device + QStringList{QStringLiteral("save-job"), path}, failure))
         return std::nullopt;
     const backup::ParsedJob parsed = backup::loadJob(path);
