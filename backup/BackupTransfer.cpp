@@ -1,5 +1,6 @@
 #include "BackupTransfer.h"
 
+#include "Change.h"
 #include "MarkCells.h"
 #include "StateBlock.h"
 #include "WireText.h"
@@ -300,6 +301,40 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress, const Scope 
 }
 
 Outcome restore(Functions &f, const Backup &b, const Progress &progress, const Scope &scope) {
+    recordWhole(f, "RestoreBackup", contentWords(b, scope), nullptr);
+    const Outcome o = writeBackup(f, b, progress, scope);
+    recordWhole(f, "RestoreBackup", contentWords(b, scope), &o);
+    return o;
+}
+
+QString contentWords(const Backup &b, const Scope &scope) {
+    QStringList parts{QStringLiteral("%1 cells").arg(b.cells.size()),
+                      b.logos.size() == 1 ? QStringLiteral("1 logo")
+                                          : QStringLiteral("%1 logos").arg(b.logos.size()),
+                      QStringLiteral("post-date %1 days").arg(b.postDays)};
+    if (scope.parameters)
+        parts << QStringLiteral("parameters");
+    if (scope.autoRun)
+        parts << QStringLiteral("auto-run period");
+    if (scope.script)
+        parts << QStringLiteral("script");
+    return parts.join(QStringLiteral(", "));
+}
+
+void recordWhole(Functions &f, const char *operation, const QString &arguments, const Outcome *o) {
+    if (!f.state().recorder)
+        return;
+    Change change;
+    change.operation = QString::fromLatin1(operation);
+    change.arguments = arguments;
+    change.starts = !o;
+    change.ok = o && o->ok();
+    if (o && !o->ok())
+        change.cause = describeRestore(*o);
+    recordChange(f.state(), std::move(change));
+}
+
+Outcome writeBackup(Functions &f, const Backup &b, const Progress &progress, const Scope &scope) {
     // The logos, the cells, the parameters, the period, the day count and the script.
     const int parameterSteps = scope.parameters ? int(kPrintParameters.size()) : 0;
     Steps s(f, progress,

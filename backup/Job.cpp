@@ -166,10 +166,14 @@ Outcome takeJob(Functions &f, Job &out, const Parts &parts, const Progress &prog
     return o;
 }
 
+QString jobWords(const Job &job) {
+    return contentWords(job.content, scopeOf(job));
+}
+
 Outcome applyJob(Functions &f, const Job &job, const Progress &progress) {
     if (auto wrong = validate(job))
         return refusal(*wrong);
-    return restore(f, job.content, progress, scopeOf(job));
+    return writeBackup(f, job.content, progress, scopeOf(job));
 }
 
 QStringList differences(const Job &job, const Backup &printer) {

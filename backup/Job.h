@@ -35,6 +35,8 @@ Outcome takeJob(Functions &f, Job &out, const Parts &parts, const Progress &prog
 // Writes the job into the printer: its logos, cells, day count and the parts it keeps. A job that
 // fails its checks, or a printer with another font count, is refused before anything is written.
 Outcome applyJob(Functions &f, const Job &job, const Progress &progress = {});
+// What a job writes, for the audit trail: "32 cells, 1 logo, post-date 0 days, script".
+QString jobWords(const Job &job);
 
 // Where a printer differs from a job, one line each as an operator reads it:
 // "cell 2,5: printer holds "LOT 41", job says "LOT 42"", "logo 12: dots differ",

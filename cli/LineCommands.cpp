@@ -1,10 +1,12 @@
 #include "LineCommands.h"
 
+#include "AuditTrail.h"
 #include "Job.h"
 #include "LineRecord.h"
 #include "LineRun.h"
 
 #include <QFileInfo>
+#include <mutex>
 
 namespace ctl {
 
@@ -114,10 +116,26 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
         return Failed;
     }
     const bool applying = words[0] == QLatin1String("apply");
+    line::Watch watch;
+    watch.jobName = QFileInfo(words[1]).completeBaseName();
+    // Each printer's thread records its changes in the audit trail; a problem with the trail is
+    // said once, whichever thread meets it.
+    std::mutex sayOnce;
+    QStringList said;
+    const auto problem = [&](const QString &trouble) {
+        const std::lock_guard<std::mutex> lock(sayOnce);
+        if (said.contains(trouble))
+            return;
+        said << trouble;
+        say(console, QStringLiteral("stampctl: ") + trouble, false);
+    };
+    watch.recorders = [&problem]() -> std::shared_ptr<ChangeRecorder> {
+        return audit::stationTrail(problem);
+    };
     const std::vector<line::PrinterResult> results =
-        applying ? line::applyJob(*printers, *parsed.job, lines)
-                 : line::verifyJob(*printers, *parsed.job, lines);
-    line::LineRecord(line.jobFolder).note(QFileInfo(words[1]).completeBaseName(), results);
+        applying ? line::applyJob(*printers, *parsed.job, lines, watch)
+                 : line::verifyJob(*printers, *parsed.job, lines, watch);
+    line::LineRecord(line.jobFolder).note(watch.jobName, results);
     bool allGood = true;
     for (const line::PrinterResult &r : results) {
         allGood = allGood && r.end == line::PrinterResult::End::Verified;

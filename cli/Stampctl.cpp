@@ -1,5 +1,7 @@
 #include "Stampctl.h"
 
+#include "AuditCommands.h"
+#include "AuditTrail.h"
 #include "DeviceSettings.h"
 #include "Functions.h"
 #include "LineCommands.h"
@@ -49,6 +51,7 @@ QString generalUsage() {
     for (const Operation &op : operations())
         text += QStringLiteral("  ") + usageLine(op) + QLatin1Char('\n') + noteLines(op);
     text += QStringLiteral("Line commands, each alone on the command line:\n  ") + lineUsage();
+    text += QStringLiteral("The audit trail, alone on the command line:\n") + auditUsage();
     return text;
 }
 
@@ -181,6 +184,8 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
         if (o.baud)
             chosen->speed = *o.baud;
     }
+    if (isAuditCommand(o.operations[0]))
+        return runAuditCommand(o.operations[0], console);
     if (isLineCommand(o.operations[0]))
         return runLineCommand(o.operations[0], theLine, chosen, lines, console);
 
@@ -221,6 +226,10 @@ int run(const QStringList &arguments, const QString &settingsPath, LineFactory l
                               generalUsage());
         port.ports.devices[size_t(index)] = *o.device;
     }
+    // Every change is kept in the station's audit trail; without one, the operations still run.
+    port.recorder = audit::stationTrail([&console](const QString &why) {
+        console.err((QStringLiteral("stampctl: ") + why + QLatin1Char('\n')).toUtf8());
+    });
     TraceNames names(console);
     if (o.trace) {
         port.watcher = &names;

@@ -18,7 +18,7 @@ QString howFar(const backup::Outcome &o, const QString &verb) {
 // which it opens and closes there.
 template <typename Result, typename Work>
 std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineFactory &lines,
-                               const Work &work) {
+                               const Work &work, const Watch &watch = {}) {
     std::vector<Result> results(printers.size());
     // Each thread says when its result is in (QThread::wait alone is a wait that the thread
     // sanitizer cannot see).
@@ -36,6 +36,8 @@ std::vector<Result> eachAtOnce(const std::vector<Printer> &printers, const LineF
                 aimAt(state, printers[i]);
                 state.openLine = lines;
                 state.sharesLine = true; // other users of the printer in the program take turns
+                if (watch.recorders)
+                    state.recorder = watch.recorders();
                 Functions f(state);
                 work(f, i, results[i]);
                 f.giveTurn(); // closes the line here, on the thread that opened it
@@ -86,6 +88,24 @@ void compare(Functions &f, const backup::Job &job, const backup::Progress &progr
     result.differences = v.differences;
     result.end =
         v.differences.isEmpty() ? PrinterResult::End::Verified : PrinterResult::End::Different;
+}
+
+// The job as a whole into the audit trail: as it starts, and as it ends (done only when read
+// back equal), so that an apply cut off shows as started and never ended.
+void recordApply(Functions &f, const backup::Job &job, const QString &name,
+                 const PrinterResult *result) {
+    if (!f.state().recorder)
+        return;
+    Change change;
+    change.operation = QStringLiteral("ApplyJob");
+    change.arguments =
+        (name.isEmpty() ? QStringLiteral("job") : QStringLiteral("job \"%1\"").arg(name)) +
+        QStringLiteral(": ") + backup::jobWords(job);
+    change.starts = !result;
+    change.ok = result && result->end == PrinterResult::End::Verified;
+    if (result && !change.ok)
+        change.cause = result->describe();
+    recordChange(f.state(), std::move(change));
 }
 
 } // namespace
@@ -191,26 +211,32 @@ std::vector<Look> lookAt(const std::vector<Printer> &printers, const LineFactory
 
 std::vector<PrinterResult> applyJob(const std::vector<Printer> &printers, const backup::Job &job,
                                     const LineFactory &lines, const Watch &watch) {
-    return eachAtOnce<PrinterResult>(printers, lines,
-                                     [&](Functions &f, size_t i, PrinterResult &result) {
-                                         const backup::Progress progress = progressOf(watch, i);
-                                         result.applying = true;
-                                         if (!holdTurn(f, watch, result))
-                                             return;
-                                         result.outcome = backup::applyJob(f, job, progress);
-                                         result.wrote = result.outcome.ok();
-                                         if (result.wrote)
-                                             compare(f, job, progress, result);
-                                     });
+    return eachAtOnce<PrinterResult>(
+        printers, lines,
+        [&](Functions &f, size_t i, PrinterResult &result) {
+            const backup::Progress progress = progressOf(watch, i);
+            result.applying = true;
+            if (!holdTurn(f, watch, result))
+                return;
+            recordApply(f, job, watch.jobName, nullptr);
+            result.outcome = backup::applyJob(f, job, progress);
+            result.wrote = result.outcome.ok();
+            if (result.wrote)
+                compare(f, job, progress, result);
+            recordApply(f, job, watch.jobName, &result);
+        },
+        watch);
 }
 
 std::vector<PrinterResult> verifyJob(const std::vector<Printer> &printers, const backup::Job &job,
                                      const LineFactory &lines, const Watch &watch) {
-    return eachAtOnce<PrinterResult>(printers, lines,
-                                     [&](Functions &f, size_t i, PrinterResult &result) {
-                                         if (holdTurn(f, watch, result))
-                                             compare(f, job, progressOf(watch, i), result);
-                                     });
+    return eachAtOnce<PrinterResult>(
+        printers, lines,
+        [&](Functions &f, size_t i, PrinterResult &result) {
+            if (holdTurn(f, watch, result))
+                compare(f, job, progressOf(watch, i), result);
+        },
+        watch);
 }
 
 } // namespace line

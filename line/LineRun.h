@@ -4,6 +4,7 @@
 // the others. After writing, each printer is read back and compared with the job, and nothing is
 // reported as applied unless its read-back matches.
 
+#include "Change.h"
 #include "Job.h"
 #include "LineSettings.h"
 
@@ -39,6 +40,11 @@ struct Watch {
     std::function<void(size_t printer, int done, int total)> progress;
     // Set from anywhere: every transfer stops at its next step.
     const std::atomic<bool> *cancel = nullptr;
+    // Makes, on each printer's thread, the recorder its changes are told to (the audit trail);
+    // empty: nothing is recorded. A job applied is told as "ApplyJob" under `jobName` once it
+    // is read back.
+    std::function<std::shared_ptr<ChangeRecorder>()> recorders;
+    QString jobName;
 };
 
 // How a printer is: connected or not (and why not), its auto-run period and its status byte.

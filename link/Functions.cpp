@@ -1,7 +1,9 @@
 #include "Functions.h"
 
+#include "Change.h"
+#include "FragmentKind.h"
+#include "PrintParameters.h"
 #include "Turns.h"
-
 #include "WireText.h"
 
 namespace {
@@ -17,6 +19,73 @@ quint8 digit(int n) {
 
 QByteArray leftPadded(const QByteArray &text, int width) {
     return text.size() >= width ? text : QByteArray(width - text.size(), '0') + text;
+}
+// --- Changes in the operator's words ----------------------------------------------------------
+
+// The cell at row and column (from 1), 0..31 row by row; kNoCell when there is none.
+int cellIndex(int row, int column) {
+    if (row < 1 || row > kMarkRows || column < 1 || column > kMarkColumns)
+        return -1;
+    return (row - 1) * kMarkColumns + column - 1;
+}
+
+QString cellWords(int row, int column) {
+    return QStringLiteral("cell %1,%2: ").arg(row).arg(column);
+}
+
+QString quoted(const char *what, const QByteArray &text) {
+    return QStringLiteral("%1 \"%2\"").arg(QLatin1String(what), fromWire(text));
+}
+
+QString dayWords(const QByteArray &days) {
+    return QStringLiteral(", %1 days").arg(fromWire(trimBlanks(days)));
+}
+
+QString storageWords(int mode, int index) {
+    switch (mode) {
+    case 1:
+        return QStringLiteral("the current mark from stored mark %1").arg(index + 1);
+    case 2:
+        return QStringLiteral("the current mark into stored mark %1").arg(index + 1);
+    default:
+        return QStringLiteral("mode %1, stored mark %2").arg(mode).arg(index + 1);
+    }
+}
+
+// "12:34:56" from "123456", "01.02.26" from "010226"; as sent otherwise.
+QString clockWords(const QByteArray &digits, char16_t separator) {
+    QString text = fromWire(digits);
+    if (text.size() == 6)
+        text = text.left(2) + separator + text.mid(2, 2) + separator + text.mid(4);
+    return text;
+}
+
+QString specWords(const QByteArray &g, const QByteArray &n, const QByteArray &e,
+                  const QByteArray &s, const QByteArray &p, const QByteArray &q) {
+    QStringList parts;
+    const auto add = [&parts](const char *what, const QByteArray &value) {
+        if (const QByteArray v = trimBlanks(value); !v.isEmpty())
+            parts << QStringLiteral("%1 %2").arg(QLatin1String(what), fromWire(v));
+    };
+    add("fragment", q);
+    add("initial", n);
+    add("finish", e);
+    add("step", s);
+    add("discrete step", p);
+    add("group", g);
+    return parts.isEmpty() ? QStringLiteral("no counter") : parts.join(QStringLiteral(", "));
+}
+
+QString parameterWords(quint8 code, const char *way) {
+    for (const PrintParameter &p : kPrintParameters)
+        if (quint8(p.letter) == code)
+            return QStringLiteral("%1 (%2) one step %3")
+                .arg(QString::fromLatin1(p.name), QChar(p.letter), QLatin1String(way));
+    return QStringLiteral("parameter %1h one step %2").arg(hexByte(code), QLatin1String(way));
+}
+
+QString logoWords(int number, const QByteArray &name) {
+    return QStringLiteral("logo %1 \"%2\"").arg(number).arg(fromWire(trimBlanks(name)));
 }
 } // namespace
 
@@ -37,6 +106,26 @@ int baudIndexOf(const QString &baudName) {
 }
 
 // --- The record of an operation ---------------------------------------------------------------
+
+void Functions::forget(int cell) {
+    PortState &s = state();
+    if (cell == kWholeMark)
+        s.cellsRead.clear();
+    else if (cell >= 0)
+        s.cellsRead.erase(cell);
+}
+
+void Functions::tellChange(const char *name, const QString &arguments,
+                           const std::optional<QString> &before, bool ok) {
+    Change change;
+    change.operation = QString::fromLatin1(name);
+    change.arguments = arguments;
+    change.before = before;
+    change.ok = ok;
+    if (!ok)
+        change.cause = state().causes.isEmpty() ? QString() : state().causes.last();
+    recordChange(state(), std::move(change));
+}
 
 void Functions::begin(const char *name) {
     PortState &s = state();
@@ -360,135 +449,218 @@ bool Functions::drain(int count) {
 // --- Commands ---------------------------------------------------------------------------------
 
 bool Functions::Start() {
-    return watched(__func__, [&] { return command({0x17}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x17}); });
 }
 bool Functions::Stop() {
-    return watched(__func__, [&] { return command({0x02}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x02}); });
 }
 bool Functions::PrintStart() {
-    return watched(__func__, [&] { return command({0x17}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x17}); });
 }
 bool Functions::HighVoltageTurn() {
-    return watched(__func__, [&] { return command({0x02}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x02}); });
 }
 bool Functions::Reset() {
-    return watched(__func__, [&] { return command({0x12}); });
+    return changing(
+        __func__, kWholeMark, [&] { return QString(); }, [&] { return command({0x12}); });
 }
 bool Functions::RunningNumberReset() {
-    return watched(__func__, [&] { return command({0x1F}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x1F}); });
 }
 bool Functions::RunningNumberForward() {
-    return watched(__func__, [&] { return command({0x0C, 'N'}) && io.WriteByte(0x14); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x0C, 'N'}) && io.WriteByte(0x14);
+        });
 }
 bool Functions::RunningNumberBack() {
-    return watched(__func__, [&] { return command({0x0C, 'N'}) && io.WriteByte(0x13); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x0C, 'N'}) && io.WriteByte(0x13);
+        });
 }
 bool Functions::AutoRunStop() {
-    return watched(__func__, [&] { return command({0x0B, 'A'}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x0B, 'A'});
+        });
 }
 bool Functions::MarkDelete() {
-    return watched(__func__, [&] { return command({0x0B, 'M'}); });
+    return changing(
+        __func__, kWholeMark, [&] { return QString(); },
+        [&] {
+            return command({0x0B, 'M'});
+        });
 }
 bool Functions::MarkPrintForward() {
-    return watched(__func__, [&] { return command({0x1E, 0x14, CR}); });
+    return changing(
+        __func__, kWholeMark, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 0x14, CR});
+        });
 }
 bool Functions::MarkPrintBack() {
-    return watched(__func__, [&] { return command({0x1E, 0x13, CR}); });
+    return changing(
+        __func__, kWholeMark, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 0x13, CR});
+        });
 }
 bool Functions::BreakPointCorrectionOn() {
-    return watched(__func__, [&] { return command({0x1E, 0x15, CR}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 0x15, CR});
+        });
 }
 bool Functions::BreakPointCorrectionOff() {
-    return watched(__func__, [&] { return command({0x1E, 0x16, CR}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 0x16, CR});
+        });
 }
 bool Functions::MarkRotateOn() {
-    return watched(__func__, [&] { return command({0x1E, 'D', CR}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 'D', CR});
+        });
 }
 bool Functions::MarkRotateOff() {
-    return watched(__func__, [&] { return command({0x1E, 'U', CR}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x1E, 'U', CR});
+        });
 }
 bool Functions::KeyboardSelect() {
-    return watched(__func__, [&] { return command({0x07, 'A'}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x07, 'A'});
+        });
 }
 bool Functions::KeyboardOff() {
-    return watched(__func__, [&] { return command({0x12, '*', 'U', 'O'}); });
+    return changing(
+        __func__, kNoCell, [&] { return QString(); },
+        [&] {
+            return command({0x12, '*', 'U', 'O'});
+        });
 }
 
 bool Functions::SetAutoRunPeriod(const QByteArray &text) {
-    return watched(__func__, [&] {
-        const QByteArray period = leftPadded(trimBlanks(text), 3);
-        return sendable({period}) && command({0x0C, 'A'}) && send(period) && send({CR});
-    });
+    return changing(
+        __func__, kNoCell,
+        [&] { return QStringLiteral("every %1").arg(fromWire(trimBlanks(text))); },
+        [&] {
+            const QByteArray period = leftPadded(trimBlanks(text), 3);
+            return sendable({period}) && command({0x0C, 'A'}) && send(period) && send({CR});
+        });
 }
 
 bool Functions::MarkStorage(int mode, int index) {
-    return watched(__func__, [&] {
-        if (!command({0x0C}))
-            return false;
-        static constexpr quint8 letters[] = {'M', 'R', 'W'};
-        if (mode >= 0 && mode <= 2 && !SendByte(letters[mode]))
-            return false;
-        return send({digit(index), CR});
-    });
+    return changing(
+        __func__, mode == 2 ? kNoCell : kWholeMark, [&] { return storageWords(mode, index); },
+        [&] {
+            if (!command({0x0C}))
+                return false;
+            static constexpr quint8 letters[] = {'M', 'R', 'W'};
+            if (mode >= 0 && mode <= 2 && !SendByte(letters[mode]))
+                return false;
+            return send({digit(index), CR});
+        });
 }
 
 bool Functions::SetTime(const QByteArray &hhmmss) {
-    return watched(__func__, [&] {
-        return sendable({hhmmss}) && command({0x1A, 'T'}) && send(hhmmss) && send({CR});
-    });
+    return changing(
+        __func__, kNoCell, [&] { return clockWords(hhmmss, u':'); },
+        [&] {
+            return sendable({hhmmss}) && command({0x1A, 'T'}) && send(hhmmss) && send({CR});
+        });
 }
 
 bool Functions::SetDate(const QByteArray &ddmmyy) {
-    return watched(__func__, [&] {
-        return sendable({ddmmyy}) && command({0x1A, 'D'}) && send(ddmmyy) && send({CR});
-    });
+    return changing(
+        __func__, kNoCell, [&] { return clockWords(ddmmyy, u'.'); },
+        [&] {
+            return sendable({ddmmyy}) && command({0x1A, 'D'}) && send(ddmmyy) && send({CR});
+        });
 }
 
 bool Functions::SetFont(int fontSize, int row, int column) {
-    return watched(__func__, [&] {
-        return command({0x1B, digit(row), digit(column), digit(fontSize), CR});
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + QStringLiteral("font %1").arg(fontSize); },
+        [&] {
+            return command({0x1B, digit(row), digit(column), digit(fontSize), CR});
+        });
 }
 
 bool Functions::WriteTimeDateFragment(int row, int column, const QByteArray &text) {
-    return watched(__func__, [&] {
-        return sendable({text}) && command({0x1A, digit(row), digit(column)}) && send(text) &&
-               send({CR});
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + quoted("date/time", text); },
+        [&] {
+            return sendable({text}) && command({0x1A, digit(row), digit(column)}) && send(text) &&
+                   send({CR});
+        });
 }
 
 bool Functions::WriteCounterFragment(int row, int column, const QByteArray &text) {
-    return watched(__func__, [&] {
-        return sendable({text}) && command({0x19, digit(row), digit(column)}) && send(text) &&
-               send({CR});
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + quoted("counter", text); },
+        [&] {
+            return sendable({text}) && command({0x19, digit(row), digit(column)}) && send(text) &&
+                   send({CR});
+        });
 }
 
 bool Functions::WritePostDateFragment(int row, int column, const QByteArray &offset,
                                       const QByteArray &text) {
-    return watched(__func__, [&] {
-        return sendable({text, offset}) && command({0x1D, digit(row), digit(column)}) &&
-               send(text) && send({CR}) && SetPostDays(offset);
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + quoted("post-date", text) + dayWords(offset); },
+        [&] {
+            return sendable({text, offset}) && command({0x1D, digit(row), digit(column)}) &&
+                   send(text) && send({CR}) && SetPostDays(offset);
+        });
 }
 
 bool Functions::SetPostDays(const QByteArray &days) {
-    return watched(__func__, [&] {
-        return sendable({days}) && command({0x1D, 'D'}) && send(days) && send({CR});
-    });
+    return changing(
+        __func__, kNoCell, [&] { return dayWords(days).mid(2); },
+        [&] {
+            return sendable({days}) && command({0x1D, 'D'}) && send(days) && send({CR});
+        });
 }
 
 bool Functions::WriteTextFragment(int row, int column, const QByteArray &text) {
-    return watched(__func__, [&] {
-        return sendable({text}) && command({0x18, digit(row), digit(column)}) &&
-               send(text.left(38)) && send({CR});
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + quoted("text", text.left(38)); },
+        [&] {
+            return sendable({text}) && command({0x18, digit(row), digit(column)}) &&
+                   send(text.left(38)) && send({CR});
+        });
 }
 
 bool Functions::PlaceLogo(int logoNumber, int row, int column) {
-    return watched(__func__, [&] {
-        return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
-    });
+    return changing(
+        __func__, cellIndex(row, column),
+        [&] { return cellWords(row, column) + QStringLiteral("logo %1").arg(logoNumber); },
+        [&] {
+            return command({0x1C, digit(row), digit(column), quint8(logoNumber), CR});
+        });
 }
 
 bool Functions::ReadFragment(int row, int column, FragmentReply &cell) {
@@ -507,42 +679,48 @@ bool Functions::ReadFragment(int row, int column, FragmentReply &cell) {
         if (!kind)
             return false;
         cell.kind = *kind;
+        if (const int index = cellIndex(row, column); state().recorder && index >= 0)
+            state().cellsRead[index] = describeCell(cell, state().fontCount);
         return true;
     });
 }
 
 bool Functions::WriteSpecFunc(const QByteArray &g, const QByteArray &n, const QByteArray &e,
                               const QByteArray &s, const QByteArray &p, const QByteArray &q) {
-    return watched(__func__, [&] {
-        const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
-                         step = trimBlanks(s), discrete = trimBlanks(p), fragment = trimBlanks(q);
-        if (!sendable({group, init, finish, step, discrete, fragment}))
-            return false;
-        const qsizetype counterLength = init.size() + finish.size() + step.size() + discrete.size();
-        const bool hasGroup = !group.isEmpty();
-        bool groupOk = true;
-        const int groupValue = hasGroup ? group.toInt(&groupOk) : 0;
-        // The group goes out as one digit byte: refuse what no byte can carry before sending
-        // anything.
-        if (!groupOk || groupValue < 0 || groupValue > 0xFF - 0x30)
-            return false;
+    return changing(
+        __func__, kNoCell, [&] { return specWords(g, n, e, s, p, q); },
+        [&] {
+            const QByteArray group = trimBlanks(g), init = trimBlanks(n), finish = trimBlanks(e),
+                             step = trimBlanks(s), discrete = trimBlanks(p),
+                             fragment = trimBlanks(q);
+            if (!sendable({group, init, finish, step, discrete, fragment}))
+                return false;
+            const qsizetype counterLength =
+                init.size() + finish.size() + step.size() + discrete.size();
+            const bool hasGroup = !group.isEmpty();
+            bool groupOk = true;
+            const int groupValue = hasGroup ? group.toInt(&groupOk) : 0;
+            // The group goes out as one digit byte: refuse what no byte can carry before sending
+            // anything.
+            if (!groupOk || groupValue < 0 || groupValue > 0xFF - 0x30)
+                return false;
 
-        if (counterLength > 0) {
-            if (!command({0x01, 'Q', 'I', 'Q'}) || !send(leftPadded(fragment, 2)) || !send({'N'}) ||
-                !send(leftPadded(init, 8)) || !send({'E'}) || !send(leftPadded(finish, 8)) ||
-                !send({'S'}) || !send(leftPadded(step, 4)) || !send({'P'}) ||
-                !send(leftPadded(discrete, 4)))
-                return false;
-            if (!hasGroup)
-                return send({CR});
-        }
-        if (hasGroup) {
-            if (counterLength == 0 && !command({0x01, 'Q'}))
-                return false;
-            return send({'I', 'G', digit(groupValue), CR});
-        }
-        return command({0x01, 'Q', 'I', CR});
-    });
+            if (counterLength > 0) {
+                if (!command({0x01, 'Q', 'I', 'Q'}) || !send(leftPadded(fragment, 2)) ||
+                    !send({'N'}) || !send(leftPadded(init, 8)) || !send({'E'}) ||
+                    !send(leftPadded(finish, 8)) || !send({'S'}) || !send(leftPadded(step, 4)) ||
+                    !send({'P'}) || !send(leftPadded(discrete, 4)))
+                    return false;
+                if (!hasGroup)
+                    return send({CR});
+            }
+            if (hasGroup) {
+                if (counterLength == 0 && !command({0x01, 'Q'}))
+                    return false;
+                return send({'I', 'G', digit(groupValue), CR});
+            }
+            return command({0x01, 'Q', 'I', CR});
+        });
 }
 
 bool Functions::ReadTimeParams(StateBlock &block) {
@@ -555,12 +733,15 @@ bool Functions::ReadTimeParams(StateBlock &block) {
             return false;
         // The first 14 bytes fill the block; any further ones are read and dropped so the exchange
         // ends on the reply's last byte.
-        return readBytesInto(*count, [&](int i, quint8 b) {
+        const bool ok = readBytesInto(*count, [&](int i, quint8 b) {
             if (i < int(block.bytes.size())) {
                 block.bytes[size_t(i)] = b;
                 block.received = i + 1;
             }
         });
+        if (ok && block.received == int(block.bytes.size()))
+            state().fontCount = block.fontCount();
+        return ok;
     });
 }
 
@@ -590,10 +771,14 @@ bool Functions::readStep(quint8 code, quint8 step, quint8 &value) {
 }
 
 bool Functions::IncreaseParam(quint8 code, quint8 &value) {
-    return watched(__func__, [&] { return readStep(code, 0x15, value); });
+    return changing(
+        __func__, kNoCell, [&] { return parameterWords(code, "up"); },
+        [&] { return readStep(code, 0x15, value); });
 }
 bool Functions::DecreaseParam(quint8 code, quint8 &value) {
-    return watched(__func__, [&] { return readStep(code, 0x16, value); });
+    return changing(
+        __func__, kNoCell, [&] { return parameterWords(code, "down"); },
+        [&] { return readStep(code, 0x16, value); });
 }
 
 bool Functions::ReadByteStatus(quint8 &status) {
@@ -790,17 +975,29 @@ bool Functions::writeLogoFrame(int number, int B, int C, const QByteArray &frame
 
 bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
                           const LogoImage &image) {
-    return watched(__func__, [&] {
-        if (B < 0 || B > 4 || C < 0 || !sendable({name}))
-            return false;
-        C = qMin(C, 255); // the column count travels as one byte
-        while (B * C > LogoImage::kDataBytes)
-            --C;
-        return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, true));
-    });
+    return changing(
+        __func__, kNoCell,
+        [&] { return logoWords(number, name) + QStringLiteral(", %1 x %2").arg(B).arg(C); },
+        [&] {
+            if (B < 0 || B > 4 || C < 0 || !sendable({name}))
+                return false;
+            C = qMin(C, 255); // the column count travels as one byte
+            while (B * C > LogoImage::kDataBytes)
+                --C;
+            return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, true));
+        });
 }
 
 LogoWrite Functions::WriteLogoChecked(int number, int B, int C, const QByteArray &name,
+                                      const LogoImage &image) {
+    // Told as the write it is, with the read-back's verdict as its outcome.
+    return noted(
+        "WriteLogo", kNoCell,
+        [&] { return logoWords(number, name) + QStringLiteral(", %1 x %2").arg(B).arg(C); },
+        [&] { return writeLogoChecked(number, B, C, name, image); });
+}
+
+LogoWrite Functions::writeLogoChecked(int number, int B, int C, const QByteArray &name,
                                       const LogoImage &image) {
     logoUnconfirmed = false;
     if (WriteLogo(number, B, C, name, image))
@@ -837,24 +1034,28 @@ LogoWrite Functions::WriteLogoChecked(int number, int B, int C, const QByteArray
 }
 
 bool Functions::RenameLogo(int number, const QByteArray &name, LogoImage &image) {
-    return watched(__func__, [&] {
-        QByteArray oldName;
-        if (!sendable({name}) || !ReadLogo(number, image, oldName))
-            return false;
-        // A slot that answers no size has nothing that would fit a frame: write nothing back.
-        if (image.bytesPerColumn > 4)
-            return false;
-        Pause(10);
-        const int B = image.bytesPerColumn, C = image.columnCount;
-        return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, false));
-    });
+    return changing(
+        __func__, kNoCell, [&] { return logoWords(number, name); },
+        [&] {
+            QByteArray oldName;
+            if (!sendable({name}) || !ReadLogo(number, image, oldName))
+                return false;
+            // A slot that answers no size has nothing that would fit a frame: write nothing back.
+            if (image.bytesPerColumn > 4)
+                return false;
+            Pause(10);
+            const int B = image.bytesPerColumn, C = image.columnCount;
+            return writeLogoFrame(number, B, C, logoFrame(image.dots, B, C, name, false));
+        });
 }
 
 bool Functions::DeleteLogo(int number, LogoImage &image) {
-    return watched(__func__, [&] {
-        image.fill(0x00);
-        image.bytesPerColumn = 4;
-        image.columnCount = 1;
-        return WriteLogo(number, 4, 1, QByteArray(), image);
-    });
+    return changing(
+        __func__, kNoCell, [&] { return QStringLiteral("logo %1").arg(number); },
+        [&] {
+            image.fill(0x00);
+            image.bytesPerColumn = 4;
+            image.columnCount = 1;
+            return WriteLogo(number, 4, 1, QByteArray(), image);
+        });
 }

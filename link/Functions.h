@@ -151,6 +151,38 @@ private:
         end(bool(result));
         return result;
     }
+    // An operation that changes the printer: run as watched, and the outermost one told to the
+    // port's recorder, with its arguments in the operator's words (`words` runs only then) and,
+    // for a cell, what the program last read there. `cell` is the cell it writes (0..31),
+    // kNoCell, or kWholeMark for one after which no cell is known.
+    static constexpr int kNoCell = -1;
+    static constexpr int kWholeMark = -2;
+    template <class Words, class Body>
+    auto changing(const char *name, int cell, const Words &words, Body body) {
+        return noted(name, cell, words, [&] { return watched(name, body); });
+    }
+    // The same around a body that is not an exchange of its own (a write and its read-back).
+    template <class Words, class Body>
+    auto noted(const char *name, int cell, const Words &words, Body body) {
+        PortState &s = state();
+        const bool told = s.recorder && s.changing == 0;
+        std::optional<QString> before;
+        if (told && cell >= 0)
+            if (const auto known = s.cellsRead.find(cell); known != s.cellsRead.end())
+                before = known->second;
+        ++s.changing;
+        auto result = body();
+        --s.changing;
+        forget(cell);
+        if (told)
+            tellChange(name, words(), before, wentThrough(result));
+        return result;
+    }
+    static bool wentThrough(bool ok) { return ok; }
+    static bool wentThrough(LogoWrite write) { return write != LogoWrite::Failed; }
+    void forget(int cell);
+    void tellChange(const char *name, const QString &arguments,
+                    const std::optional<QString> &before, bool ok);
     // Counts an operation under way; the last one to end tells the port state it is idle.
     struct Running {
         explicit Running(PortState &port) : s(port) { ++s.running; }
@@ -203,6 +235,8 @@ private:
     bool writeLogoFrame(int number, int B, int C, const QByteArray &frame);
     bool readStep(quint8 code, quint8 step, quint8 &value);
     bool readAcknowledged(std::initializer_list<quint8> bytes, quint8 &value);
+    LogoWrite writeLogoChecked(int number, int B, int C, const QByteArray &name,
+                               const LogoImage &image);
 
     ComIo io;
     bool logoUnconfirmed = false; // the last logo frame went out without its closing 's'

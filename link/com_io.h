@@ -9,10 +9,12 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 class QSettings;
+class ChangeRecorder;
 namespace turns {
 class Keeper;
 class Turn;
@@ -146,6 +148,14 @@ struct PortState {
     bool sharesLine = false;
     int turnWaitMs = 2000;
     std::shared_ptr<turns::Turn> turn; // the device's turn while this state holds it, else null
+
+    // Told of every change made to the printer (the audit trail); nullptr: nothing is kept.
+    std::shared_ptr<ChangeRecorder> recorder;
+    int changing = 0; // changing operations under way, the outermost one's parts included
+    // Each cell as this program last read it (row by row, 0..31), for the change's "before";
+    // forgotten when the mark changes as a whole.
+    std::map<int, QString> cellsRead;
+    int fontCount = 0; // the font count of the last state block read (0: none yet)
 
     // "Com1 (/dev/ttyS0)": the port and its device, for the causes.
     QString portLabel(int index) const;

@@ -399,6 +399,8 @@ void TLineWindow::runJob(bool applying) {
         std::thread([this, applying, printers, job = *parsed.job, rows, name, lines = hub.lines()] {
             line::Watch watch;
             watch.cancel = &cancel;
+            watch.recorders = &Hub::threadRecorder;
+            watch.jobName = name;
             watch.progress = [this, applying, rows](size_t i, int done, int total) {
                 QMetaObject::invokeMethod(
                     this,

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 preset=${STAMP_PRESET:-default}
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev libxkbcommon-dev qt6-qpa-plugins ${STAMP_EXTRA_PACKAGES:-})
+          libgl-dev libxkbcommon-dev qt6-qpa-plugins libqt6sql6-sqlite libpaho-mqttpp-dev
+          libpaho-mqtt-dev libssl-dev mosquitto mosquitto-clients ${STAMP_EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

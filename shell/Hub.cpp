@@ -1,5 +1,7 @@
 #include "Hub.h"
 
+#include "AuditTrail.h"
+
 #include "DeviceSettings.h"
 
 #include <QByteArray>
@@ -36,6 +38,17 @@ Hub::Hub(Messages &messages, QString settingsPath, LineFactory lines)
     }
     port.openLine = std::move(lines);
     port.idle = [this] { freeAgain(); };
+    // Every change made through the hub goes into the station's audit trail; a trail that cannot
+    // be used leaves the program working, and says so.
+    trail = audit::stationTrail([this](const QString &why) {
+        trailTrouble = why;
+        qWarning("%s", qPrintable(why));
+    });
+    port.recorder = trail;
+}
+
+std::shared_ptr<ChangeRecorder> Hub::threadRecorder() {
+    return audit::stationTrail([](const QString &why) { qWarning("%s", qPrintable(why)); });
 }
 
 Hub::~Hub() = default;

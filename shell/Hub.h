@@ -20,6 +20,9 @@
 #include <vector>
 
 class QWidget;
+namespace audit {
+class Trail;
+}
 
 // A registered window message: one event type a name, registered once a process, as a window
 // message registered by name. Each layer names the messages it posts; the main window handles
@@ -97,6 +100,13 @@ public:
     Hub &operator=(const Hub &) = delete;
 
     Functions &fn() { return functions; }
+    // The station's audit trail that every change made through the hub goes into; nullptr when
+    // it cannot be opened (why in auditProblem).
+    audit::Trail *auditTrail() { return trail.get(); }
+    // The last problem met with the trail (cannot be opened, a record not written); empty: none.
+    const QString &auditProblem() const { return trailTrouble; }
+    // A recorder for a thread of the program's own (a job on the line), made on that thread.
+    static std::shared_ptr<ChangeRecorder> threadRecorder();
     Messages &messages() { return msgs; }
     PortState &portState() { return port; }
     // Why the settings file could not be taken as it is; empty when it could.
@@ -175,7 +185,9 @@ private:
 
     PortState port;
     Functions functions{port};
+    std::shared_ptr<audit::Trail> trail;
     Messages &msgs;
+    QString trailTrouble;
     int fonts = 0;
     QString settingsFile;
     QString settingsTrouble;
