@@ -1,5 +1,6 @@
 #include "Wiring.h"
 
+#include "AuditWindow.h"
 #include "KvorMain.h"
 #include "LineMonitor.h"
 #include "LineWindow.h"
@@ -26,6 +27,16 @@ void wireLineWindow(TAutoControl &main) {
             window = new TLineWindow(main.hub(), &main);
             main.addDockWidget(Qt::BottomDockWidgetArea, window);
         }
+        window->open();
+    });
+}
+
+// The audit trail's window, a window of its own over the main window.
+void wireAuditWindow(TAutoControl &main) {
+    main.bindEntries({"AuditTrail1"}, [&main] {
+        auto *window = main.findChild<TAuditWindow *>();
+        if (!window)
+            window = new TAuditWindow(main.hub(), &main);
         window->open();
     });
 }

@@ -97,5 +97,6 @@ void wireWindows(TAutoControl &main) {
     wireMarkOverview(main, *textEditor, editors);
     wireLineMonitor(main);
     wireLineWindow(main);
+    wireAuditWindow(main);
     wireBackup(main);
 }

@@ -20,4 +20,5 @@ void wireLogoPlacement(TAutoControl &main);
 void wireMarkOverview(TAutoControl &main, TOKHelpRightDlg &textEditor, const CellEditors &editors);
 void wireLineMonitor(TAutoControl &main);
 void wireLineWindow(TAutoControl &main);
+void wireAuditWindow(TAutoControl &main);
 void wireBackup(TAutoControl &main);

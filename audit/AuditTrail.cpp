@@ -247,6 +247,10 @@ std::vector<Record> Trail::list(const Filter &filter) {
         where << QStringLiteral("time >= ?");
         values << timeKey(filter.since);
     }
+    if (filter.afterId > 0) {
+        where << QStringLiteral("id > ?");
+        values << filter.afterId;
+    }
     if (filter.until.isValid()) {
         where << QStringLiteral("time <= ?");
         values << timeKey(filter.until);

@@ -19,8 +19,9 @@ struct Filter {
     QString printer; // letter case ignored
     QString user;
     QString operation;
-    QDateTime since; // from this time on
-    QDateTime until; // up to this time
+    QDateTime since;    // from this time on
+    QDateTime until;    // up to this time
+    qint64 afterId = 0; // only records written after this one
 };
 
 class Trail : public ChangeRecorder {

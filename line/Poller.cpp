@@ -11,7 +11,8 @@ namespace line {
 // until another user of the printer takes the turn.
 class PrinterWatch : public turns::Keeper, public std::enable_shared_from_this<PrinterWatch> {
 public:
-    PrinterWatch(Printer p, LineFactory l) : printer(std::move(p)), lines(std::move(l)) {}
+    PrinterWatch(Printer p, LineFactory l, bool keep)
+        : printer(std::move(p)), lines(std::move(l)), keepLine(keep) {}
     ~PrinterWatch() override { stop(); }
 
     void start() {
@@ -81,7 +82,10 @@ private:
                 fresh.why = QStringLiteral("another exchange with the printer is under way");
             } else {
                 readLook(f, fresh);
-                f.keepLine(shared_from_this());
+                if (keepLine)
+                    f.keepLine(shared_from_this());
+                else
+                    f.giveTurn(); // the line closes: other programs may open the printer
             }
             lock.lock();
             look = fresh;
@@ -97,6 +101,7 @@ private:
 
     const Printer printer;
     const LineFactory lines;
+    const bool keepLine;
     std::mutex mutex;
     std::condition_variable changed;
     bool lookAsked = false, looked = false, closeAsked = false, stopping = false, exited = false;
@@ -105,10 +110,11 @@ private:
 };
 
 Poller::Poller(std::vector<Printer> printers, LineFactory lines, Fresh f,
-               std::chrono::milliseconds interval)
+               std::chrono::milliseconds interval, Lines kept)
     : fresh(std::move(f)), every(interval) {
     for (Printer &p : printers) {
-        watches.push_back(std::make_shared<PrinterWatch>(std::move(p), lines));
+        watches.push_back(
+            std::make_shared<PrinterWatch>(std::move(p), lines, kept == Lines::KeptOpen));
         watches.back()->start();
     }
     worker = std::thread([this] { run(); });

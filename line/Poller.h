@@ -21,8 +21,13 @@ class PrinterWatch;
 class Poller {
 public:
     using Fresh = std::function<void(const std::vector<Look> &)>;
+    // Whether a printer's line stays open between looks (the program's own line window), or is
+    // closed after each, so that another program of the station may open the printer between
+    // them (the agent).
+    enum class Lines { KeptOpen, ClosedBetween };
     Poller(std::vector<Printer> printers, LineFactory lines, Fresh fresh,
-           std::chrono::milliseconds interval = std::chrono::seconds(5));
+           std::chrono::milliseconds interval = std::chrono::seconds(5),
+           Lines kept = Lines::KeptOpen);
     ~Poller(); // stops, and waits for a round under way to end
     Poller(const Poller &) = delete;
     Poller &operator=(const Poller &) = delete;
