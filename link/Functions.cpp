@@ -38,7 +38,10 @@ QString quoted(const char *what, const QByteArray &text) {
 }
 
 QString dayWords(const QByteArray &days) {
-    return QStringLiteral(", %1 days").arg(fromWire(trimBlanks(days)));
+    bool number = false;
+    const int count = trimBlanks(days).toInt(&number); // "0030" goes out; 30 days it is
+    return QStringLiteral(", %1 days")
+        .arg(number ? QString::number(count) : fromWire(trimBlanks(days)));
 }
 
 QString storageWords(int mode, int index) {
@@ -977,7 +980,9 @@ bool Functions::WriteLogo(int number, int B, int C, const QByteArray &name,
                           const LogoImage &image) {
     return changing(
         __func__, kNoCell,
-        [&] { return logoWords(number, name) + QStringLiteral(", %1 x %2").arg(B).arg(C); },
+        [&] {
+            return logoWords(number, name) + QStringLiteral(", %1 x %2 dots").arg(C).arg(B * 8);
+        },
         [&] {
             if (B < 0 || B > 4 || C < 0 || !sendable({name}))
                 return false;
@@ -993,7 +998,9 @@ LogoWrite Functions::WriteLogoChecked(int number, int B, int C, const QByteArray
     // Told as the write it is, with the read-back's verdict as its outcome.
     return noted(
         "WriteLogo", kNoCell,
-        [&] { return logoWords(number, name) + QStringLiteral(", %1 x %2").arg(B).arg(C); },
+        [&] {
+            return logoWords(number, name) + QStringLiteral(", %1 x %2 dots").arg(C).arg(B * 8);
+        },
         [&] { return writeLogoChecked(number, B, C, name, image); });
 }
 

@@ -1,0 +1,129 @@
+// The audit trail's window, opened from the main window's Printer menu: a change made through an
+// editor window becomes a row with what the cell held before, the rows narrowed by operation and
+// printer, a change made while it is open shows at once, the rows exported as CSV, and a record
+// edited in the file shown plainly as a broken chain.
+
+#include "AuditModel.h"
+#include "AuditTrail.h"
+#include "AuditWindow.h"
+#include "MainRig.h"
+#include "NewTextFragmentInsertUnit_1.h"
+#include "Windows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+// The rows shown: operation, arguments, outcome and before of each.
+QStringList rows(const TAuditWindow &window) {
+    QStringList shown;
+    for (const audit::Record &r : window.records().records())
+        shown << QStringList{r.operation, r.arguments, r.outcome, r.before.value_or("-")}.join(
+            " | ");
+    return shown;
+}
+
+} // namespace
+
+class TestAuditWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void changesFromTheWindowsAndTheChain();
+};
+
+void TestAuditWindow::changesFromTheWindowsAndTheChain() {
+    QTemporaryDir trailDir;
+    const QString db = trailDir.filePath(QStringLiteral("audit.sqlite"));
+    qputenv("STAMPLINE_AUDIT_DB", QFile::encodeName(db));
+    MainRig rig;
+    wireWindows(*rig.main);
+    rig.main->show();
+    QTRY_VERIFY(rig.main->portReady());
+
+    // A text written through its editor: the cell was read as the editor opened.
+    rig.printer->state().cell(1, 1).kind = printer::Fragment::Kind::Text;
+    rig.printer->state().cell(1, 1).text = "OLD";
+    rig.printer->state().cell(1, 1).font = 2;
+    {
+        TOKHelpRightDlg editor(*rig.hub);
+        editor.show();
+        editor.FormActivate();
+        child<QLineEdit>(editor, "Fragtext")->setText(QStringLiteral("LOT 7"));
+        click(editor, "BtWriteText");
+    }
+    QVERIFY(rig.hub->fn().SetTime("101500"));
+
+    entry(*rig.main, "AuditTrail1")->trigger();
+    auto *window = rig.main->findChild<TAuditWindow *>();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Audit Trail"));
+    const QStringList written = rows(*window);
+    QVERIFY2(written.size() >= 2, qPrintable(written.join('\n')));
+    QCOMPARE(written.first().section(" | ", 0, 1),
+             QStringLiteral("WriteTextFragment | cell 1,1: text \"LOT 7\""));
+    QVERIFY2(written.first().endsWith(" | done | text \"OLD\", font 2"),
+             qPrintable(written.first()));
+    QCOMPARE(written.last(), QStringLiteral("SetTime | 10:15:00 | done | -"));
+    QCOMPARE(child<QLabel>(*window, "ChainState")->text(),
+             QStringLiteral("The audit trail holds %1 records, each as it was written.")
+                 .arg(written.size()));
+    const audit::Record first = window->records().records().front();
+    QCOMPARE(first.printer, QStringLiteral("Com1"));
+    QCOMPARE(first.device, rig.device);
+    QCOMPARE(first.user, audit::systemUser());
+
+    // Narrowed by operation, then by a printer that made no change.
+    auto *operation = child<QComboBox>(*window, "Operation");
+    operation->setCurrentText(QStringLiteral("SetTime"));
+    QCOMPARE(rows(*window), QStringList("SetTime | 10:15:00 | done | -"));
+    QCOMPARE(child<QLabel>(*window, "Shown")->text(), QStringLiteral("1 record"));
+    operation->setCurrentIndex(0); // (all)
+    child<QCheckBox>(*window, "UseSince")->setChecked(true);
+    QCOMPARE(rows(*window).size(), written.size()); // today's, as they all are
+
+    // A change made while the window is open is a row as soon as the exchange is over.
+    QVERIFY(rig.hub->fn().SetDate("241226"));
+    QTRY_COMPARE(rows(*window).last(), QStringLiteral("SetDate | 24.12.26 | done | -"));
+
+    // Export CSV…: the rows shown, into the file chosen.
+    rig.messages.clear();
+    rig.messages.fileNames.push_back(rig.path("trail.csv"));
+    click(*window, "BtExport");
+    const int count = int(window->records().records().size());
+    QCOMPARE(rig.messages.log, QStringList(QStringLiteral("Information: %1 records exported to %2.")
+                                               .arg(count)
+                                               .arg(rig.path("trail.csv"))));
+    QFile csv(rig.path("trail.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll(), audit::toCsv(window->records().records()));
+
+    // A record edited in the file: the top line says where the chain breaks, and its row stands
+    // out.
+    {
+        QSqlDatabase edit = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "edit");
+        edit.setDatabaseName(db);
+        QVERIFY(edit.open());
+        QVERIFY(QSqlQuery(edit).exec("UPDATE records SET arguments = '10:16:00' WHERE "
+                                     "operation = 'SetTime'"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+    const int setTime = window->records().rowOf(written.size());
+    click(*window, "BtRefresh");
+    QCOMPARE(child<QLabel>(*window, "ChainState")->text(),
+             QStringLiteral("The audit trail is broken at record %1: it was changed after it was "
+                            "written.")
+                 .arg(written.size()));
+    QVERIFY(
+        window->records().data(window->records().index(setTime, 0), Qt::BackgroundRole).isValid());
+    qunsetenv("STAMPLINE_AUDIT_DB");
+}
+
+QTEST_MAIN(TestAuditWindow)
+#include "tst_audit_window.moc"
