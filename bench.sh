@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev libxkbcommon-dev qt6-qpa-plugins xvfb)
+          libgl-dev libxkbcommon-dev qt6-qpa-plugins xvfb libqt6sql6-sqlite libpaho-mqttpp-dev
+          libpaho-mqtt-dev libssl-dev mosquitto)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -56,9 +57,10 @@ mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
 status=0
 : >"$out/results.txt"
-# In the order of the table: the link and the operator's jobs, the printers of a line, drawing and
+# In the order of the table: the link and the operator's jobs, the printers of a line, the audit
+# trail and the agent, drawing and
 # memory, the program's start, the idle program.
-for b in bench_link bench_line bench_markview bench_band bench_start bench_idle; do
+for b in bench_link bench_line bench_agent bench_markview bench_band bench_start bench_idle; do
   echo "Running $b ..." >&2
   if ! "$bin/$b" >"$out/$b.txt" 2>"$out/$b.err"; then
     echo "$b failed; see $out/$b.err" >&2

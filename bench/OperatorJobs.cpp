@@ -1,5 +1,7 @@
 #include "OperatorJobs.h"
 
+#include "LineJob.h"
+
 #include "MarkOperations.h"
 
 #include "BackupFile.h"
@@ -140,18 +142,6 @@ struct Printers {
     }
 };
 
-bool stampctl(const QString &program, const QStringList &arguments, QString *failure) {
-    QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *failure = QStringLiteral("stampctl %1: %2")
-                       .arg(arguments.mid(0, 6).join(QLatin1Char(' ')),
-                            QString::fromLocal8Bit(p.readAllStandardError()).simplified());
-        return false;
-    }
-    return true;
-}
-
 // The full printer made with stampctl's own operations on the built-in virtual printer: 20 full
 // logos, text in 28 cells and four of the logos placed in the others, four parameters raised.
 // Both printers are then backed up the same way.
@@ -176,11 +166,11 @@ bool makePrinters(Printers &p, const QString &program, int baud) {
     };
     const QString fullJson = p.dir.filePath(QStringLiteral("full.json"));
     const QString firstJson = p.dir.filePath(QStringLiteral("first.json"));
-    if (!stampctl(program, device(p.full) + ops, &p.failure) ||
-        !stampctl(program, device(p.full) + QStringList{QStringLiteral("backup"), fullJson},
-                  &p.failure) ||
-        !stampctl(program, device(p.first) + QStringList{QStringLiteral("backup"), firstJson},
-                  &p.failure))
+    if (!runStampctl(program, device(p.full) + ops, &p.failure) ||
+        !runStampctl(program, device(p.full) + QStringList{QStringLiteral("backup"), fullJson},
+                     &p.failure) ||
+        !runStampctl(program, device(p.first) + QStringList{QStringLiteral("backup"), firstJson},
+                     &p.failure))
         return false;
     const backup::Parsed full = backup::loadBackup(fullJson);
     const backup::Parsed first = backup::loadBackup(firstJson);

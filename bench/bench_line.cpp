@@ -12,6 +12,7 @@
 #include "BenchReport.h"
 #include "Functions.h"
 #include "Job.h"
+#include "LineJob.h"
 #include "LineRun.h"
 #include "MarkOperations.h"
 #include "PacedPrinter.h"
@@ -162,48 +163,8 @@ QString ms(double value) {
 
 // --- The job on eight printers ----------------------------------------------------------------
 
-bool stampctl(const QStringList &arguments, QString *failure) {
-    QProcess p;
-    p.start(kStampctl, arguments);
-    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *failure = QStringLiteral("stampctl %1: %2")
-                       .arg(arguments.mid(0, 8).join(QLatin1Char(' ')),
-                            QString::fromLocal8Bit(p.readAllStandardError()).simplified());
-        return false;
-    }
-    return true;
-}
-
-// The job, made with stampctl's own operations on the built-in virtual printer: four full logos
-// written and placed in four cells, text in the other 28, then taken with save-job.
 std::optional<backup::Job> makeJob(QTemporaryDir &dir, QString *failure) {
-    // The four logos placed are the job's own, slots 100 to 103.
-    const auto ops = bench::markOperations(
-        QDir(dir.path()), kJobLogos, QStringLiteral("JOB"),
-        [](int column) { return bench::kFirstLogoSlot + column / 2 - 1; }, failure);
-    if (!ops)
-        return std::nullopt;
-    const QStringList device = {QStringLiteral("--device"),
-                                QStringLiteral("virtual:") +
-                                    dir.filePath(QStringLiteral("job.state")),
-                                QStringLiteral("--baud"), QString::number(kBaud)};
-    const QString path = dir.filePath(QStringLiteral("job.json"));
-    if (!stampctl(device + *ops, failure) ||
-        !stampctl(device + QStringList{QStringLiteral("save-job"), path}, failure))
-        return std::nullopt;
-    const backup::ParsedJob parsed = backup::loadJob(path);
-    if (!parsed.job) {
-        *failure = QStringLiteral("the job made by stampctl does not load: ") + parsed.error;
-        return std::nullopt;
-    }
-    if (parsed.job->content.cells.size() != size_t(kMarkRows * kMarkColumns) ||
-        parsed.job->content.logos.size() != size_t(kJobLogos)) {
-        *failure = QStringLiteral("the job holds %1 cells and %2 logos")
-                       .arg(parsed.job->content.cells.size())
-                       .arg(parsed.job->content.logos.size());
-        return std::nullopt;
-    }
-    return parsed.job;
+    return bench::makeLineJob(dir, kStampctl, kJobLogos, kBaud, failure);
 }
 
 struct Apply {

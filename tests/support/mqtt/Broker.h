@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -50,9 +52,13 @@ public:
     // Every message on the topic so far.
     std::vector<Message> on(const QString &topic) const;
     void publish(const QString &topic, const QByteArray &payload);
+    // Waits until `count` messages have come on the topic, at most `timeout`; false when they
+    // did not.
+    bool waitFor(const QString &topic, size_t count, std::chrono::milliseconds timeout) const;
 
 private:
     std::unique_ptr<mqtt::async_client> client;
     mutable std::mutex mutex;
+    mutable std::condition_variable arrived;
     std::vector<Message> messages;
 };

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <mqtt/async_client.h>
 
 namespace {
@@ -88,6 +89,7 @@ Listener::Listener(const QString &url, const QString &filter) {
         messages.push_back({QString::fromStdString(m->get_topic()),
                             QByteArray(payload.data(), qsizetype(payload.size())),
                             m->is_retained()});
+        arrived.notify_all();
     });
     mqtt::connect_options options;
     options.set_clean_session(true);
@@ -136,4 +138,13 @@ std::vector<Message> Listener::on(const QString &topic) const {
 void Listener::publish(const QString &topic, const QByteArray &payload) {
     client->publish(topic.toStdString(), payload.constData(), size_t(payload.size()), 1, false)
         ->wait_for(std::chrono::seconds(5));
+}
+
+bool Listener::waitFor(const QString &topic, size_t count,
+                       std::chrono::milliseconds timeout) const {
+    std::unique_lock<std::mutex> lock(mutex);
+    return arrived.wait_for(lock, timeout, [&] {
+        return size_t(std::count_if(messages.begin(), messages.end(),
+                                    [&](const Message &m) { return m.topic == topic; })) >= count;
+    });
 }
