@@ -49,10 +49,17 @@ void TestInstall::installsAndStarts() {
 
     const QDir root(prefix.path());
     for (const char *file :
-         {"bin/stampline", "bin/stampctl", "bin/stampline-vprinter", "share/stampline/help.html",
+         {"bin/stampline", "bin/stampctl", "bin/stampline-vprinter", "bin/stampline-agent",
+          "lib/systemd/user/stampline-agent.service", "share/stampline/help.html",
           "share/stampline/images/main-window.png", "share/applications/stampline.desktop",
           "share/icons/hicolor/scalable/apps/stampline.svg"})
         QVERIFY2(QFile::exists(root.filePath(QString::fromLatin1(file))), file);
+
+    QFile unit(root.filePath(QStringLiteral("lib/systemd/user/stampline-agent.service")));
+    QVERIFY(unit.open(QIODevice::ReadOnly));
+    QVERIFY(unit.readAll().contains(
+        "\nExecStart=" + QFile::encodeName(root.filePath(QStringLiteral("bin/stampline-agent"))) +
+        '\n'));
 
     QProcess stampctl;
     stampctl.start(root.filePath(QStringLiteral("bin/stampctl")), {"--help"});
