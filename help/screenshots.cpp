@@ -32,6 +32,7 @@ void takeLogoEditorPictures(TAutoControl &main, const QDir &out);
 void takeMonitorPictures(TAutoControl &main, const QDir &out);
 void takeLineWindowPictures(TAutoControl &main, const QDir &out);
 void takePrinterMenuPictures(TAutoControl &main, const QDir &out);
+void takeAuditWindowPictures(TAutoControl &main, const QDir &out);
 
 namespace {
 
@@ -52,6 +53,8 @@ int main(int argc, char *argv[]) {
     file.open(QIODevice::WriteOnly);
     file.write("[PortParams]\nCom=com1\nSpeed=57600\n[PortDevices]\nCOM1=virtual\n");
     file.close();
+    // The changes the pictures make go into an audit trail of their own.
+    qputenv("STAMPLINE_AUDIT_DB", QFile::encodeName(work.filePath(QStringLiteral("audit.sqlite"))));
 
     QuietMessages quiet; // the pictures show no message
     Hub hub(quiet, settings, devices::open);
@@ -103,5 +106,6 @@ int main(int argc, char *argv[]) {
     takeMonitorPictures(main, out);
     takeLineWindowPictures(main, out);
     takePrinterMenuPictures(main, out);
+    takeAuditWindowPictures(main, out);
     return 0;
 }

@@ -93,6 +93,7 @@ TAuditWindow::TAuditWindow(Hub &h, QWidget *parent)
     table->setAlternatingRowColors(true);
     table->setWordWrap(false);
     table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->horizontalHeader()->setStretchLastSection(true);
 
     shown = new QLabel;

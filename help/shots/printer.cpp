@@ -1,7 +1,9 @@
 // The manual's pictures of the Printer menu: the line monitor docked under the main window after
 // a few exchanges with the virtual printer, one of them failed, the line window beside it with
-// three printers (one not there) compared with a job, and the menu itself.
+// three printers (one not there) compared with a job, the menu itself, and the audit trail's
+// window with the changes the pictures made.
 
+#include "AuditWindow.h"
 #include "Job.h"
 #include "KvorMain.h"
 #include "LineMonitor.h"
@@ -101,4 +103,22 @@ void takePrinterMenuPictures(TAutoControl &main, const QDir &out) {
     QApplication::processEvents();
     menu->grab().save(out.filePath(QStringLiteral("printer-menu.png")));
     menu->hide();
+}
+
+// The audit trail after a morning's changes: a text, its font, the clock, the auto-run period; the
+// rows narrowed to the main window's printer.
+void takeAuditWindowPictures(TAutoControl &main, const QDir &out) {
+    Functions &f = main.hub().fn();
+    FragmentReply cell;
+    f.ReadFragment(1, 2, cell); // what the cell held is known
+    f.WriteTextFragment(1, 2, "LOT 2026-12-07");
+    f.SetFont(2, 1, 2);
+    f.SetTime("061500");
+    f.SetAutoRunPeriod("12");
+    main.findChild<QAction *>(QStringLiteral("AuditTrail1"))->trigger();
+    auto *window = main.findChild<TAuditWindow *>();
+    window->resize(1180, 460);
+    runFor(200);
+    window->grab().save(out.filePath(QStringLiteral("audit-trail.png")));
+    window->close();
 }
