@@ -11,6 +11,14 @@ void Model::setRecords(std::vector<Record> records) {
     endResetModel();
 }
 
+void Model::append(const std::vector<Record> &records) {
+    if (records.empty())
+        return;
+    beginInsertRows({}, rowCount(), rowCount() + int(records.size()) - 1);
+    shown.insert(shown.end(), records.begin(), records.end());
+    endInsertRows();
+}
+
 int Model::rowOf(qint64 id) const {
     for (size_t i = 0; i < shown.size(); ++i)
         if (shown[i].id == id)

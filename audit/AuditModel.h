@@ -15,6 +15,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void setRecords(std::vector<Record> records);
+    // Records written since, after the rows shown.
+    void append(const std::vector<Record> &records);
     const std::vector<Record> &records() const { return shown; }
     // The row of the record with that id, or -1.
     int rowOf(qint64 id) const;

@@ -110,15 +110,16 @@ bool ChainWalk::next(const Record &r) {
     if (check.broken)
         return false;
     ++check.records;
-    if (r.id != lastId + 1)
-        check.why =
-            r.id <= lastId
-                ? QStringLiteral("it comes after record %1 but does not follow it").arg(lastId)
-            : r.id == lastId + 2 ? QStringLiteral("record %1 before it was removed").arg(lastId + 1)
-                                 : QStringLiteral("records %1 to %2 before it were removed")
-                                       .arg(lastId + 1)
-                                       .arg(r.id - 1);
-    else if (r.previous != lastHash)
+    if (r.id != check.lastId + 1)
+        check.why = r.id <= check.lastId
+                        ? QStringLiteral("it comes after record %1 but does not follow it")
+                              .arg(check.lastId)
+                    : r.id == check.lastId + 2
+                        ? QStringLiteral("record %1 before it was removed").arg(check.lastId + 1)
+                        : QStringLiteral("records %1 to %2 before it were removed")
+                              .arg(check.lastId + 1)
+                              .arg(r.id - 1);
+    else if (r.previous != check.lastHash)
         check.why = QStringLiteral("it does not name the record before it as it was written");
     else if (r.computeHash() != r.hash)
         check.why = QStringLiteral("it was changed after it was written");
@@ -126,8 +127,8 @@ bool ChainWalk::next(const Record &r) {
         check.broken = r.id;
         return false;
     }
-    lastId = r.id;
-    lastHash = r.hash;
+    check.lastId = r.id;
+    check.lastHash = r.hash;
     return true;
 }
 

@@ -11,6 +11,9 @@
 
 namespace audit {
 
+// The chain's start: what the first record names as the hash before it.
+QString chainStart();
+
 struct Record {
     qint64 id = 0;                 // 1, 2, ... in the order written; never used twice
     QDateTime time;                // UTC, to the millisecond
@@ -33,9 +36,6 @@ struct Record {
     QByteArray toJson() const;
 };
 
-// The chain's start: what the first record names as the hash before it.
-QString chainStart();
-
 // The columns of a listing, in order, and one record's cells under them.
 QStringList columnNames();
 QStringList cellsOf(const Record &record);
@@ -48,23 +48,25 @@ struct ChainCheck {
     qint64 records = 0;           // records checked
     std::optional<qint64> broken; // the first record that does not hold (its id)
     QString why;                  // what is wrong with it
+    // The last record found whole, from which a later check may go on.
+    qint64 lastId = 0;
+    QString lastHash = chainStart();
     // "The audit trail holds 12 records, each as it was written." or
     // "The audit trail is broken at record 7: …"
     QString describe() const;
 };
 
-// Walks the records in order (each passed once) and says where the chain first breaks.
+// Walks the records in order (each passed once) and says where the chain first breaks; from the
+// first record, or on from a check that held.
 class ChainWalk {
 public:
+    explicit ChainWalk(ChainCheck from = {}) : check(std::move(from)) {}
     // False once the chain has broken (the rest need not be given).
     bool next(const Record &record);
-    ChainCheck result() const { return check; }
-    qint64 lastIdSeen() const { return lastId; }
+    const ChainCheck &result() const { return check; }
 
 private:
     ChainCheck check;
-    QString lastHash = chainStart();
-    qint64 lastId = 0;
 };
 
 } // namespace audit

@@ -289,13 +289,15 @@ QStringList Trail::values(const char *column) {
     return found;
 }
 
-ChainCheck Trail::verify() {
+ChainCheck Trail::verify(const ChainCheck &from) {
     lastProblem.clear();
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    ChainWalk walk;
-    if (!q.exec(
-            QStringLiteral("SELECT %1 FROM records ORDER BY id").arg(QLatin1String(kColumns)))) {
+    ChainWalk walk(from.broken ? ChainCheck() : from);
+    q.prepare(QStringLiteral("SELECT %1 FROM records WHERE id > ? ORDER BY id")
+                  .arg(QLatin1String(kColumns)));
+    q.addBindValue(walk.result().lastId);
+    if (!q.exec()) {
         lastProblem = q.lastError().text();
         ChainCheck check;
         check.why = lastProblem;
@@ -310,10 +312,10 @@ ChainCheck Trail::verify() {
     // The chain cannot show its own end cut off; the file's count of ids given can.
     QSqlQuery seq(QSqlDatabase::database(connection, false));
     if (seq.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'records'")) &&
-        seq.next() && seq.value(0).toLongLong() > walk.lastIdSeen()) {
+        seq.next() && seq.value(0).toLongLong() > check.lastId) {
         const qint64 given = seq.value(0).toLongLong();
-        check.broken = walk.lastIdSeen() + 1;
-        check.why = given == walk.lastIdSeen() + 1
+        check.broken = check.lastId + 1;
+        check.why = given == check.lastId + 1
                         ? QStringLiteral("it was the last and was removed")
                         : QStringLiteral("it and the records after it, to record %1, were removed")
                               .arg(given);

@@ -54,8 +54,9 @@ public:
     std::vector<Record> list(const Filter &filter = {});
     // The distinct values of a column ("printer", "user", "operation"), sorted.
     QStringList values(const char *column);
-    // The chain checked from the first record.
-    ChainCheck verify();
+    // The chain checked from the first record, or on from a check that held (only the records
+    // written since; a broken one is checked again from the start).
+    ChainCheck verify(const ChainCheck &from = {});
 
 private:
     Trail() = default;

@@ -160,7 +160,7 @@ void TAuditWindow::listen(bool on) {
         trail->written = nullptr;
         return;
     }
-    // A record is written in the middle of an exchange: the rows are read again once it is over.
+    // A record is written in the middle of an exchange: the new rows are read once it is over.
     trail->written = [this](const audit::Record &) {
         if (refreshQueued)
             return;
@@ -169,7 +169,7 @@ void TAuditWindow::listen(bool on) {
             this,
             [this] {
                 refreshQueued = false;
-                refresh();
+                catchUp();
             },
             Qt::QueuedConnection);
     };
@@ -189,15 +189,45 @@ void TAuditWindow::refresh() {
         shown->clear();
         return;
     }
-    const audit::ChainCheck check = trail->verify();
-    const bool broken = check.broken.has_value() || !trail->problem().isEmpty();
-    chain->setText(trail->problem().isEmpty()
-                       ? check.describe()
-                       : QStringLiteral("The audit trail could not be read: ") + trail->problem());
-    chain->setStyleSheet(broken ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
-    model->setBroken(check.broken.value_or(0));
+    chainState = trail->verify();
+    showChain();
     fillChoices();
     showRows();
+}
+
+void TAuditWindow::catchUp() {
+    audit::Trail *trail = hub.auditTrail();
+    if (!trail || !isVisible())
+        return;
+    chainState = trail->verify(chainState);
+    showChain();
+    audit::Filter newer = filter();
+    newer.afterId = listedUpTo;
+    const std::vector<audit::Record> fresh = trail->list(newer);
+    if (fresh.empty())
+        return;
+    // The filters offer what the new records brought.
+    for (const audit::Record &r : fresh)
+        for (const auto &[box, value] : {std::pair{printer, r.printer}, std::pair{user, r.user},
+                                         std::pair{operation, r.operation}})
+            if (box->findText(value) < 0) {
+                const QSignalBlocker quiet(box);
+                box->addItem(value);
+            }
+    listedUpTo = std::max(listedUpTo, fresh.back().id);
+    model->append(fresh);
+    showCount();
+    table->scrollToBottom();
+}
+
+void TAuditWindow::showChain() {
+    audit::Trail *trail = hub.auditTrail();
+    const bool broken = chainState.broken.has_value() || !trail->problem().isEmpty();
+    chain->setText(trail->problem().isEmpty()
+                       ? chainState.describe()
+                       : QStringLiteral("The audit trail could not be read: ") + trail->problem());
+    chain->setStyleSheet(broken ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
+    model->setBroken(chainState.broken.value_or(0));
 }
 
 void TAuditWindow::fillChoices() {
@@ -214,22 +244,32 @@ void TAuditWindow::fillChoices() {
     }
 }
 
+void TAuditWindow::showCount() {
+    shown->setText(model->rowCount() == 1 ? QStringLiteral("1 record")
+                                          : QStringLiteral("%1 records").arg(model->rowCount()));
+}
+
+audit::Filter TAuditWindow::filter() const {
+    audit::Filter f;
+    f.printer = chosen(printer);
+    f.user = chosen(user);
+    f.operation = chosen(operation);
+    // The dates are days of the records' own time, UTC.
+    if (useSince->isChecked())
+        f.since = QDateTime(since->date(), QTime(0, 0), Qt::UTC);
+    if (useUntil->isChecked())
+        f.until = QDateTime(until->date(), QTime(23, 59, 59, 999), Qt::UTC);
+    return f;
+}
+
 void TAuditWindow::showRows() {
     audit::Trail *trail = hub.auditTrail();
     if (!trail)
         return;
-    audit::Filter filter;
-    filter.printer = chosen(printer);
-    filter.user = chosen(user);
-    filter.operation = chosen(operation);
-    // The dates are days of the records' own time, UTC.
-    if (useSince->isChecked())
-        filter.since = QDateTime(since->date(), QTime(0, 0), Qt::UTC);
-    if (useUntil->isChecked())
-        filter.until = QDateTime(until->date(), QTime(23, 59, 59, 999), Qt::UTC);
-    model->setRecords(trail->list(filter));
-    shown->setText(model->rowCount() == 1 ? QStringLiteral("1 record")
-                                          : QStringLiteral("%1 records").arg(model->rowCount()));
+    std::vector<audit::Record> rows = trail->list(filter());
+    listedUpTo = std::max(chainState.lastId, rows.empty() ? 0 : rows.back().id);
+    model->setRecords(std::move(rows));
+    showCount();
     table->resizeColumnsToContents();
     if (model->rowCount() > 0)
         table->scrollToBottom();
@@ -253,7 +293,7 @@ void TAuditWindow::BtExportClick() {
 void TAuditWindow::changeEvent(QEvent *event) {
     // Other programs of the station write to the trail too: seen each time the window comes up.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        refresh();
+        catchUp();
     QWidget::changeEvent(event);
 }
 

@@ -4,7 +4,10 @@
 // by printer, user, operation and dates; "Export CSV…" writes the rows shown to a file. The top
 // line says whether the chain of records holds, and plainly where it is broken when it is not.
 // Records this program writes appear as they are written; those of other programs (stampctl, the
-// agent) at "Refresh" and each time the window is activated.
+// agent) each time the window is activated. Only what is new is read then; "Refresh" reads and
+// checks the whole trail again.
+
+#include "AuditRecord.h"
 
 #include <QWidget>
 
@@ -18,6 +21,7 @@ class QTableView;
 namespace audit {
 class Model;
 class Trail;
+struct Filter;
 } // namespace audit
 
 class TAuditWindow : public QWidget {
@@ -29,8 +33,10 @@ public:
 
     // Shows the window with the trail as it is now.
     void open();
-    // Reads the trail again: the chain, the filters' choices and the rows.
+    // Reads the trail again: the whole chain, the filters' choices and the rows.
     void refresh();
+    // Only what was written since: the chain checked on from where it held, the new rows.
+    void catchUp();
     const audit::Model &records() const { return *model; }
 
 protected:
@@ -38,7 +44,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showChain();
     void showRows();
+    void showCount();
+    audit::Filter filter() const;
     void fillChoices();
     void BtExportClick();
     void listen(bool on);
@@ -59,4 +68,6 @@ private:
     QPushButton *exportButton;
     QPushButton *closeButton;
     bool refreshQueued = false;
+    audit::ChainCheck chainState;
+    qint64 listedUpTo = 0; // every record up to this one was listed (shown when it passed)
 };

@@ -75,8 +75,15 @@ void TestAudit::chainNamesTheFirstBrokenRecord() {
         QCOMPARE(r->id, qint64(i));
         QCOMPARE(r->user, audit::systemUser());
     }
-    QCOMPARE(trail->verify().describe(),
+    const audit::ChainCheck held = trail->verify();
+    QCOMPARE(held.describe(),
              QStringLiteral("The audit trail holds 5 records, each as it was written."));
+    // Checked on from there: only the records written since are read.
+    QVERIFY(trail->append(change("North", "SetTime", "12:00:00")));
+    const audit::ChainCheck on = trail->verify(held);
+    QCOMPARE(on.records, qint64(6));
+    QCOMPARE(on.lastId, qint64(6));
+    tamper(path, "DELETE FROM records WHERE id = 6");
 
     // A record's text changed.
     tamper(path, "UPDATE records SET arguments = 'cell 1,3: text \"LOT 9\"' WHERE id = 3");

@@ -92,6 +92,26 @@ void TestAuditWindow::changesFromTheWindowsAndTheChain() {
     QVERIFY(rig.hub->fn().SetDate("241226"));
     QTRY_COMPARE(rows(*window).last(), QStringLiteral("SetDate | 24.12.26 | done | -"));
 
+    // Another program's change (stampctl, the agent) is read as the window comes up again, the
+    // chain checked on from where it held.
+    {
+        QString why;
+        auto other = audit::Trail::open(db, &why);
+        Change c;
+        c.printer = QStringLiteral("North");
+        c.device = QStringLiteral("tcp:10.0.0.5:4001");
+        c.operation = QStringLiteral("ApplyJob");
+        c.arguments = QStringLiteral("job \"changeover\"");
+        c.ok = true;
+        QVERIFY(other->append(c));
+    }
+    window->catchUp();
+    QCOMPARE(rows(*window).last(), QStringLiteral("ApplyJob | job \"changeover\" | done | -"));
+    QVERIFY(child<QComboBox>(*window, "Printer")->findText(QStringLiteral("North")) > 0);
+    QCOMPARE(child<QLabel>(*window, "ChainState")->text(),
+             QStringLiteral("The audit trail holds %1 records, each as it was written.")
+                 .arg(rows(*window).size()));
+
     // Export CSV…: the rows shown, into the file chosen.
     rig.messages.clear();
     rig.messages.fileNames.push_back(rig.path("trail.csv"));
