@@ -5,6 +5,7 @@
 #include "Functions.h"
 
 #include <QPointer>
+#include <QSysInfo>
 #include <QTimer>
 #include <mqtt/async_client.h>
 
@@ -194,6 +195,7 @@ bool Agent::start(QString *why) {
     }
     stopped = false;
     cancel = false;
+    findCutOff();
     looks.assign(printers.printers.size(), line::Look{});
     recentIds.assign(printers.printers.size(), {});
     for (size_t i = 0; i < printers.printers.size(); ++i) {
@@ -246,8 +248,62 @@ void Agent::showLooks(const std::vector<line::Look> &fresh) {
         // A printer busy with a command keeps its last look (the command says the rest).
         if (!fresh[i].busy || !looks[i].connected)
             looks[i] = fresh[i];
+        // Opened and answering: nobody holds it, so no job that started on it still runs.
+        if (fresh[i].connected)
+            closeCutOff(i);
         publishState(i);
     }
+    publishEvents();
+}
+
+// The last job or restore of the printer written from this station, if it started and has no
+// end: the program that ran it was stopped, or it still runs.
+std::optional<audit::Record> Agent::unfinished(size_t printer) {
+    audit::Filter of;
+    of.printer = printers.printers[printer].name;
+    const QString station = QSysInfo::machineHostName();
+    std::optional<audit::Record> last;
+    for (const char *operation : {"ApplyJob", "RestoreBackup"}) {
+        of.operation = QLatin1String(operation);
+        for (const audit::Record &r : trail->list(of))
+            if (r.station == station && (!last || r.id > last->id))
+                last = r;
+    }
+    if (last && last->outcome == QLatin1String("started"))
+        return last;
+    return std::nullopt;
+}
+
+void Agent::findCutOff() {
+    cutOff.assign(printers.printers.size(), std::nullopt);
+    if (!trail)
+        return;
+    for (size_t i = 0; i < printers.printers.size(); ++i)
+        cutOff[i] = unfinished(i);
+}
+
+void Agent::closeCutOff(size_t printer) {
+    if (printer >= cutOff.size() || !cutOff[printer] || !trail)
+        return;
+    const audit::Record started = *cutOff[printer];
+    cutOff[printer].reset();
+    // Another program of the station may have ended it since the agent started.
+    const std::optional<audit::Record> still = unfinished(printer);
+    if (!still || still->id != started.id)
+        return;
+    Change end;
+    end.printer = started.printer;
+    end.device = started.device;
+    end.operation = started.operation;
+    end.arguments = started.arguments;
+    end.cause = QStringLiteral("cut off: the program that ran it (record %1) ended before it did; "
+                               "the printer holds what was written up to then, as a verify shows")
+                    .arg(started.id);
+    if (!trail->append(end))
+        emit said(trail->problem());
+    emit said(QStringLiteral("%1: %2 of record %3 was cut off; recorded as failed")
+                  .arg(started.printer, started.operation)
+                  .arg(started.id));
     publishEvents();
 }
 

@@ -10,6 +10,7 @@
 // the program and the agent can share a station. Everything here runs on the thread that made
 // the agent; the broker's callbacks and the printers' work are handed to it.
 
+#include "AuditRecord.h"
 #include "LineRecord.h"
 #include "LineSettings.h"
 #include "MqttSettings.h"
@@ -26,7 +27,7 @@
 
 namespace audit {
 class Trail;
-}
+} // namespace audit
 
 namespace agent {
 
@@ -75,6 +76,9 @@ private:
     void publishEvents();
     void eventsLater();
     void publish(size_t printer, const QString &leaf, const QByteArray &payload, bool retained);
+    std::optional<audit::Record> unfinished(size_t printer);
+    void findCutOff();
+    void closeCutOff(size_t printer);
 
     const QString settingsPath;
     const LineFactory lines;
@@ -84,6 +88,9 @@ private:
     std::vector<std::unique_ptr<BrokerLink>> links; // one a printer, in the line's order
     std::vector<line::Look> looks;
     std::vector<QStringList> recentIds; // a redelivered command is not run twice
+    // A job or restore of this station that started on the printer and never ended: the program
+    // that ran it was stopped. Told as failed once the printer is found free.
+    std::vector<std::optional<audit::Record>> cutOff;
     std::unique_ptr<line::Poller> poller;
     std::unique_ptr<audit::Trail> trail; // read for the events
     qint64 lastEvent = 0;

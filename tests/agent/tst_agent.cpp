@@ -1,7 +1,8 @@
 // The agent against a real broker (mosquitto on a free port): each printer's state retained and
 // kept fresh, a job applied over the broker to two virtual printers and answered, a verify that
 // finds differences, commands that are refused and change nothing, a printer falling silent, the
-// broker killed and started again, and the broker's last will when the agent is killed. Every
+// broker killed and started again, and the agent killed in the middle of a job: the broker's last
+// will, and back again, the job in the trail as failed and the printer verified as it is. Every
 // change the agent makes is in the audit trail and on the printer's event topic.
 
 #include "Agent.h"
@@ -74,7 +75,7 @@ private slots:
     void commandsThatAreRefusedChangeNothing();
     void aPrinterFallingSilent();
     void theBrokerRestarted();
-    void theLastWillWhenTheAgentIsKilled();
+    void killedInTheMiddleOfAJob();
 };
 
 void TestAgent::initTestCase() {
@@ -253,29 +254,63 @@ void TestAgent::theBrokerRestarted() {
              QStringLiteral("matches"));
 }
 
-void TestAgent::theLastWillWhenTheAgentIsKilled() {
-    // The program as installed, for a printer of its own, killed outright.
+void TestAgent::killedInTheMiddleOfAJob() {
+    // The program as installed, for a printer of its own that takes its time (a paced printer on
+    // a pseudo-terminal at 2400 baud), killed outright while it applies a job.
+    QProcess printer;
+    printer.start(QStringLiteral(VPRINTER_PROGRAM),
+                  {"--link", dir.filePath("west.pty"), "--pace", "--baud", "2400"});
+    QVERIFY(printer.waitForReadyRead(30000));
+    QVERIFY(printer.readLine().startsWith("ready "));
     const QString own = dir.filePath(QStringLiteral("west.dev"));
     {
         QSettings file(own, QSettings::IniFormat);
         file.setValue(QStringLiteral("Line/Printers/size"), 1);
         file.setValue(QStringLiteral("Line/Printers/1/Name"), QStringLiteral("West"));
-        file.setValue(QStringLiteral("Line/Printers/1/Device"), device("West"));
-        file.setValue(QStringLiteral("Line/Printers/1/Speed"), 57600);
+        file.setValue(QStringLiteral("Line/Printers/1/Device"), dir.filePath("west.pty"));
+        file.setValue(QStringLiteral("Line/Printers/1/Speed"), 2400);
         file.setValue(QStringLiteral("Line/PollSeconds"), 1);
+        file.setValue(QStringLiteral("Line/JobFolder"), dir.filePath(QStringLiteral("jobs")));
         file.setValue(QStringLiteral("Mqtt/Broker"), broker.url());
         file.setValue(QStringLiteral("Mqtt/Prefix"), prefix);
     }
+    const auto startAgent = [&](QProcess &program) {
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(AGENT_PROGRAM), {"--settings", own});
+        return program.waitForStarted();
+    };
     QProcess program;
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(AGENT_PROGRAM), {"--settings", own});
-    QVERIFY(program.waitForStarted());
+    QVERIFY(startAgent(program));
     QTRY_VERIFY_WITH_TIMEOUT(state("West").value("connected").toBool(), 10000);
+    listener->publish(topic("West", "cmd/apply"), R"({"id":"k1","jobName":"changeover"})");
+    QTRY_VERIFY_WITH_TIMEOUT(!listener->on(topic("West", "event")).empty(), 10000);
+    QCOMPARE(json(listener->on(topic("West", "event")).front().payload).value("outcome").toString(),
+             QStringLiteral("started"));
     program.kill();
     program.waitForFinished();
+    // The broker's last will says the agent is gone.
     QTRY_COMPARE_WITH_TIMEOUT(state("West").value("agent").toString(), QStringLiteral("offline"),
                               10000);
     QCOMPARE(state("West").value("connected").toBool(), false);
+    QVERIFY(listener->on(topic("West", "reply/k1")).empty());
+
+    // Back again: the job that never ended is in the trail as failed, and a verify tells what the
+    // printer holds.
+    QProcess again;
+    QVERIFY(startAgent(again));
+    QTRY_VERIFY_WITH_TIMEOUT(json(listener->on(topic("West", "event")).back().payload)
+                                 .value("outcome")
+                                 .toString()
+                                 .startsWith("failed: cut off: the program that ran it (record "),
+                             15000);
+    const QJsonObject verify =
+        command("West", "verify", R"({"id":"k2","jobName":"changeover"})", "k2");
+    QCOMPARE(verify.value("result").toString(), QStringLiteral("different"));
+    again.terminate();
+    QVERIFY(again.waitForFinished());
+    QCOMPARE(state("West").value("agent").toString(), QStringLiteral("offline"));
+    printer.terminate();
+    printer.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(TestAgent)
