@@ -8,14 +8,10 @@ namespace ctl {
 
 namespace {
 
-void say(const Console &console, const QString &line, bool toOut = true) {
-    (toOut ? console.out : console.err)((line + QLatin1Char('\n')).toUtf8());
-}
-
 int usage(const Console &console, const QString &reason) {
-    say(console, QStringLiteral("stampctl: ") + reason, false);
-    say(console, QStringLiteral("usage: stampctl ") + auditUsage().trimmed(), false);
-    return Usage;
+    return usageError(console, reason,
+                      QStringLiteral("usage: stampctl ") + auditUsage().trimmed() +
+                          QLatin1Char('\n'));
 }
 
 // "2026-12-07" (from its start, or `endOfDay` to its end) or "2026-12-07T13:05:00", both UTC.
@@ -33,14 +29,13 @@ QDateTime timeOf(const QString &text, bool endOfDay) {
 std::unique_ptr<audit::Trail> openTrail(const Console &console) {
     const QString path = audit::Trail::defaultPath();
     if (!QFileInfo::exists(path)) {
-        say(console, QStringLiteral("stampctl: there is no audit trail at %1 yet").arg(path),
-            false);
+        console.say(QStringLiteral("stampctl: there is no audit trail at %1 yet").arg(path), false);
         return nullptr;
     }
     QString why;
     auto trail = audit::Trail::open(path, &why);
     if (!trail)
-        say(console, QStringLiteral("stampctl: ") + why, false);
+        console.say(QStringLiteral("stampctl: ") + why, false);
     return trail;
 }
 
@@ -67,12 +62,12 @@ int runAuditCommand(const QStringList &words, const Console &console) {
             return Failed;
         const audit::ChainCheck check = trail->verify();
         if (!trail->problem().isEmpty()) {
-            say(console,
-                QStringLiteral("stampctl: the audit trail could not be read: ") + trail->problem(),
-                false);
+            console.say(QStringLiteral("stampctl: the audit trail could not be read: ") +
+                            trail->problem(),
+                        false);
             return Failed;
         }
-        say(console, check.describe(), !check.broken);
+        console.say(check.describe(), !check.broken);
         return check.broken ? Failed : Success;
     }
     audit::Filter filter;
@@ -111,9 +106,9 @@ int runAuditCommand(const QStringList &words, const Console &console) {
         return Failed;
     const std::vector<audit::Record> records = trail->list(filter);
     if (!trail->problem().isEmpty()) {
-        say(console,
-            QStringLiteral("stampctl: the audit trail could not be read: ") + trail->problem(),
-            false);
+        console.say(QStringLiteral("stampctl: the audit trail could not be read: ") +
+                        trail->problem(),
+                    false);
         return Failed;
     }
     if (csv) {
@@ -127,7 +122,7 @@ int runAuditCommand(const QStringList &words, const Console &console) {
             for (QChar &ch : cell)
                 if (ch == QLatin1Char('\t') || ch == QLatin1Char('\n') || ch == QLatin1Char('\r'))
                     ch = QLatin1Char(' ');
-        say(console, cells.join(QLatin1Char('\t')));
+        console.say(cells.join(QLatin1Char('\t')));
     }
     return Success;
 }

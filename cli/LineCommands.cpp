@@ -12,15 +12,10 @@ namespace ctl {
 
 namespace {
 
-void say(const Console &console, const QString &line, bool toOut = true) {
-    (toOut ? console.out : console.err)((line + QLatin1Char('\n')).toUtf8());
-}
-
 int usage(const Console &console, const QString &reason) {
-    say(console, QStringLiteral("stampctl: ") + reason, false);
-    say(console, QStringLiteral("usage: stampctl [--printer NAME] ") + lineUsage().trimmed(),
-        false);
-    return Usage;
+    return usageError(console, reason,
+                      QStringLiteral("usage: stampctl [--printer NAME] ") + lineUsage().trimmed() +
+                          QLatin1Char('\n'));
 }
 
 // The printers a command names: --all, --printers A,B, or the one --printer chose, or the only
@@ -95,9 +90,9 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
         const line::LineRecord record(line.jobFolder);
         for (size_t i = 0; i < looks.size(); ++i) {
             const QString last = record.of(printers[i].name).describe();
-            say(console, QStringLiteral("%1 %2: %3%4")
-                             .arg(printers[i].name, printers[i].device, looks[i].describe(),
-                                  last.isEmpty() ? QString() : QStringLiteral("; ") + last));
+            console.say(QStringLiteral("%1 %2: %3%4")
+                            .arg(printers[i].name, printers[i].device, looks[i].describe(),
+                                 last.isEmpty() ? QString() : QStringLiteral("; ") + last));
         }
         return Success;
     }
@@ -110,7 +105,7 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
     // A job that fails its checks changes no printer.
     const backup::ParsedJob parsed = backup::loadJob(words[1]);
     if (!parsed.job) {
-        say(console,
+        console.say(
             QStringLiteral("stampctl: %1: %2; no printer was changed").arg(words[1], parsed.error),
             false);
         return Failed;
@@ -127,7 +122,7 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
         if (said.contains(trouble))
             return;
         said << trouble;
-        say(console, QStringLiteral("stampctl: ") + trouble, false);
+        console.say(QStringLiteral("stampctl: ") + trouble, false);
     };
     watch.recorders = [&problem]() -> std::shared_ptr<ChangeRecorder> {
         return audit::stationTrail(problem);
@@ -141,9 +136,9 @@ int runLineCommand(const QStringList &words, const line::LineSettings &line,
         allGood = allGood && r.end == line::PrinterResult::End::Verified;
         if (!applying && r.end == line::PrinterResult::End::Different) {
             for (const QString &d : r.differences)
-                say(console, r.printer + QStringLiteral(": ") + d);
+                console.say(r.printer + QStringLiteral(": ") + d);
         } else {
-            say(console, r.printer + QStringLiteral(": ") + r.describe());
+            console.say(r.printer + QStringLiteral(": ") + r.describe());
         }
     }
     return allGood ? Success : Failed;

@@ -69,11 +69,6 @@ private:
     const Console &console;
 };
 
-int usageError(const Console &console, const QString &reason, const QString &usage) {
-    console.err((QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage).toUtf8());
-    return Usage;
-}
-
 std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
     qsizetype i = 0;
     for (; i < arguments.size(); ++i) {
@@ -151,6 +146,11 @@ std::optional<QString> parseOptions(const QStringList &arguments, Options &o) {
 Console Console::standard() {
     return {[](const QByteArray &b) { write(stdout, b); },
             [](const QByteArray &b) { write(stderr, b); }};
+}
+
+int usageError(const Console &console, const QString &reason, const QString &usage) {
+    console.err((QStringLiteral("stampctl: ") + reason + QLatin1Char('\n') + usage).toUtf8());
+    return Usage;
 }
 
 int run(const QStringList &arguments, const QString &settingsPath, LineFactory lines,

@@ -19,7 +19,14 @@ struct Console {
     std::function<void(const QByteArray &)> out;
     std::function<void(const QByteArray &)> err;
     static Console standard();
+    // One line, to standard output or to standard error.
+    void say(const QString &line, bool toOut = true) const {
+        (toOut ? out : err)((line + QLatin1Char('\n')).toUtf8());
+    }
 };
+
+// "stampctl: REASON" and the usage on standard error; the usage error's exit status.
+int usageError(const Console &console, const QString &reason, const QString &usage);
 
 // Runs one command line (without the program name). The port and the rate come from the
 // settings file at settingsPath unless the options name them; `lines` opens the ports' devices.
