@@ -20,6 +20,7 @@ quint8 digit(int n) {
 QByteArray leftPadded(const QByteArray &text, int width) {
     return text.size() >= width ? text : QByteArray(width - text.size(), '0') + text;
 }
+
 // --- Changes in the operator's words ----------------------------------------------------------
 
 // The cell at row and column (from 1), 0..31 row by row; kNoCell when there is none.
@@ -452,112 +453,62 @@ bool Functions::drain(int count) {
 // --- Commands ---------------------------------------------------------------------------------
 
 bool Functions::Start() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x17}); });
+    return plainChange(__func__, kNoCell, [&] { return command({0x17}); });
 }
 bool Functions::Stop() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x02}); });
+    return plainChange(__func__, kNoCell, [&] { return command({0x02}); });
 }
 bool Functions::PrintStart() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x17}); });
+    return plainChange(__func__, kNoCell, [&] { return command({0x17}); });
 }
 bool Functions::HighVoltageTurn() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x02}); });
+    return plainChange(__func__, kNoCell, [&] { return command({0x02}); });
 }
 bool Functions::Reset() {
-    return changing(
-        __func__, kWholeMark, [&] { return QString(); }, [&] { return command({0x12}); });
+    return plainChange(__func__, kWholeMark, [&] { return command({0x12}); });
 }
 bool Functions::RunningNumberReset() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); }, [&] { return command({0x1F}); });
+    return plainChange(__func__, kNoCell, [&] { return command({0x1F}); });
 }
 bool Functions::RunningNumberForward() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x0C, 'N'}) && io.WriteByte(0x14);
-        });
+    return plainChange(__func__, kNoCell, [&] {
+        return command({0x0C, 'N'}) && io.WriteByte(0x14);
+    });
 }
 bool Functions::RunningNumberBack() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x0C, 'N'}) && io.WriteByte(0x13);
-        });
+    return plainChange(__func__, kNoCell, [&] {
+        return command({0x0C, 'N'}) && io.WriteByte(0x13);
+    });
 }
 bool Functions::AutoRunStop() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x0B, 'A'});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x0B, 'A'}); });
 }
 bool Functions::MarkDelete() {
-    return changing(
-        __func__, kWholeMark, [&] { return QString(); },
-        [&] {
-            return command({0x0B, 'M'});
-        });
+    return plainChange(__func__, kWholeMark, [&] { return command({0x0B, 'M'}); });
 }
 bool Functions::MarkPrintForward() {
-    return changing(
-        __func__, kWholeMark, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 0x14, CR});
-        });
+    return plainChange(__func__, kWholeMark, [&] { return command({0x1E, 0x14, CR}); });
 }
 bool Functions::MarkPrintBack() {
-    return changing(
-        __func__, kWholeMark, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 0x13, CR});
-        });
+    return plainChange(__func__, kWholeMark, [&] { return command({0x1E, 0x13, CR}); });
 }
 bool Functions::BreakPointCorrectionOn() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 0x15, CR});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x1E, 0x15, CR}); });
 }
 bool Functions::BreakPointCorrectionOff() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 0x16, CR});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x1E, 0x16, CR}); });
 }
 bool Functions::MarkRotateOn() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 'D', CR});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x1E, 'D', CR}); });
 }
 bool Functions::MarkRotateOff() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x1E, 'U', CR});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x1E, 'U', CR}); });
 }
 bool Functions::KeyboardSelect() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x07, 'A'});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x07, 'A'}); });
 }
 bool Functions::KeyboardOff() {
-    return changing(
-        __func__, kNoCell, [&] { return QString(); },
-        [&] {
-            return command({0x12, '*', 'U', 'O'});
-        });
+    return plainChange(__func__, kNoCell, [&] { return command({0x12, '*', 'U', 'O'}); });
 }
 
 bool Functions::SetAutoRunPeriod(const QByteArray &text) {

@@ -161,6 +161,11 @@ private:
     auto changing(const char *name, int cell, const Words &words, Body body) {
         return noted(name, cell, words, [&] { return watched(name, body); });
     }
+    // A change whose name says it all (Start, MarkDelete).
+    template <class Body> auto plainChange(const char *name, int cell, Body body) {
+        return changing(
+            name, cell, [] { return QString(); }, body);
+    }
     // The same around a body that is not an exchange of its own (a write and its read-back).
     template <class Words, class Body>
     auto noted(const char *name, int cell, const Words &words, Body body) {
