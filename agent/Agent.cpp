@@ -187,12 +187,10 @@ bool Agent::start(QString *why) {
     }
     QString trailWhy;
     trail = audit::Trail::open(audit::Trail::defaultPath(), &trailWhy);
-    if (trail) {
-        const std::vector<audit::Record> last = trail->list();
-        lastEvent = last.empty() ? 0 : last.back().id;
-    } else {
+    if (trail) // the records written before the agent started are not events
+        lastEvent = trail->lastId();
+    else
         troubles << trailWhy + QStringLiteral("; no events are published");
-    }
     stopped = false;
     cancel = false;
     findCutOff();

@@ -274,6 +274,13 @@ std::vector<Record> Trail::list(const Filter &filter) {
     return records;
 }
 
+qint64 Trail::lastId() {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    return q.exec(QStringLiteral("SELECT max(id) FROM records")) && q.next()
+               ? q.value(0).toLongLong()
+               : 0;
+}
+
 QStringList Trail::values(const char *column) {
     QStringList found;
     static const QStringList known{QStringLiteral("printer"), QStringLiteral("user"),

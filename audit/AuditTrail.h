@@ -52,6 +52,8 @@ public:
 
     // The records the filter lets through, oldest first.
     std::vector<Record> list(const Filter &filter = {});
+    // The id of the newest record (0: none).
+    qint64 lastId();
     // The distinct values of a column ("printer", "user", "operation"), sorted.
     QStringList values(const char *column);
     // The chain checked from the first record, or on from a check that held (only the records
