@@ -56,12 +56,16 @@ QString timeKey(const QDateTime &time) {
 } // namespace
 
 QString systemUser() {
+    // Asked once: getpwuid answers in a buffer of its own that another thread's call overwrites.
+    static const QString user = [] {
 #ifdef Q_OS_UNIX
-    if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
+        if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
+            return QString::fromLocal8Bit(pw->pw_name);
 #endif
-    const QString name = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
-    return name.isEmpty() ? QStringLiteral("unknown") : name;
+        const QString name = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+        return name.isEmpty() ? QStringLiteral("unknown") : name;
+    }();
+    return user;
 }
 
 std::shared_ptr<Trail> stationTrail(const std::function<void(const QString &)> &problem) {
