@@ -14,7 +14,7 @@ if [[ $# -ne 1 || ! $1 =~ ^[0-9]+$ || $1 -lt 1 ]]; then
 fi
 total=$1
 targets=(fuzz_replies fuzz_bitmap fuzz_printer fuzz_paste fuzz_settings fuzz_backup fuzz_state
-         fuzz_transfer)
+         fuzz_transfer fuzz_command)
 
 # libFuzzer's runtime comes with clang (libclang-rt-dev on newer releases).
 links_fuzzer() {
@@ -33,10 +33,11 @@ STAMP_PRESET=fuzz STAMP_EXTRA_PACKAGES="${extra[*]}" scripts/setup.sh >build-fuz
   exit 1
 }
 
-# A whole backup, a state file and a printer's answers to a whole backup are larger than a reply.
+# A whole backup, a state file, a printer's answers to a whole backup and a command carrying a job
+# are larger than a reply.
 max_len() {
   case $1 in
-  fuzz_backup | fuzz_state | fuzz_transfer) echo 65536 ;;
+  fuzz_backup | fuzz_state | fuzz_transfer | fuzz_command) echo 65536 ;;
   *) echo 8192 ;;
   esac
 }

@@ -41,8 +41,8 @@ struct Watch {
     // Set from anywhere: every transfer stops at its next step.
     const std::atomic<bool> *cancel = nullptr;
     // Makes, on each printer's thread, the recorder its changes are told to (the audit trail);
-    // empty: nothing is recorded. A job applied is told as "ApplyJob" under `jobName` once it
-    // is read back.
+    // empty: nothing is recorded. A job applied is told as "ApplyJob" under `jobName` as it
+    // starts and once it is read back.
     std::function<std::shared_ptr<ChangeRecorder>()> recorders;
     QString jobName;
 };
