@@ -87,7 +87,8 @@ public:
         }
     }
 
-    bool isConnected() const { return client->is_connected(); }
+    // Connected, and the broker hands it the printer's commands.
+    bool ready() const { return listening; }
 
     void publish(const QString &leaf, const QByteArray &payload, bool retained) {
         try {
@@ -119,17 +120,18 @@ private:
         QMetaObject::invokeMethod(agent, std::move(work), Qt::QueuedConnection);
     }
 
-    // The connection came up: the commands are listened to again and the state told afresh.
+    // The connection came up: the commands are listened to again; once the broker has taken the
+    // subscription, the state is told afresh, so that a state seen says commands are heard.
     void on_success(const mqtt::token &) override {
         toAgent([this] {
             retryMs = kFirstRetryMs;
             try {
-                client->subscribe(utf8(root + QStringLiteral("/cmd/+")), kQos);
+                client->subscribe(utf8(root + QStringLiteral("/cmd/+")), kQos, nullptr,
+                                  subscription);
             } catch (const mqtt::exception &e) {
-                emit agent->said(QStringLiteral("%1/cmd/+ could not be subscribed to: %2")
-                                     .arg(root, QString::fromStdString(e.what())));
+                lost(QStringLiteral("the commands could not be subscribed to: ") +
+                     QString::fromStdString(e.what()));
             }
-            agent->connected(printer);
         });
     }
     void on_failure(const mqtt::token &token) override {
@@ -138,8 +140,32 @@ private:
         });
     }
 
+    // The subscription to the commands, taken or refused.
+    class Subscription : public mqtt::iaction_listener {
+    public:
+        explicit Subscription(BrokerLink &l) : link(l) {}
+
+    private:
+        void on_success(const mqtt::token &) override {
+            link.toAgent([this] {
+                link.listening = true;
+                link.agent->connected(link.printer);
+            });
+        }
+        void on_failure(const mqtt::token &token) override {
+            link.toAgent([this, code = token.get_return_code()] {
+                emit link.agent->said(
+                    QStringLiteral("%1/cmd/+: the broker refused the subscription (code %2)")
+                        .arg(link.root)
+                        .arg(code));
+            });
+        }
+        BrokerLink &link;
+    };
+
     // Tries again after a while, waiting longer each time up to a few seconds.
     void lost(const QString &why) {
+        listening = false;
         if (closing || !agent)
             return;
         emit agent->said(QStringLiteral("%1: no connection to the broker (%2); trying again in "
@@ -156,6 +182,8 @@ private:
     std::unique_ptr<mqtt::async_client> client;
     mqtt::connect_options options;
     int retryMs = kFirstRetryMs;
+    bool listening = false; // on the agent's thread
+    Subscription subscription{*this};
     std::atomic<bool> closing{false};
 };
 
@@ -306,6 +334,10 @@ void Agent::closeCutOff(size_t printer) {
 }
 
 void Agent::publishState(size_t printer) {
+    // Told once the printer's connection hears its commands again (Agent::connected), never
+    // into the buffer of a connection that is away.
+    if (printer >= links.size() || !links[printer]->ready())
+        return;
     const line::Printer &p = printers.printers[printer];
     publish(printer, QStringLiteral("state"),
             stateJson(p, looks[printer], line::LineRecord(printers.jobFolder).of(p.name)), true);
