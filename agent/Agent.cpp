@@ -274,8 +274,9 @@ void Agent::showLooks(const std::vector<line::Look> &fresh) {
         // A printer busy with a command keeps its last look (the command says the rest).
         if (!fresh[i].busy || !looks[i].connected)
             looks[i] = fresh[i];
-        // Opened and answering: nobody holds it, so no job that started on it still runs.
-        if (fresh[i].connected)
+        // Its line opened: no other program holds the printer, so no job that started on it
+        // still runs (the printer may still be in the middle of what it was sent).
+        if (fresh[i].opened)
             closeCutOff(i);
         publishState(i);
     }

@@ -185,7 +185,9 @@ QString Look::describe() const {
 
 void readLook(Functions &f, Look &look) {
     quint8 status = 0;
-    if (!f.ReadByteStatus(status)) {
+    const bool answered = f.ReadByteStatus(status);
+    look.opened = f.state().handle != nullptr;
+    if (!answered) {
         look.why = f.state().causes.isEmpty() ? QStringLiteral("the printer did not answer")
                                               : f.state().causes.last();
         return;

@@ -50,7 +50,8 @@ struct Watch {
 // How a printer is: connected or not (and why not), its auto-run period and its status byte.
 struct Look {
     QString printer;
-    bool busy = false; // not looked at: another exchange with it was under way
+    bool busy = false;   // not looked at: another exchange with it was under way
+    bool opened = false; // its line opened: no other program held the printer
     bool connected = false;
     QString why;            // not connected (or busy): the cause
     int autoRunPeriod = -1; // 0: auto-run off; -1: not read
