@@ -1,13 +1,16 @@
-// The audit trail's window, opened from the main window's Printer menu: a change made through an
-// editor window becomes a row with what the cell held before, the rows narrowed by operation and
-// printer, a change made while it is open shows at once, the rows exported as CSV, and a record
-// edited in the file shown plainly as a broken chain.
+// The audit trail's window, opened from the main window's Printer menu: changes made through the
+// windows (a text with what its cell held before, the auto-run period, a parameter step) become
+// rows, the rows narrowed by operation and printer, a change made while it is open shows at once,
+// another program's change is read as the window comes up again, the rows exported as CSV, and a
+// record edited in the file shown plainly as a broken chain.
 
 #include "AuditModel.h"
 #include "AuditTrail.h"
 #include "AuditWindow.h"
+#include "AutoRunPeriodUnit.h"
 #include "MainRig.h"
 #include "NewTextFragmentInsertUnit_1.h"
+#include "ParamsFormUnit.h"
 #include "Windows.h"
 
 #include <QCheckBox>
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -58,6 +62,19 @@ void TestAuditWindow::changesFromTheWindowsAndTheChain() {
         child<QLineEdit>(editor, "Fragtext")->setText(QStringLiteral("LOT 7"));
         click(editor, "BtWriteText");
     }
+    // The auto-run period through its window; a parameter stepped up through its list.
+    {
+        TAutoRunPeriodForm period(*rig.hub);
+        period.FormActivate();
+        child<QLineEdit>(period, "MarkNum")->setText(QStringLiteral("7"));
+        click(period, "BtWriteText");
+        TParamsForm params(*rig.hub);
+        params.FormActivate();
+        auto *list = child<QTreeWidget>(params, "ListView2");
+        list->setCurrentItem(list->topLevelItem(3));
+        click(params, "Button3");
+        click(params, "LogoNumInc");
+    }
     QVERIFY(rig.hub->fn().SetTime("101500"));
 
     entry(*rig.main, "AuditTrail1")->trigger();
@@ -71,6 +88,8 @@ void TestAuditWindow::changesFromTheWindowsAndTheChain() {
     QVERIFY2(written.first().endsWith(" | done | text \"OLD\", font 2"),
              qPrintable(written.first()));
     QCOMPARE(written.last(), QStringLiteral("SetTime | 10:15:00 | done | -"));
+    QVERIFY(written.contains("SetAutoRunPeriod | every 7 | done | -"));
+    QVERIFY(written.contains("IncreaseParam | Vertical size (H) one step up | done | -"));
     QCOMPARE(child<QLabel>(*window, "ChainState")->text(),
              QStringLiteral("The audit trail holds %1 records, each as it was written.")
                  .arg(written.size()));
