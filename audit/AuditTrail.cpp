@@ -136,7 +136,8 @@ std::unique_ptr<Trail> Trail::open(const QString &path, QString *why) {
             !trail->exec(QStringLiteral("PRAGMA user_version = %1").arg(kFormat)))
             return refuse(trail->lastProblem);
     }
-    // A record is safe once its transaction ends, without waiting for the disk at each one.
+    // A record survives the program's crash once its transaction ends, without waiting for the
+    // disk at each one; only a power cut or a crash of the system may lose the last records.
     trail->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     trail->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     trail->lastProblem.clear();
