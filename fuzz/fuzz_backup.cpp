@@ -5,17 +5,13 @@
 
 #include "BackupFile.h"
 #include "Job.h"
+#include "Require.h"
 #include "WireText.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 // A taken file's every text is one the printer can be sent.
 void requireSendable(const backup::Backup &b) {
     require(!backup::validate(b));

@@ -6,6 +6,7 @@
 
 #include "InputFile.h"
 #include "LogoImage.h"
+#include "Require.h"
 
 #include <QImage>
 #include <algorithm>
@@ -13,11 +14,6 @@
 #include <memory>
 
 namespace {
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 // A 1-bit picture from the input: width 1..1024, height 1..64, then one bit a dot, row by row.
 bool writePicture(const QString &path, const uint8_t *data, size_t size) {
     if (size < 3)

@@ -4,18 +4,12 @@
 // every answer made of it is JSON.
 
 #include "Payloads.h"
+#include "Require.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const QTemporaryDir library; // an empty job library: every name in it is missing

@@ -4,6 +4,7 @@
 
 #include "Functions.h"
 #include "InProcessLine.h"
+#include "Require.h"
 #include "WireText.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <memory>
 
 namespace {
-
 class ReplyPeer : public LinePeer {
 public:
     ReplyPeer(const uint8_t *bytes, size_t count, bool fuzzedEchoes)
@@ -30,11 +30,6 @@ private:
     size_t at = 0;
     bool echoesFromInput;
 };
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 // What every user of a logo image relies on after a good read.
 void checkLogo(const LogoImage &image) {

@@ -7,15 +7,11 @@
 #include "DeviceSettings.h"
 #include "Functions.h"
 #include "InputFile.h"
+#include "Require.h"
 
 #include <cstdlib>
 
 namespace {
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 QByteArray shaped(const uint8_t *data, size_t size) {
     const QList<QByteArray> values =
         QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');

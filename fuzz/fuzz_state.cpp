@@ -3,19 +3,13 @@
 // must stay defined whatever numbers the file held.
 
 #include "InputFile.h"
+#include "Require.h"
 #include "StateFile.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 using namespace printer;
-
-namespace {
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     constexpr qint64 kNoon = 1'780'000'000'000;

@@ -5,17 +5,13 @@
 
 #include "BackupTransfer.h"
 #include "InProcessLine.h"
+#include "Require.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 
 namespace {
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 class ReplyPeer : public LinePeer {
 public:
