@@ -301,9 +301,11 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress, const Scope 
 }
 
 Outcome restore(Functions &f, const Backup &b, const Progress &progress, const Scope &scope) {
-    recordWhole(f, "RestoreBackup", contentWords(b, scope), nullptr);
+    const QString operation = QStringLiteral("RestoreBackup");
+    const auto words = [&] { return contentWords(b, scope); };
+    recordStart(f.state(), operation, words);
     const Outcome o = writeBackup(f, b, progress, scope);
-    recordWhole(f, "RestoreBackup", contentWords(b, scope), &o);
+    recordEnd(f.state(), operation, words, o.ok() ? QString() : describeRestore(o));
     return o;
 }
 
@@ -319,19 +321,6 @@ QString contentWords(const Backup &b, const Scope &scope) {
     if (scope.script)
         parts << QStringLiteral("script");
     return parts.join(QStringLiteral(", "));
-}
-
-void recordWhole(Functions &f, const char *operation, const QString &arguments, const Outcome *o) {
-    if (!f.state().recorder)
-        return;
-    Change change;
-    change.operation = QString::fromLatin1(operation);
-    change.arguments = arguments;
-    change.starts = !o;
-    change.ok = o && o->ok();
-    if (o && !o->ok())
-        change.cause = describeRestore(*o);
-    recordChange(f.state(), std::move(change));
 }
 
 Outcome writeBackup(Functions &f, const Backup &b, const Progress &progress, const Scope &scope) {

@@ -53,15 +53,12 @@ Outcome backUp(Functions &f, Backup &out, const Progress &progress = {}, const S
 Outcome restore(Functions &f, const Backup &b, const Progress &progress = {},
                 const Scope &scope = {});
 
-// The restore's writing, which the audit trail is not told of as a whole (a job's apply is told
-// once it is read back).
+// The restore's writing, which the audit trail is not told of as a whole: a restore is told as
+// "RestoreBackup", a job's apply as "ApplyJob" once it is read back.
 Outcome writeBackup(Functions &f, const Backup &b, const Progress &progress = {},
                     const Scope &scope = {});
 // What a restore writes, for the audit trail: "32 cells, 3 logos, post-date 0 days, script".
 QString contentWords(const Backup &b, const Scope &scope);
-// Tells the audit trail of a restore as a whole: as it starts (no outcome yet), and as it ends,
-// done or failed with how far it got.
-void recordWhole(Functions &f, const char *operation, const QString &arguments, const Outcome *o);
 
 // The outcome of a restore that wrote nothing, for the reason given.
 Outcome refusal(const QString &why);

@@ -90,22 +90,10 @@ void compare(Functions &f, const backup::Job &job, const backup::Progress &progr
         v.differences.isEmpty() ? PrinterResult::End::Verified : PrinterResult::End::Different;
 }
 
-// The job as a whole into the audit trail: as it starts, and as it ends (done only when read
-// back equal), so that an apply cut off shows as started and never ended.
-void recordApply(Functions &f, const backup::Job &job, const QString &name,
-                 const PrinterResult *result) {
-    if (!f.state().recorder)
-        return;
-    Change change;
-    change.operation = QStringLiteral("ApplyJob");
-    change.arguments =
-        (name.isEmpty() ? QStringLiteral("job") : QStringLiteral("job \"%1\"").arg(name)) +
-        QStringLiteral(": ") + backup::jobWords(job);
-    change.starts = !result;
-    change.ok = result && result->end == PrinterResult::End::Verified;
-    if (result && !change.ok)
-        change.cause = result->describe();
-    recordChange(f.state(), std::move(change));
+// The job as a whole, for the audit trail: "job \"changeover\": 32 cells, …".
+QString applyWords(const backup::Job &job, const QString &name) {
+    return (name.isEmpty() ? QStringLiteral("job") : QStringLiteral("job \"%1\"").arg(name)) +
+           QStringLiteral(": ") + backup::jobWords(job);
 }
 
 } // namespace
@@ -220,12 +208,17 @@ std::vector<PrinterResult> applyJob(const std::vector<Printer> &printers, const 
             result.applying = true;
             if (!holdTurn(f, watch, result))
                 return;
-            recordApply(f, job, watch.jobName, nullptr);
+            // Told as it starts and once it is read back, so that an apply cut off shows as
+            // started and never ended; done only when the read-back matches.
+            const QString operation = QStringLiteral("ApplyJob");
+            const auto words = [&] { return applyWords(job, watch.jobName); };
+            recordStart(f.state(), operation, words);
             result.outcome = backup::applyJob(f, job, progress);
             result.wrote = result.outcome.ok();
             if (result.wrote)
                 compare(f, job, progress, result);
-            recordApply(f, job, watch.jobName, &result);
+            recordEnd(f.state(), operation, words,
+                      result.end == PrinterResult::End::Verified ? QString() : result.describe());
         },
         watch);
 }

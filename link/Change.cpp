@@ -24,6 +24,29 @@ void recordChange(const PortState &port, Change change) {
     port.recorder->record(change);
 }
 
+void recordStart(const PortState &port, const QString &operation,
+                 const std::function<QString()> &arguments) {
+    if (!port.recorder)
+        return;
+    Change change;
+    change.operation = operation;
+    change.arguments = arguments();
+    change.starts = true;
+    recordChange(port, std::move(change));
+}
+
+void recordEnd(const PortState &port, const QString &operation,
+               const std::function<QString()> &arguments, const QString &failure) {
+    if (!port.recorder)
+        return;
+    Change change;
+    change.operation = operation;
+    change.arguments = arguments();
+    change.ok = failure.isEmpty();
+    change.cause = failure;
+    recordChange(port, std::move(change));
+}
+
 QString describeCell(const FragmentReply &reply, int fontCount) {
     // Without a font count read, the printer's usual 7 fonts tell a logo from a text.
     const CellSummary cell = summarize(reply, fontCount > 0 ? fontCount : 7);

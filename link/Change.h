@@ -5,6 +5,7 @@
 // is not told apart. Nothing is built while nobody keeps the trail.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 struct FragmentReply;
@@ -34,6 +35,12 @@ public:
 
 // Tells the port's recorder of a change on the printer it talks to; nothing without one.
 void recordChange(const PortState &port, Change change);
+// A change made of many operations (a restore, a job), told as it starts and as it ends: done
+// when `failure` is empty, else failed with it. `arguments` runs only when somebody records.
+void recordStart(const PortState &port, const QString &operation,
+                 const std::function<QString()> &arguments);
+void recordEnd(const PortState &port, const QString &operation,
+               const std::function<QString()> &arguments, const QString &failure);
 
 // A cell as it was read, in the operator's words: "text \"LOT 42\", font 2", "logo 12",
 // "counter-up \"0001\", font 1", "empty". The font count tells a logo from a text (0: not known).
