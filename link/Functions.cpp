@@ -114,9 +114,9 @@ int baudIndexOf(const QString &baudName) {
 void Functions::forget(int cell) {
     PortState &s = state();
     if (cell == kWholeMark)
-        s.cellsRead.clear();
+        s.cellsRead().clear();
     else if (cell >= 0)
-        s.cellsRead.erase(cell);
+        s.cellsRead().erase(cell);
 }
 
 void Functions::tellChange(const char *name, const QString &arguments,
@@ -634,7 +634,7 @@ bool Functions::ReadFragment(int row, int column, FragmentReply &cell) {
             return false;
         cell.kind = *kind;
         if (const int index = cellIndex(row, column); state().recorder && index >= 0)
-            state().cellsRead[index] = describeCell(cell, state().fontCount);
+            state().cellsRead()[index] = describeCell(cell, state().fontCount);
         return true;
     });
 }

@@ -172,9 +172,11 @@ private:
         PortState &s = state();
         const bool told = s.recorder && s.changing == 0;
         std::optional<QString> before;
-        if (told && cell >= 0)
-            if (const auto known = s.cellsRead.find(cell); known != s.cellsRead.end())
+        if (told && cell >= 0) {
+            const auto &read = s.cellsRead();
+            if (const auto known = read.find(cell); known != read.end())
                 before = known->second;
+        }
         ++s.changing;
         auto result = body();
         --s.changing;

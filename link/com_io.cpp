@@ -61,6 +61,14 @@ QString PortState::deviceInForce() const {
     return ports.device(portIndexOf(portName));
 }
 
+std::map<int, QString> &PortState::cellsRead() {
+    if (const QString device = deviceInForce(); device != cellsDevice) {
+        cells.clear();
+        cellsDevice = device;
+    }
+    return cells;
+}
+
 QString PortState::label() const {
     if (!printerDevice.isEmpty())
         return QStringLiteral("%1 (%2)").arg(printerName, printerDevice);

@@ -152,10 +152,13 @@ struct PortState {
     // Told of every change made to the printer (the audit trail); nullptr: nothing is kept.
     std::shared_ptr<ChangeRecorder> recorder;
     int changing = 0; // changing operations under way, the outermost one's parts included
-    // Each cell as this program last read it (row by row, 0..31), for the change's "before";
-    // forgotten when the mark changes as a whole.
-    std::map<int, QString> cellsRead;
-    int fontCount = 0; // the font count of the last state block read (0: none yet)
+    // Each cell of the printer in force as this program last read it (row by row, 0..31), for a
+    // change's "before"; forgotten when the mark changes as a whole, and when the exchanges go to
+    // another device (another printer chosen, another port).
+    std::map<int, QString> &cellsRead();
+    // The font count of the last whole state block read (0: none yet): the windows tell a logo's
+    // cell from a text's by it.
+    int fontCount = 0;
 
     // "Com1 (/dev/ttyS0)": the port and its device, for the causes.
     QString portLabel(int index) const;
@@ -187,6 +190,10 @@ struct PortState {
         if (exchange)
             (sent ? exchange->sent : exchange->received).append(char(byte));
     }
+
+private:
+    std::map<int, QString> cells;
+    QString cellsDevice; // the device `cells` were read from
 };
 
 class ComIo {

@@ -129,8 +129,6 @@ TMarkOverviewForm::Outcome TMarkOverviewForm::readCells() {
                        }});
     // Without the font count a logo cannot be told from a text: nothing is read then.
     outcome.stateBlock = mark.stateBlock;
-    if (mark.stateBlock)
-        hub.keepFontCount(mark.block);
     outcome.cancelled = mark.stopped;
     outcome.read = mark.read;
     return outcome;

@@ -138,15 +138,7 @@ std::unique_ptr<LongWait> Hub::longWait(QWidget *over, const QString &label, int
 }
 
 bool Hub::readStateBlock(StateBlock &block) {
-    const bool ok = functions.ReadTimeParams(block);
-    if (ok)
-        keepFontCount(block);
-    return ok;
-}
-
-void Hub::keepFontCount(const StateBlock &block) {
-    if (block.received >= 14)
-        fonts = block.fontCount();
+    return functions.ReadTimeParams(block);
 }
 
 bool Hub::autoRunStop(QWidget *over, int attempts) {

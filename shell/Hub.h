@@ -140,11 +140,11 @@ public:
     const Clock &clock() const { return clk; }
 
     // --- The printer's state.
-    // Reads the state block and keeps its font count; false when the printer did not answer.
+    // Reads the state block; false when the printer did not answer.
     bool readStateBlock(StateBlock &block);
-    // Keeps the font count of a state block read another way.
-    void keepFontCount(const StateBlock &block);
-    int fontCount() const { return fonts; }
+    // The font count of the last whole state block read from the printer, however it was read
+    // (0: none yet).
+    int fontCount() const { return port.fontCount; }
     // AutoRunStop until it succeeds, at most `attempts` times, under a long wait over `over`;
     // false when none succeeded or the operator cancelled.
     bool autoRunStop(QWidget *over, int attempts);
@@ -188,7 +188,6 @@ private:
     std::shared_ptr<audit::Trail> trail;
     Messages &msgs;
     QString trailTrouble;
-    int fonts = 0;
     QString settingsFile;
     QString settingsTrouble;
     Clock clk;

@@ -4,6 +4,7 @@
 
 #include "AuditTrail.h"
 #include "Devices.h"
+#include "Functions.h"
 #include "Stampctl.h"
 
 #include <QImage>
@@ -61,6 +62,7 @@ private slots:
     void filesThatAreNoTrail();
     void listingsAndTheirCsv();
     void stampctlRecordsEveryChange();
+    void aCellsBeforeIsItsOwnPrinters();
 };
 
 void TestAudit::chainNamesTheFirstBrokenRecord() {
@@ -284,6 +286,35 @@ void TestAudit::stampctlRecordsEveryChange() {
     QCOMPARE(bad.err, QByteArray("The audit trail is broken at record 16: it was changed after it "
                                  "was written.\n"));
     qunsetenv("STAMPLINE_AUDIT_DB");
+}
+
+void TestAudit::aCellsBeforeIsItsOwnPrinters() {
+    QString why;
+    std::shared_ptr<audit::Trail> trail =
+        audit::Trail::open(dir.filePath(QStringLiteral("before.sqlite")), &why);
+    QVERIFY(trail);
+    PortState port;
+    port.portName = QStringLiteral("Com1");
+    port.baudName = QStringLiteral("57600");
+    port.ports.devices[0] = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("a.json"));
+    devices::install(port);
+    port.recorder = trail;
+    Functions f(port);
+    QVERIFY(f.WriteTextFragment(1, 1, "FIRST"));
+    FragmentReply cell;
+    QVERIFY(f.ReadFragment(1, 1, cell));
+    QVERIFY(f.WriteTextFragment(1, 1, "SECOND"));
+    // Read, then the port's device changed: what the other printer held is no "before" here.
+    QVERIFY(f.ReadFragment(1, 1, cell));
+    port.ports.devices[0] = QStringLiteral("virtual:") + dir.filePath(QStringLiteral("b.json"));
+    QVERIFY(f.WriteTextFragment(1, 1, "THIRD"));
+    const std::vector<audit::Record> records = trail->list();
+    QCOMPARE(records.size(), size_t(3));
+    QVERIFY(!records[0].before);
+    QVERIFY2(records[1].before && records[1].before->startsWith("text \"FIRST\""),
+             qPrintable(records[1].before.value_or("-")));
+    QVERIFY(!records[2].before);
+    QCOMPARE(records[2].device, port.ports.devices[0]);
 }
 
 QTEST_GUILESS_MAIN(TestAudit)
