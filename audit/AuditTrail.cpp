@@ -186,12 +186,7 @@ std::optional<Record> Trail::append(const Change &change) {
     last.finish();
     // The next id as the file will give it: AUTOINCREMENT never gives one twice, even after
     // the last record was removed.
-    QSqlQuery seq(db);
-    if (seq.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'records'")) &&
-        seq.next())
-        r.id = std::max(r.id, seq.value(0).toLongLong());
-    seq.finish();
-    ++r.id;
+    r.id = std::max(r.id, idsGiven()) + 1;
     r.time = QDateTime::currentDateTimeUtc();
     r.station = station;
     r.user = user;
@@ -279,6 +274,14 @@ std::vector<Record> Trail::list(const Filter &filter) {
     return records;
 }
 
+qint64 Trail::idsGiven() {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    return q.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'records'")) &&
+                   q.next()
+               ? q.value(0).toLongLong()
+               : 0;
+}
+
 qint64 Trail::lastId() {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     return q.exec(QStringLiteral("SELECT max(id) FROM records")) && q.next()
@@ -322,10 +325,7 @@ ChainCheck Trail::verify(const ChainCheck &from) {
     if (check.broken)
         return check;
     // The chain cannot show its own end cut off; the file's count of ids given can.
-    QSqlQuery seq(QSqlDatabase::database(connection, false));
-    if (seq.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'records'")) &&
-        seq.next() && seq.value(0).toLongLong() > check.lastId) {
-        const qint64 given = seq.value(0).toLongLong();
+    if (const qint64 given = idsGiven(); given > check.lastId) {
         check.broken = check.lastId + 1;
         check.why = given == check.lastId + 1
                         ? QStringLiteral("it was the last and was removed")

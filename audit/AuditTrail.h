@@ -63,6 +63,8 @@ public:
 private:
     Trail() = default;
     bool exec(const QString &sql);
+    // The highest id the file ever gave a record (0: none).
+    qint64 idsGiven();
 
     QString file;
     QString connection;
