@@ -17,6 +17,7 @@
 #include "MarkOperations.h"
 #include "PacedPrinter.h"
 #include "Poller.h"
+#include "WrappedLine.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -103,38 +104,18 @@ struct Stand {
 
 // The system's line, as the program opens it, telling when it was opened and when closed: on a
 // shared line, when an exchange took the printer's turn and when it gave it back.
-class TimedLine : public SerialLine {
+class TimedLine : public WrappedLine {
 public:
     using Told = std::function<void(double openedMs, double closedMs)>;
     TimedLine(std::unique_ptr<SerialLine> line, Told told)
-        : inner(std::move(line)), tell(std::move(told)), opened(bench::wallMs()) {
-        baud_ = inner->baud();
-        ownership = inner->ownership;
-    }
+        : WrappedLine(std::move(line)), tell(std::move(told)), opened(bench::wallMs()) {}
     ~TimedLine() override {
         inner.reset();
         if (tell)
             tell(opened, bench::wallMs());
     }
-    TimedLine(const TimedLine &) = delete;
-    TimedLine &operator=(const TimedLine &) = delete;
-
-    bool setLine(int baud) override {
-        const bool ok = inner->setLine(baud);
-        baud_ = inner->baud();
-        return ok;
-    }
-    void purgeInput() override { inner->purgeInput(); }
-    bool write(const QByteArray &bytes, int boundMs) override {
-        return inner->write(bytes, boundMs);
-    }
-    std::optional<quint8> read(int boundMs) override { return inner->read(boundMs); }
-    void pause(int ms) override { inner->pause(ms); }
-    bool gone() const override { return inner->gone(); }
-    void beginExchange() override { inner->beginExchange(); }
 
 private:
-    std::unique_ptr<SerialLine> inner;
     Told tell;
     double opened;
 };

@@ -10,6 +10,7 @@
 #include "Poller.h"
 #include "PrinterRegistry.h"
 #include "Stampctl.h"
+#include "WrappedLine.h"
 
 #include <QImage>
 #include <QSettings>
@@ -383,10 +384,10 @@ struct LineCount {
     std::map<QString, int> open, most;
 };
 
-class CountedLine : public SerialLine {
+class CountedLine : public WrappedLine {
 public:
     CountedLine(std::unique_ptr<SerialLine> line, std::shared_ptr<LineCount> count)
-        : inner(std::move(line)), counts(std::move(count)) {
+        : WrappedLine(std::move(line)), counts(std::move(count)) {
         key = inner->device;
         const std::lock_guard<std::mutex> lock(counts->mutex);
         int &now = ++counts->open[key];
@@ -396,21 +397,8 @@ public:
         const std::lock_guard<std::mutex> lock(counts->mutex);
         --counts->open[key];
     }
-    bool setLine(int baud) override {
-        baud_ = baud;
-        return inner->setLine(baud);
-    }
-    void purgeInput() override { inner->purgeInput(); }
-    bool write(const QByteArray &bytes, int boundMs) override {
-        return inner->write(bytes, boundMs);
-    }
-    std::optional<quint8> read(int boundMs) override { return inner->read(boundMs); }
-    void pause(int ms) override { inner->pause(ms); }
-    bool gone() const override { return inner->gone(); }
-    void beginExchange() override { inner->beginExchange(); }
 
 private:
-    std::unique_ptr<SerialLine> inner;
     std::shared_ptr<LineCount> counts;
     QString key;
 };
