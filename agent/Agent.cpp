@@ -194,10 +194,6 @@ Agent::~Agent() {
     stop();
 }
 
-QString Agent::topic(const line::Printer &printer, const QString &leaf) const {
-    return broker.prefix + QLatin1Char('/') + topicLevel(printer.name) + QLatin1Char('/') + leaf;
-}
-
 bool Agent::start(QString *why) {
     const DeviceSettings port = DeviceSettings::load(settingsPath);
     if (!port.problem.isEmpty())

@@ -55,10 +55,6 @@ public:
     const MqttSettings &mqtt() const { return broker; }
     const line::LineSettings &line() const { return printers; }
     const QStringList &problems() const { return troubles; }
-    // "<prefix>/<printer>/<leaf>"
-    QString topic(const line::Printer &printer, const QString &leaf) const;
-    // Commands taken and not yet answered.
-    int commandsRunning() const { return int(workers.size()); }
 
 signals:
     // For the log: what the agent did or met, one line.
